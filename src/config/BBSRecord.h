@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace vx {
+
+// One stored macro of a BBS record: its text as stored (scrambled when hidden) and its hidden
+// flag text ("1" hidden, "0" or empty plain).
+struct StoredMacro {
+    std::string text;
+    std::string hidden;
+
+    friend bool operator==(const StoredMacro&, const StoredMacro&) = default;
+};
+
+// The BBS record being worked on: one section of the BBS list file.
+struct BBSRecord {
+    std::string BBSname;
+    std::string URL;
+    std::string Sysop;
+    std::string Comment;
+    std::string Website;
+    std::string Signature;
+    bool StayAlive = false;
+    bool BaudSim = false;
+    bool Permanent = false;
+    bool Mode80Col = false;
+    bool Deleted = false;
+    bool LANtronix = false;
+    bool HideFromList = false;
+    bool ClrBufferOnDisc = false;
+    bool AlarmColEnabled = false;
+    bool NoWrap = false;
+    bool BBSXv1 = false;
+    bool OneAtaTime = false;
+    std::string Created = "0";
+    std::string LastCall = "0";
+    std::string LastEdited = "0";
+    std::int16_t Port = 0;
+    std::string PortList;
+    std::int16_t AlarmColValue = 0;
+    std::int16_t SendDelayValue = 0;
+    std::int32_t Connects = 0;
+    std::int32_t TotalTime = 0;
+    std::string LastTimeOnline;
+    std::string BBSXDelay;
+    std::int32_t MaxBaud = 0;
+    std::array<StoredMacro, 10> macros;
+
+    friend bool operator==(const BBSRecord&, const BBSRecord&) = default;
+};
+
+}  // namespace vx

@@ -1,0 +1,123 @@
+#include "config/ConfigFile.h"
+
+#include <filesystem>
+
+#include "config/Version.h"
+#include "directory/Formats.h"
+
+namespace vx {
+namespace {
+
+const std::string kType = "S";
+
+}  // namespace
+
+int ConfigFile::WriteConfigHeader(const LocalDateTime& now) {
+    const std::string newLine = "\r\n";
+    std::string text;
+    text += std::string("; ") + kProgramTitle + " Configuration File" + newLine;
+    text += ";" + newLine;
+    text += ";    Version " + versionWithBuild() + newLine;
+    text += ";    File created: " + formatStampDateTime(now) + newLine;
+    text += ";" + newLine;
+    text += "[Config]" + newLine;
+    text += "Version=" + versionNumber() + newLine;
+    text += "Build=" + std::to_string(kRevision) + newLine;
+    return m_store.replaceFile(m_path, text);
+}
+
+std::string ConfigFile::encode(const ConfigKey& row, const ConfigSettings& settings) {
+    if (std::string_view(row.key) == "DispCharCnt") return "False";
+    if (std::string_view(row.key) == "TextWindow") return settings.UseTW ? "True" : "False";
+    return std::visit(
+        [&](auto member) -> std::string {
+            const auto& value = settings.*member;
+            using T = std::remove_cvref_t<decltype(value)>;
+            if constexpr (std::is_same_v<T, bool>) {
+                return value ? "True" : "False";
+            } else if constexpr (std::is_same_v<T, std::int16_t>) {
+                return row.kind == ConfigKey::Kind::NumberWithBlank ? formatLeadingBlank(value) : std::to_string(value);
+            } else {
+                if (row.kind != ConfigKey::Kind::StayAliveField) return value;
+                return value.substr(0, value.find_last_not_of(' ') + 1);
+            }
+        },
+        row.field);
+}
+
+ConfigFile::SaveResult ConfigFile::SaveConfig(const ConfigSettings& settings) {
+    SettingsStore::Batch batch(m_store, m_path);
+    bool first = true;
+    for (const ConfigKey& row : configKeys()) {
+        const int status = m_store.WriteSettingValue(m_path, row.section, row.key, kType, encode(row, settings));
+        if (first && status != SettingsStore::kOk) return SaveResult::NoFile;
+        first = false;
+    }
+    return batch.commit() == SettingsStore::kOk ? SaveResult::Saved : SaveResult::WriteFailed;
+}
+
+std::string ConfigFile::read(const char* section, const char* key, const std::string& missing) {
+    std::string value;
+    m_store.ReadSettingValue(m_path, section, key, kType, missing, value);
+    return value;
+}
+
+void ConfigFile::loadKey(const ConfigKey& row, ConfigSettings& settings, const std::string& systemFolder) {
+    const std::string value = read(row.section, row.key, resolveConfigDefault(row.missing, systemFolder));
+    std::visit(
+        [&](auto member) {
+            using T = std::remove_reference_t<decltype(settings.*member)>;
+            if constexpr (std::is_same_v<T, bool>)
+                settings.*member = TextToBoolean(value);
+            else if constexpr (std::is_same_v<T, std::int16_t>)
+                settings.*member = clampToInt16(parseLeadingNumber(value));
+            else if (row.kind == ConfigKey::Kind::StayAliveField)
+                settings.setStayAliveChar(value);
+            else
+                settings.*member = value;
+        },
+        row.field);
+}
+
+ConfigSettings ConfigFile::LoadConfig(const std::string& systemFolder, Prompter& prompter, Scrambler& scrambler) {
+    ConfigSettings settings;
+    // The folder defaults are built from the SysFolder the file holds.
+    settings.SysFolder = read("Config", "SysFolder", systemFolder);
+    const std::string& folder = settings.SysFolder.empty() ? systemFolder : settings.SysFolder;
+    for (const ConfigKey& row : configKeys())
+        if (row.loaded) loadKey(row, settings, folder);
+    settings.TextWindow = settings.UseTW;
+    settings.TotalIncoming = clampToInt32(parseLeadingNumber(read("Totals", "TotalIncoming", "0")));
+    settings.SessionNum = clampToInt32(parseLeadingNumber(read("Totals", "SessionNum", "0")));
+
+    // The Password key is only a marker holding the scrambled key text; the password is SData.
+    if (read("Config", "Password", "").empty())
+        m_store.WriteSettingValue(m_path, "Config", "Password", kType, scrambler.ScrambleText(Scrambler::kKey));
+
+    settings.DATAwritten = TextToBoolean(read("Positions", "DATAwritten", "False"));
+    checkFolder(settings.ScreenDumpPath, "ScreenDumpPath", "Screen Dump Path: ", prompter);
+    checkFolder(settings.MojisDumpPath, "MojisDumpPath", "Mojis Path: ", prompter);
+    return settings;
+}
+
+void ConfigFile::checkFolder(std::string& folder, const char* key, const char* label, Prompter& prompter) {
+    std::error_code error;
+    if (folder.empty() || std::filesystem::is_directory(folder, error)) return;
+    const std::string question =
+        std::string(label) + "\r" + folder + "\r" + "Does not exist! Do you want to create it?";
+    if (prompter.askYesNo(question, "", MessageIcon::Question)) {
+        std::filesystem::create_directories(folder, error);
+        m_store.WriteSettingValue(m_path, "Capture", key, kType, folder);
+    } else {
+        folder.clear();
+    }
+}
+
+int ConfigFile::saveTotals(std::int32_t totalIncoming, std::int32_t sessionNum) {
+    SettingsStore::Batch batch(m_store, m_path);
+    m_store.WriteSettingValue(m_path, "Totals", "TotalIncoming", kType, formatLeadingBlank(totalIncoming));
+    m_store.WriteSettingValue(m_path, "Totals", "SessionNum", kType, formatLeadingBlank(sessionNum));
+    return batch.commit();
+}
+
+}  // namespace vx

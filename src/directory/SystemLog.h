@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+
+namespace vx {
+
+class StatusReporter;
+
+// The system log "VX3_log.txt": one stamped line per event, "VXC3-" + "mmdd-hh:mm:ss " + text,
+// each run beginning with a session header. Every line is an open-append-close; a line that
+// cannot be written is dropped without a word.
+class SystemLog {
+public:
+    SystemLog(const Clock& clock, const std::string& systemFolder);
+
+    const std::string& path() const { return m_path; }
+    bool exists() const;
+
+    // The session number shown in the header: the value stored by the previous shutdown.
+    void setSessionNumber(std::int32_t number) { m_session = number; }
+
+    // Appends the line; with newSession the header "==== Session:N - yymmdd-hh:mm" comes first.
+    // Callers test the SysLog setting themselves.
+    void WriteLogLine(const std::string& text, bool newSession);
+
+    // The LOGS folder inside the system folder.
+    std::string logsFolder() const;
+    // Moves the log into the LOGS folder as "LOG-yyyymmdd-hhmmss.txt" (creating the folder and
+    // saying so first). Returns the archive's path, or "" when there was no log or it could not
+    // be moved.
+    std::string ArchiveLogFile(Prompter& prompter, StatusReporter& status);
+
+private:
+    const Clock& m_clock;
+    std::string m_systemFolder;
+    std::string m_path;
+    std::int32_t m_session = 0;
+};
+
+}  // namespace vx
