@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vx::demo {
+
+struct DemoBbsOptions {
+    std::uint16_t port = 6502;
+    bool help = false;
+};
+
+// The command line without the program name. A problem comes back as one line of text.
+std::variant<DemoBbsOptions, std::string> parseDemoBbsOptions(const std::vector<std::string>& args);
+
+std::string demoBbsUsage();
+
+}  // namespace vx::demo

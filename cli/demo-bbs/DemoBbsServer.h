@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QObject>
+#include <QString>
+#include <QTcpServer>
+#include <vector>
+
+namespace vx::demo {
+
+class DemoBbsSession;
+
+// The demo board: answers on the loopback address only, one session per caller.
+class DemoBbsServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr quint16 kDefaultPort = 6502;
+    static constexpr int kDefaultMaxCallers = 32;
+
+    explicit DemoBbsServer(QObject* parent = nullptr);
+    ~DemoBbsServer() override;
+
+    // Port 0 picks a free port; port() tells which.
+    bool listen(quint16 port = kDefaultPort);
+    quint16 port() const { return m_server.serverPort(); }
+    QHostAddress address() const { return m_server.serverAddress(); }
+    QString errorString() const { return m_server.errorString(); }
+
+    // Callers beyond this are told the lines are busy and hung up on.
+    void setMaxCallers(int count) { m_maxCallers = count; }
+
+    int callerCount() const { return static_cast<int>(m_sessions.size()); }
+    // Output of all sessions still waiting in their sockets.
+    qint64 queuedOutput() const;
+
+signals:
+    void callerCountChanged(int count);
+
+private:
+    void acceptCallers();
+    void turnAway(QTcpSocket* socket);
+
+    QTcpServer m_server;
+    std::vector<DemoBbsSession*> m_sessions;
+    int m_maxCallers = kDefaultMaxCallers;
+};
+
+}  // namespace vx::demo

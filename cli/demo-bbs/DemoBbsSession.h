@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+#include <optional>
+#include <string>
+
+#include "FloodSource.h"
+#include "LineInput.h"
+
+class QTcpSocket;
+
+namespace vx::demo {
+
+// One caller on the demo board: the menu, the caller's typing, and the pages that take time
+// (the flood and the slow page). Everything is paced by the socket's progress and by timers;
+// what a caller types while a page is still going out waits in the socket until it is done.
+class DemoBbsSession : public QObject {
+    Q_OBJECT
+public:
+    // Characters per second of the slow page: a 1200 baud modem with start and stop bits.
+    static constexpr int kSlowPageRate = 120;
+
+    // Takes ownership of a connected socket and sends the welcome screen.
+    explicit DemoBbsSession(QTcpSocket* socket, QObject* parent = nullptr);
+    ~DemoBbsSession() override;
+
+    // Bytes handed to the socket that have not gone out yet.
+    qint64 queuedOutput() const;
+
+signals:
+    // The caller is gone; the session may be deleted (later, not from inside the signal).
+    void finished();
+
+private:
+    enum class Mode { Menu, FloodQuestion, Flooding, SlowPage, Closing, Gone };
+
+    void readInput();
+    void handleLine(const std::string& line);
+    void handleCommand(const std::string& line);
+    void startFlood(const std::string& answer);
+    void pumpFlood();
+    void startSlowPage();
+    void pumpSlowPage();
+    void backToMenu();
+    void sayGoodbye();
+    void onDisconnected();
+
+    bool acceptsInput() const { return m_mode == Mode::Menu || m_mode == Mode::FloodQuestion; }
+    bool outputBacklogged() const;
+    void send(std::string_view bytes);
+
+    QTcpSocket* m_socket;
+    Mode m_mode = Mode::Menu;
+    LineInput m_input;
+    std::string m_unread;  // read from the socket, not yet looked at
+    std::size_t m_unreadAt = 0;
+
+    std::optional<FloodSource> m_flood;
+
+    std::string m_slowText;
+    std::size_t m_slowSent = 0;
+    QElapsedTimer m_slowClock;
+    QTimer m_slowTimer;
+
+    QTimer m_closeTimer;
+};
+
+}  // namespace vx::demo
