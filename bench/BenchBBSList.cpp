@@ -22,11 +22,19 @@ public:
 
 class SilentPrompter : public vx::Prompter {
 public:
-    void message(const std::string&, const std::string&, vx::MessageIcon) override {}
-    bool askYesNo(const std::string&, const std::string&, vx::MessageIcon) override { return true; }
-    Answer askYesNoCancel(const std::string&, const std::string&, vx::MessageIcon) override { return Answer::Yes; }
-    std::optional<std::string> askText(const std::string&, const std::string&, const std::string&) override {
-        return std::string();
+    void message(const std::string&, const std::string&, vx::MessageIcon, std::function<void()> done) override {
+        if (done) done();
+    }
+    void askYesNo(const std::string&, const std::string&, vx::MessageIcon, std::function<void(bool)> answer) override {
+        answer(true);
+    }
+    void askYesNoCancel(const std::string&, const std::string&, vx::MessageIcon,
+                        std::function<void(Answer)> answer) override {
+        answer(Answer::Yes);
+    }
+    void askText(const std::string&, const std::string&, const std::string&,
+                 std::function<void(std::optional<std::string>)> answer) override {
+        answer(std::string());
     }
 };
 

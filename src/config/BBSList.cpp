@@ -295,7 +295,8 @@ bool BBSList::LoadBBSRecord(const std::string& id) {
     return true;
 }
 
-void BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros) {
+void BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
+                            std::function<void()> done) {
     SettingsStore::Batch batch(m_store, m_path);
     const std::string section = trim(id);
     if (section != kDefaultId) write(kIndex, section, record.BBSname);
@@ -328,14 +329,34 @@ void BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool
     put("AlarmColValue", formatLeadingBlank(record.AlarmColValue));
     put("SendDelayValue", formatLeadingBlank(record.SendDelayValue));
     put("Signature", trim(record.Signature));
-    if (!askAboutMacros || m_prompter.askYesNo("Copy Macros?", "", MessageIcon::Question)) {
-        for (int n = 0; n < 10; ++n) {
-            const StoredMacro& macro = record.macros[static_cast<std::size_t>(n)];
-            put(macroKey(n).c_str(), macro.text);
-            if (!trim(macro.text).empty()) put(hiddenKey(n).c_str(), trim(macro.hidden));
-        }
+    if (!askAboutMacros) {
+        writeMacros(section, record);
+        StampBBSListEdited();
+        batch.commit();
+        if (done) done();
+        return;
     }
     StampBBSListEdited();
+    batch.commit();
+    m_prompter.askYesNo("Copy Macros?", "", MessageIcon::Question,
+                        [this, section, macros = record.macros, done = std::move(done)](bool yes) {
+                            if (yes) {
+                                SettingsStore::Batch again(m_store, m_path);
+                                BBSRecord withMacros;
+                                withMacros.macros = macros;
+                                writeMacros(section, withMacros);
+                                StampBBSListEdited();
+                            }
+                            if (done) done();
+                        });
+}
+
+void BBSList::writeMacros(const std::string& section, const BBSRecord& record) {
+    for (int n = 0; n < 10; ++n) {
+        const StoredMacro& macro = record.macros[static_cast<std::size_t>(n)];
+        write(section, macroKey(n), macro.text);
+        if (!trim(macro.text).empty()) write(section, hiddenKey(n), trim(macro.hidden));
+    }
 }
 
 void BBSList::writeCountAndMap(bool leadingBlank) {
@@ -361,18 +382,20 @@ std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy) {
     else
         record.LastEdited.clear();
 
-    SettingsStore::Batch batch(m_store, m_path);
-    ++m_numBBS;
-    m_map = SetMapFlag(m_map, id, true);
-    writeCountAndMap(true);
-    SaveBBSRecord(section, record, isCopy);
-    // A save leaves the statistics alone, but a copy keeps its source's time online.
-    if (isCopy) write(section, "TotalTime", std::to_string(record.TotalTime));
-    batch.commit();
+    {
+        SettingsStore::Batch batch(m_store, m_path);
+        ++m_numBBS;
+        m_map = SetMapFlag(m_map, id, true);
+        writeCountAndMap(true);
+        // A save leaves the statistics alone, but a copy keeps its source's time online.
+        if (isCopy) write(section, "TotalTime", std::to_string(record.TotalTime));
+    }
     m_listChanged = true;
     m_record = record;
     m_recordId = section;
-    if (isCopy) LoadBBSRecord(section);
+    SaveBBSRecord(section, record, isCopy, [this, section, isCopy] {
+        if (isCopy && m_recordId == section) LoadBBSRecord(section);
+    });
     return id;
 }
 

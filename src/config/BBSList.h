@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,9 +43,13 @@ public:
 
     // Loads the record with that ID into record(); false (with "No BBS Selected!") for "" or "0".
     bool LoadBBSRecord(const std::string& id);
-    void SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros);
+    // With askAboutMacros the user is asked "Copy Macros?" and the macros are written on Yes;
+    // `done` runs when everything is written.
+    void SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
+                       std::function<void()> done = {});
     // Adds a record made from the DEFAULT record (or, for a copy, from the current one) under the
     // lowest free ID, which is returned; nothing when all 255 IDs are in use (the user is told).
+    // A copy becomes the current record once the macro question is answered.
     std::optional<int> addRecord();
     std::optional<int> copyRecord();
     void DeleteBBSRecord(const std::string& id);
@@ -79,6 +84,7 @@ private:
     bool writeSampleMacros(const std::string& id);
     std::optional<int> addFrom(const BBSRecord& source, bool isCopy);
     void writeCountAndMap(bool leadingBlank);
+    void writeMacros(const std::string& section, const BBSRecord& record);
     BBSRecord defaultRecord() const;
 
     SettingsStore& m_store;

@@ -79,7 +79,7 @@ void ConfigFile::loadKey(const ConfigKey& row, ConfigSettings& settings, const s
         row.field);
 }
 
-ConfigSettings ConfigFile::LoadConfig(const std::string& systemFolder, Prompter& prompter, Scrambler& scrambler) {
+ConfigSettings ConfigFile::LoadConfig(const std::string& systemFolder, Scrambler& scrambler) {
     ConfigSettings settings;
     // The folder defaults are built from the SysFolder the file holds.
     settings.SysFolder = read("Config", "SysFolder", systemFolder);
@@ -95,22 +95,34 @@ ConfigSettings ConfigFile::LoadConfig(const std::string& systemFolder, Prompter&
         m_store.WriteSettingValue(m_path, "Config", "Password", kType, scrambler.ScrambleText(Scrambler::kKey));
 
     settings.DATAwritten = TextToBoolean(read("Positions", "DATAwritten", "False"));
-    checkFolder(settings.ScreenDumpPath, "ScreenDumpPath", "Screen Dump Path: ", prompter);
-    checkFolder(settings.MojisDumpPath, "MojisDumpPath", "Mojis Path: ", prompter);
     return settings;
 }
 
-void ConfigFile::checkFolder(std::string& folder, const char* key, const char* label, Prompter& prompter) {
+void ConfigFile::checkDumpFolders(ConfigSettings& settings, Prompter& prompter, std::function<void()> done) {
+    checkFolder(settings.ScreenDumpPath, "ScreenDumpPath", "Screen Dump Path: ", prompter,
+                [this, &settings, &prompter, done = std::move(done)]() mutable {
+                    checkFolder(settings.MojisDumpPath, "MojisDumpPath", "Mojis Path: ", prompter, std::move(done));
+                });
+}
+
+void ConfigFile::checkFolder(std::string& folder, const char* key, const char* label, Prompter& prompter,
+                             std::function<void()> done) {
     std::error_code error;
-    if (folder.empty() || std::filesystem::is_directory(folder, error)) return;
-    const std::string question =
-        std::string(label) + "\r" + folder + "\r" + "Does not exist! Do you want to create it?";
-    if (prompter.askYesNo(question, "", MessageIcon::Question)) {
-        std::filesystem::create_directories(folder, error);
-        m_store.WriteSettingValue(m_path, "Capture", key, kType, folder);
-    } else {
-        folder.clear();
+    if (folder.empty() || std::filesystem::is_directory(folder, error)) {
+        if (done) done();
+        return;
     }
+    const std::string question = std::string(label) + "\r" + folder + "\r" + "Does not exist! Do you want to create it?";
+    prompter.askYesNo(question, "", MessageIcon::Question, [this, &folder, key, done = std::move(done)](bool yes) {
+        if (yes) {
+            std::error_code ignored;
+            std::filesystem::create_directories(folder, ignored);
+            m_store.WriteSettingValue(m_path, "Capture", key, kType, folder);
+        } else {
+            folder.clear();
+        }
+        if (done) done();
+    });
 }
 
 int ConfigFile::saveTotals(std::int32_t totalIncoming, std::int32_t sessionNum) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "config/ConfigSettings.h"
@@ -29,9 +30,12 @@ public:
     // Writes all 40 keys in table order, as one replacement of the file.
     SaveResult SaveConfig(const ConfigSettings& settings);
 
-    // Reads every key, then writes the password marker when it is missing and asks whether to
-    // create missing screen-dump and 'Mojis folders (the answer No empties the path for this run).
-    ConfigSettings LoadConfig(const std::string& systemFolder, Prompter& prompter, Scrambler& scrambler);
+    // Reads every key and writes the password marker when it is missing.
+    ConfigSettings LoadConfig(const std::string& systemFolder, Scrambler& scrambler);
+    // The end of loading: asks whether to create a missing screen-dump folder, then a missing
+    // 'Mojis folder (Yes creates it and stores the path, No empties the path for this run).
+    // `settings` must live until `done` runs.
+    void checkDumpFolders(ConfigSettings& settings, Prompter& prompter, std::function<void()> done);
 
     // [Totals] at shutdown: the stored total plus this run's characters, and one more session.
     int saveTotals(std::int32_t totalIncoming, std::int32_t sessionNum);
@@ -41,7 +45,8 @@ public:
 private:
     std::string read(const char* section, const char* key, const std::string& missing);
     void loadKey(const ConfigKey& row, ConfigSettings& settings, const std::string& systemFolder);
-    void checkFolder(std::string& folder, const char* key, const char* label, Prompter& prompter);
+    void checkFolder(std::string& folder, const char* key, const char* label, Prompter& prompter,
+                     std::function<void()> done);
     static std::string encode(const ConfigKey& row, const ConfigSettings& settings);
 
     SettingsStore& m_store;

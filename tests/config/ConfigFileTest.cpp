@@ -37,6 +37,13 @@ protected:
         std::filesystem::create_directories(systemFolder + "/Screens");
         std::filesystem::create_directories(systemFolder + "/Mojis");
     }
+    ConfigSettings loadWithQuestions() {
+        ConfigSettings settings = config.LoadConfig(systemFolder, scrambler);
+        bool done = false;
+        config.checkDumpFolders(settings, prompter, [&] { done = true; });
+        EXPECT_TRUE(done);
+        return settings;
+    }
     std::string stored(const std::string& section, const std::string& key) {
         return vx::IniFile::parse(readFile(path)).read(section, key, "<missing>");
     }
@@ -108,7 +115,7 @@ TEST_F(ConfigFileTest, EveryKeyRoundTrips) {
     settings.TextWindow = settings.UseTW;  // written as a copy of UseTW
     ASSERT_EQ(config.WriteConfigHeader(clock.now()), 0);
     ASSERT_EQ(config.SaveConfig(settings), ConfigFile::SaveResult::Saved);
-    const ConfigSettings loaded = config.LoadConfig(systemFolder, prompter, scrambler);
+    const ConfigSettings loaded = loadWithQuestions();
     EXPECT_TRUE(prompter.questions.empty());
     ConfigSettings expected = settings;
     expected.setStayAliveChar("ab");  // values are trimmed when read
@@ -119,7 +126,7 @@ TEST_F(ConfigFileTest, EveryKeyRoundTrips) {
 
 TEST_F(ConfigFileTest, HeaderOnlyFileLoadsMissingValuesAndGetsAPasswordMarker) {
     ASSERT_EQ(config.WriteConfigHeader(clock.now()), 0);
-    const ConfigSettings loaded = config.LoadConfig(systemFolder, prompter, scrambler);
+    const ConfigSettings loaded = loadWithQuestions();
     EXPECT_EQ(loaded.stayAliveText(), ".");
     EXPECT_EQ(loaded.StayAliveChar.size(), 20u);
     EXPECT_FALSE(loaded.ClrB4Vu);
@@ -140,7 +147,7 @@ TEST_F(ConfigFileTest, HeaderOnlyFileLoadsMissingValuesAndGetsAPasswordMarker) {
     const std::string marker = stored("Config", "Password");
     EXPECT_EQ(vx::Scrambler::UnscrambleText(marker), vx::Scrambler::kKey);
     // The marker is written once.
-    config.LoadConfig(systemFolder, prompter, scrambler);
+    loadWithQuestions();
     EXPECT_EQ(stored("Config", "Password"), marker);
 }
 
@@ -154,7 +161,7 @@ TEST_F(ConfigFileTest, NumbersWithOrWithoutLeadingBlankAndBooleanSpellings) {
                                                                      {"AtariClick", "false"},
                                                                      {"StayAliveChar", "123456789012345678901234"}};
     for (const auto& [key, value] : values) store.WriteSettingValue(path, "Config", key, "S", value);
-    const ConfigSettings loaded = config.LoadConfig(systemFolder, prompter, scrambler);
+    const ConfigSettings loaded = loadWithQuestions();
     EXPECT_EQ(loaded.AllONOFF, 1);
     EXPECT_EQ(loaded.SBbufferSize, 500);
     EXPECT_FALSE(loaded.Buzzer);
@@ -171,7 +178,7 @@ TEST_F(ConfigFileTest, MissingDumpFoldersAreOfferedForCreation) {
     store.WriteSettingValue(path, "Capture", "ScreenDumpPath", "S", dumps);
     store.WriteSettingValue(path, "Capture", "MojisDumpPath", "S", mojis);
     prompter.yesNoAnswers = {false, true};
-    const ConfigSettings loaded = config.LoadConfig(systemFolder, prompter, scrambler);
+    const ConfigSettings loaded = loadWithQuestions();
     ASSERT_EQ(prompter.questions.size(), 2u);
     EXPECT_EQ(prompter.questions[0].text,
               "Screen Dump Path: \r" + dumps + "\rDoes not exist! Do you want to create it?");
@@ -193,7 +200,7 @@ TEST_F(ConfigFileTest, TotalsAreWrittenWithALeadingBlank) {
     ASSERT_EQ(config.WriteConfigHeader(clock.now()), 0);
     ASSERT_EQ(config.saveTotals(1234, 2), 0);
     EXPECT_NE(readFile(path).find("[Totals]\r\nTotalIncoming= 1234\r\nSessionNum= 2\r\n"), std::string::npos);
-    const ConfigSettings loaded = config.LoadConfig(systemFolder, prompter, scrambler);
+    const ConfigSettings loaded = loadWithQuestions();
     EXPECT_EQ(loaded.TotalIncoming, 1234);
     EXPECT_EQ(loaded.SessionNum, 2);
 }
@@ -204,7 +211,7 @@ TEST_F(ConfigFileTest, WindowsWrittenFileLoadsUnchanged) {
     std::filesystem::copy_file(std::string(VX_TEST_DATA_DIR) + "/config/windows/VX3_Cfg.ini", path);
     const std::string original = readFile(path);
     prompter.yesNoAnswers = {false, false};
-    const ConfigSettings loaded = config.LoadConfig(systemFolder, prompter, scrambler);
+    const ConfigSettings loaded = loadWithQuestions();
     EXPECT_EQ(loaded.stayAliveText(), "..");
     EXPECT_EQ(vx::Scrambler::UnscrambleText(loaded.SData), "letmein");
     EXPECT_EQ(loaded.QuotePrefix, ">>");
