@@ -1,16 +1,23 @@
 #pragma once
 
 #include <deque>
+#include <functional>
+#include <utility>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "platform/Random.h"
+#include "platform/Shell.h"
+#include "platform/SocketPort.h"
+#include "platform/Sound.h"
 #include "platform/StatusSink.h"
 #include "platform/WindowGeometry.h"
+#include "tools/TextSinks.h"
 
 namespace vx::test {
 
@@ -37,8 +44,8 @@ public:
     }
 };
 
-// Records every message and question; answers questions from queues (Yes / empty text when
-// they run out).
+// Records every message and question and answers at once from queues (Yes, or an empty text,
+// when they run out).
 class FakePrompter : public Prompter {
 public:
     struct Shown {
@@ -53,30 +60,40 @@ public:
     std::deque<Answer> yesNoCancelAnswers;
     std::deque<std::optional<std::string>> textAnswers;
 
-    void message(const std::string& text, const std::string& title, MessageIcon icon) override {
+    void message(const std::string& text, const std::string& title, MessageIcon icon,
+                 std::function<void()> done) override {
         messages.push_back({text, title, icon});
+        if (done) done();
     }
-    bool askYesNo(const std::string& text, const std::string& title, MessageIcon icon) override {
+    void askYesNo(const std::string& text, const std::string& title, MessageIcon icon,
+                  std::function<void(bool)> answer) override {
         questions.push_back({text, title, icon});
-        if (yesNoAnswers.empty()) return true;
-        const bool answer = yesNoAnswers.front();
-        yesNoAnswers.pop_front();
-        return answer;
+        bool yes = true;
+        if (!yesNoAnswers.empty()) {
+            yes = yesNoAnswers.front();
+            yesNoAnswers.pop_front();
+        }
+        answer(yes);
     }
-    Answer askYesNoCancel(const std::string& text, const std::string& title, MessageIcon icon) override {
+    void askYesNoCancel(const std::string& text, const std::string& title, MessageIcon icon,
+                        std::function<void(Answer)> answer) override {
         questions.push_back({text, title, icon});
-        if (yesNoCancelAnswers.empty()) return Answer::Yes;
-        const Answer answer = yesNoCancelAnswers.front();
-        yesNoCancelAnswers.pop_front();
-        return answer;
+        Answer reply = Answer::Yes;
+        if (!yesNoCancelAnswers.empty()) {
+            reply = yesNoCancelAnswers.front();
+            yesNoCancelAnswers.pop_front();
+        }
+        answer(reply);
     }
-    std::optional<std::string> askText(const std::string& prompt, const std::string& title,
-                                       const std::string& initial) override {
+    void askText(const std::string& prompt, const std::string& title, const std::string& initial,
+                 std::function<void(std::optional<std::string>)> answer) override {
         questions.push_back({prompt + "|" + initial, title, MessageIcon::None});
-        if (textAnswers.empty()) return std::string();
-        auto answer = textAnswers.front();
-        textAnswers.pop_front();
-        return answer;
+        std::optional<std::string> reply = std::string();
+        if (!textAnswers.empty()) {
+            reply = textAnswers.front();
+            textAnswers.pop_front();
+        }
+        answer(reply);
     }
 };
 
@@ -99,6 +116,107 @@ public:
     int left(PlacedWindow window) override { return places[window].second; }
     void setTop(PlacedWindow window, int twips) override { places[window].first = twips; }
     void setLeft(PlacedWindow window, int twips) override { places[window].second = twips; }
+};
+
+// Counts beeps and records the sound files played.
+class FakeSound : public Sound {
+public:
+    int beeps = 0;
+    std::vector<std::string> played;
+    bool canPlay = true;
+    void beep() override { ++beeps; }
+    bool playFile(const std::string& fileName) override {
+        played.push_back(fileName);
+        return canPlay;
+    }
+};
+
+// Records what would have been started; `associations` answers associatedProgram().
+class FakeShell : public Shell {
+public:
+    std::string association;  // "" = no associated program
+    bool startSucceeds = true;
+    std::vector<std::pair<std::string, std::string>> started;  // program, argument
+    std::vector<std::string> askedAbout;                       // files asked about
+    std::string associatedProgram(const std::string& file) override {
+        askedAbout.push_back(file);
+        return association;
+    }
+    bool start(const std::string& program, const std::string& argument) override {
+        started.emplace_back(program, argument);
+        return startSucceeds;
+    }
+};
+
+class FakeClipboard : public Clipboard {
+public:
+    std::string contents;
+    int clears = 0;
+    void clear() override {
+        ++clears;
+        contents.clear();
+    }
+    void setText(const std::string& text) override { contents = text; }
+    std::string text() override { return contents; }
+};
+
+// The Box and VXEditor's number text as plain strings.
+class FakeBox : public BoxText {
+public:
+    std::string contents;
+    void appendText(std::string_view text) override { contents += text; }
+    void clearText() override { contents.clear(); }
+    std::string text() const override { return contents; }
+};
+
+class FakeMojiSink : public MojiCodeSink {
+public:
+    std::string codes;
+    int shows = 0;
+    void appendCodes(std::string_view text) override { codes += text; }
+    void clearCodes() override { codes.clear(); }
+    void showEditor() override { ++shows; }
+};
+
+// A socket the test drives: it decides when the connection comes up, what arrives and when the
+// other side closes; everything sent is kept.
+class FakeSocket : public SocketPort {
+public:
+    SocketEvents* events = nullptr;
+    std::string host;
+    int port = 0;
+    int connectRequests = 0;
+    int closes = 0;
+    std::string pending;  // received, not read yet
+    std::string sent;
+    std::vector<std::string> sends;  // one entry per send() call
+    std::optional<SendError> failSends;
+
+    void setEvents(SocketEvents* e) override { events = e; }
+    void connectTo(const std::string& h, int p) override {
+        host = h;
+        port = p;
+        ++connectRequests;
+    }
+    void close() override { ++closes; }
+    std::string readAll() override { return std::exchange(pending, {}); }
+    bool send(std::string_view bytes, SendError& error) override {
+        if (failSends) {
+            error = *failSends;
+            return false;
+        }
+        sent += bytes;
+        sends.emplace_back(bytes);
+        return true;
+    }
+
+    // The test's side of the wire.
+    void connectionUp() { events->onConnected(); }
+    void receive(std::string_view bytes) {
+        pending += bytes;
+        events->onDataArrival(pending.size());
+    }
+    void remoteClose() { events->onRemoteClose(); }
 };
 
 }  // namespace vx::test

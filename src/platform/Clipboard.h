@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace vx {
+
+// The desktop clipboard, as byte strings (Latin-1 at the boundary).
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual void clear() = 0;
+    virtual void setText(const std::string& text) = 0;
+    virtual std::string text() = 0;
+};
+
+}  // namespace vx
