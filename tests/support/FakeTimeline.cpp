@@ -85,7 +85,8 @@ bool FakeTimeline::fireNext(std::int64_t until) {
     FakeTimer* next = nullptr;
     for (FakeTimer* timer : m_timers) {
         if (!timer->m_active || timer->m_due > until) continue;
-        if (!next || timer->m_due < next->m_due || (timer->m_due == next->m_due && timer->m_sequence < next->m_sequence))
+        if (!next || timer->m_due < next->m_due ||
+            (timer->m_due == next->m_due && timer->m_sequence < next->m_sequence))
             next = timer;
     }
     if (!next) return false;

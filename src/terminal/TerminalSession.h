@@ -1,0 +1,67 @@
+#pragma once
+
+#include "config/BBSList.h"
+#include "config/ConfigSettings.h"
+#include "directory/StatusReporter.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+#include "platform/SocketPort.h"
+#include "platform/Sound.h"
+#include "platform/Timer.h"
+#include "terminal/BaudSimulator.h"
+#include "terminal/Connection.h"
+#include "terminal/KeyboardInput.h"
+#include "terminal/ScreenInterpreter.h"
+#include "terminal/SendPath.h"
+#include "terminal/StayAlive.h"
+#include "tools/MacroSender.h"
+
+namespace vx {
+
+// The terminal as a whole: the connection and receive path, the keys, the send path, the
+// baud-rate simulator, stay-alive and the macros, wired to each other and to the ports.
+class TerminalSession {
+public:
+    struct Ports {
+        SocketPort& socket;
+        TimerFactory& timers;
+        const Clock& clock;
+        Prompter& prompter;
+        Sound& sound;
+    };
+
+    TerminalSession(Ports ports, StatusReporter& status, ConfigSettings& config, BBSList& bbsList,
+                    ScreenInterpreter& screen);
+
+    // Starts the timers that run from start-up on (stay-alive, online clock).
+    void start();
+
+    Connection& connection() { return m_connection; }
+    KeyboardInput& keyboard() { return m_keyboard; }
+    SendPath& sendPath() { return m_send; }
+    BaudSimulator& baudSim() { return m_baudSim; }
+    StayAlive& stayAlive() { return m_stayAlive; }
+    MacroSender& macros() { return m_macros; }
+    // Set by Ctrl-C while connected; the next chunk (or the rest of a drain) is thrown away.
+    bool abortFlag() const { return m_abort; }
+
+    // The toolbar toggles tbBAUDSIM and tbSTAYALIVE.
+    void toggleBaudSim() { m_baudSim.toggle(); }
+    void toggleStayAlive() { m_stayAlive.toggle(); }
+    // A macro button (cmdMAC i).
+    void macroButton(int digit);
+
+private:
+    bool connected() const { return m_connection.connected(); }
+
+    BBSList& m_bbsList;
+    bool m_abort = false;
+    SendPath m_send;
+    StayAlive m_stayAlive;
+    BaudSimulator m_baudSim;
+    MacroSender m_macros;
+    Connection m_connection;
+    KeyboardInput m_keyboard;
+};
+
+}  // namespace vx

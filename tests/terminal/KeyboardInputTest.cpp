@@ -1,0 +1,138 @@
+#include "support/SessionFixture.h"
+
+using vx::KeyCode;
+using vx::test::SessionFixture;
+
+namespace {
+
+class KeyboardTest : public SessionFixture {
+protected:
+    vx::test::FakeMojiSink moji;
+    bool dummyAbort = false;
+    void SetUp() override {
+        SessionFixture::SetUp();
+        session->keyboard().setMojiSink(&moji);
+        config.ConnectMsg.clear();
+    }
+    vx::KeyboardInput& keys() { return session->keyboard(); }
+};
+
+struct KeyCase {
+    int key;
+    int sent;
+};
+
+class KeyMapping : public KeyboardTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(KeyMapping, SendsTheAtasciiCodeWhileConnected) {
+    connectDirect(0);
+    keys().characterKey(static_cast<std::uint8_t>(GetParam().key));
+    ASSERT_EQ(socket.sent.size(), 1u);
+    EXPECT_EQ(static_cast<std::uint8_t>(socket.sent[0]), GetParam().sent);
+    EXPECT_TRUE(moji.codes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyMapping,
+                         ::testing::Values(KeyCase{13, 155}, KeyCase{8, 126}, KeyCase{1, 1}, KeyCase{26, 26},
+                                           KeyCase{27, 27}, KeyCase{'A', 'A'}, KeyCase{127, 127}, KeyCase{200, 200},
+                                           KeyCase{0, 0}));
+
+TEST_F(KeyboardTest, OfflineKeysAreDrawnAndRecordedForTheEditor) {
+    keys().characterKey('H');
+    keys().characterKey('I');
+    keys().characterKey(13);
+    EXPECT_EQ(rowText(0).substr(0, 2), "HI");
+    EXPECT_EQ(screen.state().CursorY, 1);
+    EXPECT_EQ(moji.codes, "72;73;155;");
+    EXPECT_TRUE(socket.sent.empty());
+}
+
+TEST_F(KeyboardTest, InverseTypingAddsOneHundredTwentyEight) {
+    keys().specialKey(KeyCode::End, false, false, false);
+    EXPECT_TRUE(keys().inverseTyping());
+    connectDirect(0);
+    keys().characterKey('A');
+    keys().characterKey(200);  // already inverse: unchanged
+    keys().characterKey(13);   // 155 stays 155
+    EXPECT_EQ(socket.sent, "\xC1\xC8\x9B");
+    keys().specialKey(KeyCode::End, false, false, false);
+    keys().characterKey('A');
+    EXPECT_EQ(socket.sent.back(), 'A');
+}
+
+TEST_F(KeyboardTest, EditingKeysOfflineOnly) {
+    keys().characterKey('A');
+    EXPECT_TRUE(keys().specialKey(KeyCode::Left, false, false, false));
+    EXPECT_TRUE(keys().specialKey(KeyCode::Up, false, false, false));
+    EXPECT_TRUE(keys().specialKey(KeyCode::Down, false, false, false));
+    EXPECT_TRUE(keys().specialKey(KeyCode::Right, false, false, false));
+    EXPECT_EQ(moji.codes, "65;30;28;29;31;");
+    EXPECT_FALSE(keys().specialKey(KeyCode::Delete, false, false, false));
+    EXPECT_FALSE(keys().specialKey(KeyCode::Insert, false, false, false));
+    EXPECT_EQ(moji.codes, "65;30;28;29;31;");
+    keys().specialKey(KeyCode::Left, false, false, false);
+    EXPECT_TRUE(keys().specialKey(KeyCode::Delete, false, true, false));
+    EXPECT_EQ(rowText(0)[0], static_cast<char>(160));  // 'A' deleted; the cursor shows on the blank
+    EXPECT_TRUE(keys().specialKey(KeyCode::Insert, false, true, false));
+    EXPECT_EQ(moji.codes, "65;30;28;29;31;30;254;255;");
+
+    connectDirect(0);
+    moji.codes.clear();
+    EXPECT_FALSE(keys().specialKey(KeyCode::Up, false, false, false));
+    EXPECT_FALSE(keys().specialKey(KeyCode::Delete, false, true, false));
+    EXPECT_TRUE(socket.sent.empty());
+    EXPECT_TRUE(moji.codes.empty());
+}
+
+TEST_F(KeyboardTest, CtrlCSetsTheAbortFlagOnlyWhenConnected) {
+    keys().characterKey(3);
+    EXPECT_FALSE(session->abortFlag());
+    connectDirect(0);
+    keys().characterKey(3);
+    EXPECT_TRUE(session->abortFlag());
+    EXPECT_EQ(socket.sent, "\x03");
+}
+
+TEST_F(KeyboardTest, KeyPressDelayDropsKeysTypedTooSoon) {
+    config.KeyPressDelay = true;
+    config.KeyDelayValue = 65;
+    connectDirect(0);
+    keys().characterKey('a');
+    keys().characterKey('b');
+    EXPECT_TRUE(keys().busy());
+    timeline.advance(64);
+    keys().characterKey('c');
+    timeline.advance(1);
+    keys().characterKey('d');
+    EXPECT_EQ(socket.sent, "ad");
+}
+
+TEST_F(KeyboardTest, ClickSoundWhenAsked) {
+    keys().characterKey('a');
+    EXPECT_TRUE(sound.played.empty());
+    config.AtariClick = true;
+    keys().characterKey('b');
+    EXPECT_EQ(sound.played, (std::vector<std::string>{"SP0000.wav"}));
+}
+
+TEST_F(KeyboardTest, ShiftCtrlDigitRunsTheMacroAndNothingElse) {
+    connectDirect(0);  // macro 0 of the sample board is "yourlogin<cr>"
+    EXPECT_TRUE(keys().specialKey(KeyCode::Digit0, true, true, false));
+    EXPECT_EQ(socket.sent, "yourlogin\x9B");
+    socket.sent.clear();
+    keys().specialKey(KeyCode::Digit9, true, true, false);  // empty macro
+    EXPECT_TRUE(socket.sent.empty());
+}
+
+TEST_F(KeyboardTest, AltTMovesTheFocusWithTheBoxOn) {
+    int focusMoves = 0;
+    vx::KeyboardInput withHook(screen, socket, timeline, config, sound, session->stayAlive(), dummyAbort,
+                               {.connected = [] { return false; }, .focusToBox = [&] { ++focusMoves; }});
+    config.UseTW = false;
+    EXPECT_FALSE(withHook.specialKey(KeyCode::T, false, false, true));
+    config.UseTW = true;
+    EXPECT_TRUE(withHook.specialKey(KeyCode::T, false, false, true));
+    EXPECT_EQ(focusMoves, 1);
+}
+
+}  // namespace
