@@ -1,0 +1,125 @@
+// The socket adapter against a real peer on 127.0.0.1.
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include "ui/platform/QtSocketPort.h"
+
+namespace {
+
+// Records the events in order, as text.
+class EventLog : public vx::SocketEvents {
+public:
+    explicit EventLog(vx::QtSocketPort& port) : m_port(port) {}
+    QStringList events;
+    std::string received;
+    void onConnected() override { events << "connected"; }
+    void onDataArrival(std::size_t) override {
+        received += m_port.readAll();
+        events << "data";
+    }
+    void onRemoteClose() override { events << "remote close"; }
+    void onSocketError(int number, const std::string& description, int code, const std::string& source) override {
+        events << QString("error %1 %2 %3").arg(number).arg(code).arg(QString::fromStdString(source));
+        lastDescription = description;
+    }
+    void onConnectionRequest() override { events << "request"; }
+    std::string lastDescription;
+    QByteArray bytes() const { return QByteArray(received.data(), static_cast<qsizetype>(received.size())); }
+
+private:
+    vx::QtSocketPort& m_port;
+};
+
+}  // namespace
+
+class QtSocketPortTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void receivesChunksThenTheRemoteClose() {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        vx::QtSocketPort port;
+        EventLog log(port);
+        port.setEvents(&log);
+        port.connectTo("127.0.0.1", server.serverPort());
+        QVERIFY(server.waitForNewConnection(5000));
+        QTcpSocket* peer = server.nextPendingConnection();
+        QTRY_VERIFY(log.events.contains("connected"));
+
+        peer->write("AB");
+        peer->flush();
+        QTRY_COMPARE(log.bytes(), QByteArray("AB"));
+        peer->write("\xFF\xFB\x01", 3);
+        peer->flush();
+        QTRY_COMPARE(log.bytes(), QByteArray("AB\xFF\xFB\x01", 5));
+
+        vx::SocketPort::SendError error;
+        QVERIFY(port.send("hi\x9B", error));
+        QByteArray atPeer;
+        QTRY_COMPARE(atPeer += peer->readAll(), QByteArray("hi\x9B"));
+
+        peer->write("bye");
+        peer->disconnectFromHost();
+        QTRY_VERIFY(log.events.contains("remote close"));
+        QCOMPARE(log.bytes(), QByteArray("AB\xFF\xFB\x01"
+                                         "bye",
+                                         8));
+        QCOMPARE(log.events.last(), QString("remote close"));
+        for (const QString& event : log.events) QVERIFY2(!event.startsWith("error"), qPrintable(event));
+    }
+
+    void aLocalCloseIsNotReported() {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        vx::QtSocketPort port;
+        EventLog log(port);
+        port.setEvents(&log);
+        port.connectTo("127.0.0.1", server.serverPort());
+        QVERIFY(server.waitForNewConnection(5000));
+        QTcpSocket* peer = server.nextPendingConnection();
+        QTRY_VERIFY(log.events.contains("connected"));
+        port.close();
+        QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+        QTest::qWait(50);
+        QCOMPARE(log.events, QStringList{"connected"});
+
+        vx::SocketPort::SendError error;
+        QVERIFY(!port.send("x", error));
+        QCOMPARE(error.number, 10057);
+        QVERIFY(!error.description.empty());
+    }
+
+    void aRefusedConnectionIsAnError() {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const quint16 closedPort = server.serverPort();
+        server.close();
+        vx::QtSocketPort port;
+        EventLog log(port);
+        port.setEvents(&log);
+        port.connectTo("127.0.0.1", closedPort);
+        QTRY_COMPARE(log.events.size(), 1);
+        QCOMPARE(log.events[0], QString("error 10061 10061 Winsock1_Connect"));
+        QVERIFY(!log.lastDescription.empty());
+    }
+
+    void aNewConnectionDropsTheOldOneQuietly() {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        vx::QtSocketPort port;
+        EventLog log(port);
+        port.setEvents(&log);
+        port.connectTo("127.0.0.1", server.serverPort());
+        QVERIFY(server.waitForNewConnection(5000));
+        QTRY_VERIFY(log.events.contains("connected"));
+        port.connectTo("127.0.0.1", server.serverPort());
+        QVERIFY(server.waitForNewConnection(5000));
+        QTRY_COMPARE(log.events, (QStringList{"connected", "connected"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(QtSocketPortTest)
+#include "QtSocketPortTest.moc"
