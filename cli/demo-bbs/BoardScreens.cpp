@@ -42,7 +42,22 @@ std::string welcome() {
 
     s += art("  ● ● ●  ╋  ● ● ●  ╋  ● ● ●");
     s += kEol;
-    return s + mainMenu();
+    s += kEol;
+    s += kNamePrompt;
+    return s;
+}
+
+std::string greeting(std::string_view name) {
+    std::string shouted(name);
+    for (char& c : shouted) {
+        // Bit 7 is inverse video; the letter is in the other seven.
+        const auto b = static_cast<std::uint8_t>(c);
+        const auto letter = static_cast<std::uint8_t>(b & 0x7F);
+        if (letter >= 'a' && letter <= 'z') c = code(b - ('a' - 'A'));
+    }
+    std::string s(1, kEol);
+    s += line("Welcome, " + shouted + "!");
+    return s;
 }
 
 std::string mainMenu() {

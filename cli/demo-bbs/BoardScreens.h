@@ -8,11 +8,18 @@
 
 namespace vx::demo::screens {
 
-// The prompt that ends the main menu; a caller's client can wait for it.
+// The prompts a caller answers; a caller's client (or its macros) can wait for them.
+inline constexpr std::string_view kNamePrompt = "NAME? ";
+inline constexpr std::string_view kPasswordPrompt = "PASSWORD? ";
 inline constexpr std::string_view kMenuPrompt = "COMMAND? ";
 inline constexpr std::string_view kFloodPrompt = "How many kilobytes? ";
 
-std::string welcome();    // clears the screen, draws the title box, then the main menu
+// The bytes shown in place of each typed password character.
+inline constexpr char kPasswordMask = '*';
+
+std::string welcome();  // clears the screen, draws the title box, then asks for the name (kNamePrompt)
+// The greeting once logged in, with the name as typed but its letters in capitals (either video).
+std::string greeting(std::string_view name);
 std::string mainMenu();   // the full list of commands, ending with kMenuPrompt
 std::string shortMenu();  // one line of keys after a page, ending with kMenuPrompt
 std::string message();

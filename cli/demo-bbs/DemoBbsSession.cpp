@@ -83,10 +83,44 @@ void DemoBbsSession::readInput() {
 }
 
 void DemoBbsSession::handleLine(const std::string& line) {
-    if (m_mode == Mode::FloodQuestion)
-        startFlood(line);
-    else
-        handleCommand(line);
+    switch (m_mode) {
+        case Mode::Name:
+            handleName(line);
+            break;
+        case Mode::Password:
+            handlePassword(line);
+            break;
+        case Mode::FloodQuestion:
+            startFlood(line);
+            break;
+        default:
+            handleCommand(line);
+            break;
+    }
+}
+
+void DemoBbsSession::handleName(const std::string& name) {
+    if (name.empty()) {
+        send(screens::kNamePrompt);
+        return;
+    }
+    m_name = name;
+    m_mode = Mode::Password;
+    m_input.setEchoMask(screens::kPasswordMask);
+    send(screens::kPasswordPrompt);
+}
+
+void DemoBbsSession::handlePassword(const std::string& password) {
+    if (password.empty()) {
+        send(screens::kPasswordPrompt);
+        return;
+    }
+    // Any password will do: the login is there so callers' macros and scripts have real prompts
+    // to answer, not to keep anyone out.
+    m_input.setEchoMask(std::nullopt);
+    m_mode = Mode::Menu;
+    send(screens::greeting(m_name));
+    send(screens::mainMenu());
 }
 
 namespace {

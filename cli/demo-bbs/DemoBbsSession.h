@@ -13,7 +13,7 @@ class QTcpSocket;
 
 namespace vx::demo {
 
-// One caller on the demo board: the menu, the caller's typing, and the pages that take time
+// One caller on the demo board: the login, the menu, the caller's typing, and the pages that take time
 // (the flood and the slow page). Everything is paced by the socket's progress and by timers;
 // what a caller types while a page is still going out waits in the socket until it is done.
 class DemoBbsSession : public QObject {
@@ -22,7 +22,7 @@ public:
     // Characters per second of the slow page: a 1200 baud modem with start and stop bits.
     static constexpr int kSlowPageRate = 120;
 
-    // Takes ownership of a connected socket and sends the welcome screen.
+    // Takes ownership of a connected socket, sends the welcome screen and asks for a name.
     explicit DemoBbsSession(QTcpSocket* socket, QObject* parent = nullptr);
     ~DemoBbsSession() override;
 
@@ -34,10 +34,12 @@ signals:
     void finished();
 
 private:
-    enum class Mode { Menu, FloodQuestion, Flooding, SlowPage, Closing, Gone };
+    enum class Mode { Name, Password, Menu, FloodQuestion, Flooding, SlowPage, Closing, Gone };
 
     void readInput();
     void handleLine(const std::string& line);
+    void handleName(const std::string& name);
+    void handlePassword(const std::string& password);
     void handleCommand(const std::string& line);
     void startFlood(const std::string& answer);
     void pumpFlood();
@@ -47,13 +49,17 @@ private:
     void sayGoodbye();
     void onDisconnected();
 
-    bool acceptsInput() const { return m_mode == Mode::Menu || m_mode == Mode::FloodQuestion; }
+    bool acceptsInput() const {
+        return m_mode == Mode::Name || m_mode == Mode::Password || m_mode == Mode::Menu ||
+               m_mode == Mode::FloodQuestion;
+    }
     bool outputBacklogged() const;
     void send(std::string_view bytes);
 
     QTcpSocket* m_socket;
-    Mode m_mode = Mode::Menu;
+    Mode m_mode = Mode::Name;
     LineInput m_input;
+    std::string m_name;    // as typed, for the greeting
     std::string m_unread;  // read from the socket, not yet looked at
     std::size_t m_unreadAt = 0;
 

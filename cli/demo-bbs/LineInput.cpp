@@ -58,7 +58,7 @@ std::optional<std::string> LineInput::feed(std::uint8_t b, std::string& echo) {
     }
     if (isEditingKey(b) || m_line.size() >= kMaxLength) return std::nullopt;
     m_line += static_cast<char>(b);
-    echo += static_cast<char>(b);
+    echo += m_echoMask.value_or(static_cast<char>(b));
     return std::nullopt;
 }
 

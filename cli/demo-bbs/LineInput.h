@@ -18,10 +18,15 @@ public:
     // Appends the echo for `b` to `echo`; returns the finished line at an end of line.
     std::optional<std::string> feed(std::uint8_t b, std::string& echo);
 
+    // While set, typed characters are echoed as `mask` instead of themselves, so a password
+    // does not show on the caller's screen; line ends and backspaces are echoed as ever.
+    void setEchoMask(std::optional<char> mask) { m_echoMask = mask; }
+
     const std::string& pending() const { return m_line; }
 
 private:
     std::string m_line;
+    std::optional<char> m_echoMask;
     bool m_afterCarriageReturn = false;
 };
 

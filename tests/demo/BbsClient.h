@@ -49,6 +49,22 @@ public:
         return taken;
     }
 
+    // Logs in the way a terminal's macros do: each answer, with its end of line, in one write
+    // once its prompt is there. Everything received up to the menu prompt; nothing if a prompt
+    // does not come.
+    std::optional<QByteArray> logIn(const QByteArray& name = "yourlogin", const QByteArray& password = "yourpassword",
+                                    int timeoutMs = 5000) {
+        auto welcome = readUntil("NAME? ", timeoutMs);
+        if (!welcome) return std::nullopt;
+        sendLine(name);
+        auto asked = readUntil("PASSWORD? ", timeoutMs);
+        if (!asked) return std::nullopt;
+        sendLine(password);
+        auto menu = readUntil("COMMAND? ", timeoutMs);
+        if (!menu) return std::nullopt;
+        return *welcome + *asked + *menu;
+    }
+
     // What arrives within `ms`, taken.
     QByteArray readFor(int ms) {
         QTest::qWait(ms);

@@ -82,6 +82,42 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(echoed).toHex(' '), QByteArray::fromStdString(echo).toHex(' '));
     }
 
+    void lineInputMasksTheEchoButNotTheLine() {
+        LineInput input;
+        std::string echoed;
+        input.feed('a', echoed);
+        input.setEchoMask('*');
+        std::optional<std::string> finished;
+        for (char c : std::string("b\x1c") + kBs + "cd" + kEol)
+            finished = input.feed(static_cast<std::uint8_t>(c), echoed);
+        QVERIFY(finished);
+        QCOMPARE(QByteArray::fromStdString(*finished), QByteArray("acd"));
+        QCOMPARE(QByteArray::fromStdString(echoed).toHex(' '),
+                 QByteArray::fromStdString("a*" + std::string(1, kBs) + "**" + kEol).toHex(' '));
+        // Unmasked again, the next line is echoed as typed.
+        input.setEchoMask(std::nullopt);
+        echoed.clear();
+        for (char c : eol("ok")) input.feed(static_cast<std::uint8_t>(c), echoed);
+        QCOMPARE(QByteArray::fromStdString(echoed), QByteArray::fromStdString(eol("ok")));
+    }
+
+    void greetingCapitalisesLettersOnly_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("macro") << QByteArray("yourlogin") << QByteArray("YOURLOGIN");
+        QTest::newRow("mixed") << QByteArray("Dale o'Brien 2") << QByteArray("DALE O'BRIEN 2");
+        // Around the lower-case letters: a diamond and a spade, in both videos.
+        QTest::newRow("edges") << QByteArray("`az{") << QByteArray("`AZ{");
+        QTest::newRow("inverse") << QByteArray("\xe0\xe1\xfa\xfb\xc1") << QByteArray("\xe0\xc1\xda\xfb\xc1");
+        QTest::newRow("graphics") << QByteArray("\x01\x7c\x14") << QByteArray("\x01\x7c\x14");
+    }
+    void greetingCapitalisesLettersOnly() {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, shown);
+        const QByteArray greeting = QByteArray::fromStdString(vx::demo::screens::greeting(name.toStdString()));
+        QCOMPARE(greeting.toHex(' '), (kEol + ("Welcome, " + shown + "!") + kEol).toHex(' '));
+    }
+
     void floodText_data() {
         QTest::addColumn<int>("total");
         for (int total : {1, 2, 39, 40, 41, 1024, 3 * 1024, 5 * 1024}) QTest::addRow("%d", total) << total;
@@ -182,6 +218,25 @@ private slots:
         for (int row = 0; row < vx::ScreenInterpreter::kRows; ++row)
             QVERIFY2(screen.row(row).find("Dialing") == std::string::npos, "the taken-back line is still there");
         const auto& state = screen.interpreter.state();
+        QCOMPARE(state.CursorY, 8);
+        QCOMPARE(state.CursorX, 6);
+        // The block cursor shows as an inverse blank just after the prompt.
+        QCOMPARE(screen.row(state.CursorY), "NAME? " + std::string(1, '\xA0') + std::string(33, ' '));
+    }
+
+    // A caller logged in with the sample macros still sees the title box: the login and the menu
+    // fit under it without scrolling.
+    void loginAndMenuFitUnderTheWelcome() {
+        namespace s = vx::demo::screens;
+        const std::string shown = s::welcome() + eol("yourlogin") + std::string(s::kPasswordPrompt) +
+                                  eol(std::string(12, '*')) + s::greeting("yourlogin") + s::mainMenu();
+        const DrawnScreen screen(shown);
+        QCOMPARE(screen.code(0, 0), 17);
+        QVERIFY(screen.row(8).starts_with("NAME? yourlogin "));
+        QVERIFY(screen.row(9).starts_with("PASSWORD? ************ "));
+        QVERIFY(screen.row(11).starts_with("Welcome, YOURLOGIN! "));
+        const auto& state = screen.interpreter.state();
+        QVERIFY(state.CursorY < vx::ScreenInterpreter::kRows - 1);
         QVERIFY(screen.row(state.CursorY).starts_with("COMMAND? "));
     }
 

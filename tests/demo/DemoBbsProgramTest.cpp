@@ -35,9 +35,10 @@ private slots:
         QVERIFY(port != 0);
 
         BbsClient client(port);
-        const auto welcome = client.readUntil("COMMAND? ", 10000);
+        const auto welcome = client.logIn("yourlogin", "yourpassword", 10000);
         QVERIFY(welcome);
         QCOMPARE(welcome->at(0), '\x7d');
+        QVERIFY(welcome->contains("Welcome, YOURLOGIN!"));
 
         QCOMPARE(::kill(static_cast<pid_t>(board.processId()), signal), 0);
         QVERIFY(board.waitForFinished(10000));

@@ -14,10 +14,13 @@
 
 namespace {
 
+const QByteArray kNamePrompt = "NAME? ";
+const QByteArray kPasswordPrompt = "PASSWORD? ";
 const QByteArray kPrompt = "COMMAND? ";
 const QByteArray kFloodPrompt = "How many kilobytes? ";
 constexpr char kEol = static_cast<char>(155);
 constexpr char kBell = static_cast<char>(253);
+constexpr char kBs = static_cast<char>(126);
 
 QByteArray bytes(std::initializer_list<int> values) {
     QByteArray out;
@@ -26,7 +29,7 @@ QByteArray bytes(std::initializer_list<int> values) {
 }
 
 // The text of a line, as the board would print it, for searching received bytes.
-QByteArray line(const char* text) { return QByteArray(text) + kEol; }
+QByteArray line(const QByteArray& text) { return text + kEol; }
 
 }  // namespace
 
@@ -36,12 +39,23 @@ class DemoBbsSessionTest : public QObject {
 private:
     std::unique_ptr<vx::demo::DemoBbsServer> m_server;
 
-    // A caller past the welcome screen, at the menu prompt.
+    // A caller logged in, at the menu prompt.
     std::unique_ptr<BbsClient> caller() {
         auto client = std::make_unique<BbsClient>(m_server->port());
-        if (!client->readUntil(kPrompt)) return nullptr;
+        if (!client->logIn()) return nullptr;
         return client;
     }
+
+    // A caller at the password prompt, having answered the name with "someone".
+    std::unique_ptr<BbsClient> callerAtPassword() {
+        auto client = std::make_unique<BbsClient>(m_server->port());
+        if (!client->readUntil(kNamePrompt)) return nullptr;
+        client->sendLine("someone");
+        if (!client->readUntil(kPasswordPrompt)) return nullptr;
+        return client;
+    }
+
+    static QByteArray mainMenu() { return QByteArray::fromStdString(vx::demo::screens::mainMenu()); }
 
     // The reply to one command line: from the echo to the next menu prompt.
     static QByteArray command(BbsClient& client, const QByteArray& text, int timeoutMs = 5000) {
@@ -57,17 +71,114 @@ private slots:
     }
     void cleanup() { m_server.reset(); }
 
-    void welcomeClearsDrawsAndEndsWithTheMenu() {
+    void welcomeClearsDrawsAndAsksForAName() {
         QCOMPARE(m_server->address(), QHostAddress(QHostAddress::LocalHost));
         BbsClient client(m_server->port());
-        const auto welcome = client.readUntil(kPrompt);
+        const auto welcome = client.readUntil(kNamePrompt);
         QVERIFY(welcome);
         QCOMPARE(welcome->at(0), '\x7d');
         QVERIFY(welcome->contains(vx::demo::atascii::inverse("VEXTERM DEMO BOARD").c_str()));
         for (int graphic : {17, 18, 5, 26, 3, 124})
             QVERIFY2(welcome->contains(static_cast<char>(graphic)), qPrintable(QString::number(graphic)));
-        QVERIFY(welcome->contains("Read a message"));
-        QVERIFY(welcome->endsWith(kPrompt));
+        QVERIFY(welcome->endsWith(QByteArray(2, kEol) + kNamePrompt));
+        // The menu waits for the login.
+        QVERIFY(!welcome->contains("Read a message"));
+        QVERIFY(client.readFor(100).isEmpty());
+    }
+
+    void loginAsksForNameThenPasswordThenShowsTheMenu() {
+        BbsClient client(m_server->port());
+        QVERIFY(client.readUntil(kNamePrompt));
+        client.send("your");
+        QVERIFY(client.readUntil("your"));
+        client.send(QByteArray("login") + kEol);
+        QCOMPARE(client.readUntil(kPasswordPrompt).value_or(""), QByteArray("login") + kEol + kPasswordPrompt);
+        client.send(QByteArray("yourpassword") + kEol);
+        const auto reply = client.readUntil(kPrompt);
+        QVERIFY(reply);
+        QCOMPARE(*reply, QByteArray(12, '*') + kEol + kEol + line("Welcome, YOURLOGIN!") + mainMenu());
+        QVERIFY(client.readFor(100).isEmpty());
+    }
+
+    void passwordBackspaceTakesBackOneCharacter() {
+        auto client = callerAtPassword();
+        QVERIFY(client);
+        // What is typed and taken back leaves nothing: the board asks again.
+        client->send("x" + bytes({126}) + kEol);
+        QCOMPARE(client->readUntil(kPasswordPrompt).value_or(""), "*" + bytes({126}) + kEol + kPasswordPrompt);
+        // One backspace more than there is: that one is not echoed, and a character is left.
+        client->send("ab" + bytes({126, 126, 126}) + "c" + kEol);
+        const auto reply = client->readUntil(kPrompt);
+        QVERIFY(reply);
+        QVERIFY2(reply->startsWith("**" + bytes({126, 126}) + "*" + kEol + kEol + line("Welcome, SOMEONE!")),
+                 reply->left(40).toHex(' ').constData());
+    }
+
+    void emptyAnswersAskAgain() {
+        BbsClient client(m_server->port());
+        QVERIFY(client.readUntil(kNamePrompt));
+        client.send(QByteArray(1, kEol));
+        QCOMPARE(client.readUntil(kNamePrompt).value_or(""), QByteArray(1, kEol) + kNamePrompt);
+        client.send("\r\n");
+        QCOMPARE(client.readUntil(kNamePrompt).value_or(""), QByteArray(1, kEol) + kNamePrompt);
+        client.sendLine("Dale");
+        QVERIFY(client.readUntil(kPasswordPrompt));
+        client.send(QByteArray(1, kEol));
+        QCOMPARE(client.readUntil(kPasswordPrompt).value_or(""), QByteArray(1, kEol) + kPasswordPrompt);
+        // A carriage return alone is an empty answer too; the NULs after them are filler.
+        client.send(QByteArray("\r\0secret\r\0", 10));
+        const auto reply = client.readUntil(kPrompt);
+        QVERIFY(reply);
+        QCOMPARE(*reply,
+                 QByteArray(1, kEol) + kPasswordPrompt + "******" + kEol + kEol + line("Welcome, DALE!") + mainMenu());
+    }
+
+    void macrosLogInAndReachTheMenu() {
+        BbsClient client(m_server->port());
+        const auto transcript = client.logIn("yourlogin", "yourpassword");
+        QVERIFY(transcript);
+        QVERIFY(transcript->contains("yourlogin" + QByteArray(1, kEol) + kPasswordPrompt));
+        QVERIFY(!transcript->contains("yourpassword"));
+        QVERIFY(transcript->endsWith(line("Welcome, YOURLOGIN!") + mainMenu()));
+        QVERIFY(command(client, "B").contains(kBell));
+    }
+
+    void loginTypedAheadIsAnsweredInOrder() {
+        BbsClient client(m_server->port());
+        client.send(QByteArray("yourlogin") + kEol);
+        client.send(QByteArray("yourpassword") + kEol);
+        const auto all = client.readUntil(kPrompt);
+        QVERIFY(all);
+        const qsizetype name = all->indexOf(kNamePrompt + "yourlogin" + kEol + kPasswordPrompt);
+        QVERIFY2(name > 0, all->right(80).toHex(' ').constData());
+        QVERIFY(all->indexOf(QByteArray(12, '*') + kEol) > name);
+    }
+
+    void commandsBeforeLoginAreJustAnswers() {
+        BbsClient client(m_server->port());
+        QVERIFY(client.readUntil(kNamePrompt));
+        client.sendLine("G");
+        QCOMPARE(client.readUntil(kPasswordPrompt).value_or(""), QByteArray("G") + kEol + kPasswordPrompt);
+        client.sendLine("B");
+        const auto reply = client.readUntil(kPrompt);
+        QVERIFY(reply);
+        QCOMPARE(*reply, QByteArray("*") + kEol + kEol + line("Welcome, G!") + mainMenu());
+        QVERIFY(!reply->contains(kBell));
+        QCOMPARE(m_server->callerCount(), 1);
+        QVERIFY(client.socket().state() == QAbstractSocket::ConnectedState);
+        // Once logged in, the same letters are commands.
+        QVERIFY(command(client, "B").contains(kBell));
+    }
+
+    void loginAnswersAreCapped() {
+        BbsClient client(m_server->port());
+        QVERIFY(client.readUntil(kNamePrompt));
+        client.sendLine(QByteArray(1000, 'z'));
+        QCOMPARE(client.readUntil(kPasswordPrompt).value_or(""), QByteArray(200, 'z') + kEol + kPasswordPrompt);
+        client.sendLine(QByteArray(1000, 'p'));
+        const auto reply = client.readUntil(kPrompt);
+        QVERIFY(reply);
+        QVERIFY(reply->startsWith(QByteArray(200, '*') + kEol + kEol + line("Welcome, " + QByteArray(200, 'Z') + "!")));
     }
 
     void typingIsEchoed() {
@@ -339,6 +450,19 @@ private slots:
         client->send(QByteArray(100000, 'A'));
         client->send(QByteArray(1, kEol) + "B" + kEol);
         QVERIFY(client->readUntil(QByteArray(1, kBell), 20000));
+
+        // Noise without a line end is a name like any other, and the board still logs the caller in.
+        BbsClient early(m_server->port());
+        QVERIFY(early.readUntil(kNamePrompt));
+        for (char& c : noise)
+            if (c == kEol || c == '\r') c = 'x';
+        early.send(noise.left(600) + kEol);
+        QVERIFY(early.readUntil(kPasswordPrompt, 10000));
+        early.sendLine("pw");
+        const auto greeted = early.readUntil(kPrompt);
+        QVERIFY(greeted);
+        QVERIFY(greeted->startsWith("**" + QByteArray(2, kEol) + "Welcome, "));
+        QVERIFY(greeted->endsWith(mainMenu()));
 
         // Typing past the length limit is dropped, echo included.
         auto another = caller();

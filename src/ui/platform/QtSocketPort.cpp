@@ -11,6 +11,13 @@ QtSocketPort::QtSocketPort(QObject* parent) : QObject(parent) {
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
 }
 
+QtSocketPort::~QtSocketPort() {
+    m_events = nullptr;
+    m_closedHere = true;
+    m_socket.disconnect(this);
+    m_socket.abort();
+}
+
 int QtSocketPort::errorNumber(QAbstractSocket::SocketError error) {
     switch (error) {
         case QAbstractSocket::ConnectionRefusedError:

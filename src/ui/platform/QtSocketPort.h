@@ -13,6 +13,8 @@ class QtSocketPort : public QObject, public SocketPort {
     Q_OBJECT
 public:
     explicit QtSocketPort(QObject* parent = nullptr);
+    // Going away is a close made here: whoever listened may already be gone, so nobody is told.
+    ~QtSocketPort() override;
 
     void setEvents(SocketEvents* events) override { m_events = events; }
     void connectTo(const std::string& host, int port) override;
