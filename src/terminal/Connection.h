@@ -64,6 +64,11 @@ public:
     void setTaps(ChunkTaps taps) { m_taps = std::move(taps); }
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
 
+    // Something other than received data drew on the screen (a replay): the window repaints.
+    void screenDrawn() const {
+        if (m_hooks.screenChanged) m_hooks.screenChanged();
+    }
+
     // The online clock (Timer3, every second) runs from start-up on.
     void start();
 

@@ -5,6 +5,10 @@ namespace vx {
 TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSettings& config, BBSList& bbsList,
                                  ScreenInterpreter& screen)
     : m_bbsList(bbsList),
+      m_screen(screen),
+      m_scrollback(config, ports.timers, status, [this](std::uint8_t b) { replayToScreen(b); }, ports.box),
+      m_capture(config, CapturePorts{ports.timers, status, ports.prompter, ports.sound, ports.moji, m_urls,
+                                     [this](std::uint8_t b) { replayToScreen(b); }}),
       m_send(ports.socket, ports.timers, ports.prompter, status),
       m_stayAlive(ports.timers, config, ports.socket, status.sink(), [this] { return connected(); }),
       m_baudSim(ports.timers, screen, config, status.sink(), m_abort, [this] { return connected(); }),
@@ -20,7 +24,18 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
                                       },
                                       {},
                                       {},
-                                      {}}) {}
+                                      {}}) {
+    m_connection.setTaps(Connection::ChunkTaps{
+        [this](std::string_view chunk) { m_capture.WriteCaptureRecord(chunk); },
+        [this](std::string_view chunk) { m_scrollback.WriteScrollback(chunk); },
+        [this](std::uint8_t c) { m_urls.DetectURLChar(c); }, [this] { return m_capture.captureOn(); }});
+    m_baudSim.setUrlCharacter([this](std::uint8_t c) { m_urls.DetectURLChar(c); });
+}
+
+void TerminalSession::replayToScreen(std::uint8_t b) {
+    m_screen.ScreenHandler(b);
+    m_connection.screenDrawn();
+}
 
 void TerminalSession::start() {
     m_stayAlive.start();

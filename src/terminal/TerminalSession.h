@@ -14,12 +14,17 @@
 #include "terminal/ScreenInterpreter.h"
 #include "terminal/SendPath.h"
 #include "terminal/StayAlive.h"
+#include "tools/Capture.h"
 #include "tools/MacroSender.h"
+#include "tools/Scrollback.h"
+#include "tools/TextSinks.h"
+#include "tools/UrlDetector.h"
 
 namespace vx {
 
 // The terminal as a whole: the connection and receive path, the keys, the send path, the
-// baud-rate simulator, stay-alive and the macros, wired to each other and to the ports.
+// baud-rate simulator, stay-alive, the macros, and the tools that see every received chunk
+// (capture, scrollback, URL detection), wired to each other and to the ports.
 class TerminalSession {
 public:
     struct Ports {
@@ -28,6 +33,8 @@ public:
         const Clock& clock;
         Prompter& prompter;
         Sound& sound;
+        BoxText& box;        // scrollback copied to The Box
+        MojiCodeSink& moji;  // capture sent to VXEditor
     };
 
     TerminalSession(Ports ports, StatusReporter& status, ConfigSettings& config, BBSList& bbsList,
@@ -42,6 +49,9 @@ public:
     BaudSimulator& baudSim() { return m_baudSim; }
     StayAlive& stayAlive() { return m_stayAlive; }
     MacroSender& macros() { return m_macros; }
+    UrlDetector& urls() { return m_urls; }
+    Scrollback& scrollback() { return m_scrollback; }
+    CaptureFile& capture() { return m_capture; }
     // Set by Ctrl-C while connected; the next chunk (or the rest of a drain) is thrown away.
     bool abortFlag() const { return m_abort; }
 
@@ -53,9 +63,15 @@ public:
 
 private:
     bool connected() const { return m_connection.connected(); }
+    // Replays draw through the interpreter like received data.
+    void replayToScreen(std::uint8_t b);
 
     BBSList& m_bbsList;
+    ScreenInterpreter& m_screen;
     bool m_abort = false;
+    UrlDetector m_urls;
+    Scrollback m_scrollback;
+    CaptureFile m_capture;
     SendPath m_send;
     StayAlive m_stayAlive;
     BaudSimulator m_baudSim;

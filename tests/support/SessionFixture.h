@@ -29,6 +29,8 @@ protected:
     FakePrompter prompter;
     FakeSound sound;
     FakeStatusSink statusSink;
+    FakeBox box;
+    FakeMojiSink moji;
     SettingsStore store;
     ConfigSettings config = firstRunSettings(temp.path().string());
     BBSList bbsList{store, prompter, timeline, (temp / "VX3_BBS.INI").string()};
@@ -48,7 +50,7 @@ protected:
         ASSERT_EQ(bbsList.addRecord(), 2);
         ASSERT_EQ(bbsList.addRecord(), 3);
         bbsList.FillBBSList();
-        session = std::make_unique<TerminalSession>(TerminalSession::Ports{socket, timeline, timeline, prompter, sound},
+        session = std::make_unique<TerminalSession>(TerminalSession::Ports{socket, timeline, timeline, prompter, sound, box, moji},
                                                     status, config, bbsList, screen);
         session->start();
     }
