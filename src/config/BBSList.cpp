@@ -12,6 +12,9 @@
 namespace vx {
 namespace {
 
+std::int32_t clampToPort(std::int64_t value) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, 65535)); }
+
+
 const std::string kType = "S";
 const std::string kSystem = "System";
 const std::string kConfig = "Config";
@@ -254,7 +257,7 @@ bool BBSList::LoadBBSRecord(const std::string& id) {
 
     BBSRecord record;
     record.BBSname = text("BBSname", "{Enter BBS Name}");
-    record.Port = clampToInt16(number("Port", "{Enter Port}"));
+    record.Port = clampToPort(number("Port", "{Enter Port}"));
     record.PortList = text("PortList", "8888 9000 23");
     record.URL = text("URL", "{Enter URL}");
     record.Sysop = text("Sysop", "");
@@ -293,6 +296,17 @@ bool BBSList::LoadBBSRecord(const std::string& id) {
     m_recordId = section;
     m_portCount = ParsePortList(m_record.PortList, m_ports);
     return true;
+}
+
+void BBSList::useUnsavedRecord(const std::string& host, int port) {
+    BBSRecord record;
+    record.BBSname = host;
+    record.URL = host;
+    record.Port = clampToPort(port);
+    m_record = std::move(record);
+    m_recordId.clear();
+    m_activeMacros.fill({});
+    m_portCount = ParsePortList(m_record.PortList, m_ports);
 }
 
 void BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,

@@ -68,6 +68,9 @@ public:
     BBSRecord& record() { return m_record; }
     const BBSRecord& record() const { return m_record; }
     const std::string& recordId() const { return m_recordId; }
+    // A board dialled by address (from the command line) that is not in the list: it becomes the
+    // current record with no ID, no macros and default switches; nothing is written to the file.
+    void useUnsavedRecord(const std::string& host, int port);
     // The ten macros ready to send: hidden ones unscrambled (in memory only), all expanded.
     const std::array<std::string, 10>& activeMacros() const { return m_activeMacros; }
     const std::array<std::string, 10>& ports() const { return m_ports; }

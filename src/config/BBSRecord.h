@@ -38,7 +38,7 @@ struct BBSRecord {
     std::string Created = "0";
     std::string LastCall = "0";
     std::string LastEdited = "0";
-    std::int16_t Port = 0;
+    std::int32_t Port = 0;  // TCP ports run to 65535: a 16-bit field would dial the wrong port
     std::string PortList;
     std::int16_t AlarmColValue = 0;
     std::int16_t SendDelayValue = 0;

@@ -89,6 +89,22 @@ void Connection::connectButton() {
 
 void Connection::startConnection(const std::string& recordId) {
     if (!m_s.bbsList.LoadBBSRecord(recordId)) return;
+    dialCurrentRecord();
+}
+
+void Connection::dialAddress(const std::string& host, int port) {
+    if (m_connected) return;
+    m_s.socket.close();
+    m_s.screen.clearSurface();
+    if (m_hooks.screenChanged) m_hooks.screenChanged();
+    m_connecting = false;
+    m_requestedRecord.clear();
+    m_s.bbsList.useUnsavedRecord(host, port);
+    m_selectedIndex = -1;
+    dialCurrentRecord();
+}
+
+void Connection::dialCurrentRecord() {
     m_recordId = m_s.bbsList.recordId();
     const BBSRecord& record = m_s.bbsList.record();
     if (m_hooks.recordLoaded) m_hooks.recordLoaded();

@@ -80,6 +80,8 @@ public:
     void connectButton();
     // The BBS editor's Save + Close + Connect: connects to that record (selecting it).
     void connectToRecord(const std::string& recordId);
+    // Dials a board that is not in the list (`vexterm HOST:PORT`); its statistics are kept nowhere.
+    void dialAddress(const std::string& host, int port);
     // The disconnect button (Command3, tbDISCONNECT).
     void disconnectButton();
     // The column switch (record at connect, tb80): 40 or 80 columns, reported in the status bar.
@@ -126,6 +128,7 @@ public:
 
 private:
     void startConnection(const std::string& recordId);
+    void dialCurrentRecord();
     void closeDown(const std::string& statusText, bool local);
     void afterClose(bool wasOnline);
     void autoNext();

@@ -1,24 +1,65 @@
 #pragma once
 
+#include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
+#include <QToolBar>
+#include <functional>
+#include <map>
+#include <string>
 
-#include "terminal/Framebuffer.h"
+#include "platform/StatusSink.h"
 
 namespace vx {
 
-class ScreenWidget;
-
-// The main frame: holds the screen window; toolbar, status bar and the terminal window
-// follow.
-class MainFrame : public QMainWindow {
+// The main frame (MDIForm1): the toolbar (Toolbar1, dispatched by key), the status bar with
+// its five panels, and the screen and terminal windows one above the other. Its width follows
+// the column mode; it cannot be maximized.
+class MainFrame : public QMainWindow, public StatusSink {
     Q_OBJECT
 public:
-    explicit MainFrame(Framebuffer& surface, QWidget* parent = nullptr);
+    static constexpr int kTwipsPerPixel = 15;
+    static constexpr int kWidth40 = 10350 / kTwipsPerPixel;
+    static constexpr int kWidth80 = 20700 / kTwipsPerPixel;
 
-    ScreenWidget* screen() const { return m_screen; }
+    explicit MainFrame(QWidget* parent = nullptr);
+
+    // The two windows it holds.
+    void setWindows(QWidget* screenWindow, QWidget* terminalWindow);
+
+    // What each toolbar key does; a key without an action stays disabled.
+    void setToolAction(const std::string& key, std::function<void()> action);
+    // The keys in toolbar order.
+    static const std::vector<std::string>& toolKeys();
+    // Presses a toolbar button by key, as a click would.
+    void dispatch(const std::string& key);
+    QAction* toolButton(const std::string& key) const;
+
+    // The column switch: the frame's width and panel 2's.
+    void setColumns(int columns);
+    // Called when the frame is closed by the user or the window manager.
+    void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
+
+    // StatusSink
+    void setPanelText(const std::string& panel, const std::string& text, bool refresh) override;
+    QString panelText(const std::string& panel) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    ScreenWidget* m_screen = nullptr;
+    void buildToolbar();
+    void buildStatusBar();
+
+    QToolBar* m_toolbar = nullptr;
+    QMenu* m_popup = nullptr;
+    std::map<std::string, QAction*> m_tools;
+    std::map<std::string, std::function<void()>> m_toolActions;
+    std::map<std::string, QLabel*> m_panels;
+    std::function<void()> m_onClose;
+    int m_columns = 40;
 };
 
 }  // namespace vx

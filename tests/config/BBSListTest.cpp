@@ -99,7 +99,7 @@ TEST_F(BBSListTest, EveryFieldRoundTrips) {
     record.NoWrap = record.BBSXv1 = record.OneAtaTime = true;
     record.Created = "12/6/2026 10:51:21 AM";
     record.LastEdited = "12/06/2026 10:51 AM";
-    record.Port = 8888;
+    record.Port = 49152;  // above the 16-bit range: must survive the round trip
     record.PortList = "23 8888 9000";
     record.AlarmColValue = 35;
     record.SendDelayValue = 12;

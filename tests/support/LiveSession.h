@@ -48,7 +48,7 @@ struct LiveSession {
         if (!list.CreateBBSListFile() || !list.LoadBBSList() || !list.LoadBBSRecord("1"))
             throw std::runtime_error("cannot make the BBS list");
         BBSRecord record = list.record();
-        record.Port = static_cast<std::int16_t>(port);
+        record.Port = port;
         record.BaudSim = false;
         list.SaveBBSRecord("1", record, false, [] {});
         if (!list.LoadBBSRecord("1") || list.record().Port != port)

@@ -198,3 +198,26 @@ TEST_F(ConnectionTest, StartingAConnectionBlackensTheScreenButKeepsTheCursor) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConnectionTest, DialingAnAddressUsesAnUnsavedRecord) {
+    connection().dialAddress("127.0.0.1", 49999);
+    EXPECT_EQ(socket.host, "127.0.0.1");
+    EXPECT_EQ(socket.port, 49999);
+    EXPECT_EQ(statusSink.panels["pnlSTAT"], "Connecting to 127.0.0.1:49999");
+    socket.connectionUp();
+    EXPECT_TRUE(connection().connected());
+    EXPECT_EQ(connection().connectedName(), "127.0.0.1");
+    EXPECT_EQ(connection().selectedIndex(), -1);
+    for (const auto& macro : bbsList.activeMacros()) EXPECT_TRUE(macro.empty());
+    std::string before, after;
+    readWholeFileInto((temp / "VX3_BBS.INI").string(), before);
+    connection().disconnectButton();
+    EXPECT_FALSE(connection().connected());
+    // Nothing of the call lands in the list file.
+    readWholeFileInto((temp / "VX3_BBS.INI").string(), after);
+    EXPECT_EQ(after, before);
+}
+
+}  // namespace

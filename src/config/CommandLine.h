@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vx {
+
+// What `vexterm [HOST[:PORT]] [--system-folder DIR] [--help] [--version]` asked for.
+struct CommandLine {
+    std::optional<std::string> host;  // dial this board at once, as a record not in the list
+    int port = 23;
+    std::string systemFolder;  // empty: Documents/Vexterm
+    bool help = false;
+    bool version = false;
+};
+
+// The arguments after the program name. A problem comes back as a one-line message.
+std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::string>& args);
+
+std::string commandLineUsage();
+std::string versionLine();  // "vexterm 3.14 (build 717)"
+
+}  // namespace vx

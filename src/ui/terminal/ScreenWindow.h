@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QMenu>
+#include <QWidget>
+#include <functional>
+
+namespace vx {
+
+class CaptureFile;
+class Framebuffer;
+class KeyboardInput;
+class ScreenWidget;
+
+// The screen window (Form1): the board's screen, the start-up picture until the first clear,
+// the focus marker, the flashing capture bar and the capture menu on the right button. Keys go
+// to the core's key paths; this window never draws characters itself.
+class ScreenWindow : public QWidget {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void()> saveScreen{};    // "Save Screen As .BMP"
+        std::function<void()> viewLog{};       // "View System Log"
+        std::function<void()> pasteScreen{};   // "Paste Clipboard to Main Screen"
+        std::function<void()> keyHandled{};    // after a key went to the core
+    };
+
+    ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFile& capture, QWidget* parent = nullptr);
+
+    ScreenWidget* screen() const { return m_screen; }
+    void setActions(Actions actions) { m_actions = std::move(actions); }
+
+    // The column switch: the window's width follows (690 or 1380 pixels).
+    void setColumns(int columns);
+    // The surface changed; repaint at the next frame.
+    void surfaceChanged();
+    // The start-up picture stays until the screen is first cleared.
+    void hideStartupPicture();
+    bool startupPictureShown() const;
+    // Capture's captions, bar and menu changed.
+    void refreshCapture();
+
+    QMenu* captureMenu() const { return m_captureMenu; }
+    // A key event as the screen window handles it (also used by the frame to forward keys).
+    bool handleKey(QKeyEvent* event);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildCaptureMenu();
+
+    Framebuffer& m_surface;
+    KeyboardInput& m_keys;
+    CaptureFile& m_capture;
+    Actions m_actions;
+    ScreenWidget* m_screen = nullptr;
+    QWidget* m_picture = nullptr;
+    QWidget* m_focusMarker = nullptr;
+    QWidget* m_captureBar = nullptr;
+    QMenu* m_captureMenu = nullptr;
+    QAction* m_captureOn = nullptr;
+    QAction* m_filename = nullptr;
+    QAction* m_view = nullptr;
+    QAction* m_delete = nullptr;
+    QAction* m_mode = nullptr;
+};
+
+}  // namespace vx

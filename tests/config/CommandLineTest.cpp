@@ -1,0 +1,72 @@
+#include "config/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using vx::CommandLine;
+
+CommandLine parsed(const std::vector<std::string>& args) {
+    auto result = vx::parseCommandLine(args);
+    if (auto* problem = std::get_if<std::string>(&result)) {
+        ADD_FAILURE() << *problem;
+        return {};
+    }
+    return std::get<CommandLine>(result);
+}
+
+std::string problem(const std::vector<std::string>& args) {
+    auto result = vx::parseCommandLine(args);
+    if (auto* text = std::get_if<std::string>(&result)) return *text;
+    return "(accepted)";
+}
+
+TEST(CommandLineTest, NoArgumentsChangeNothing) {
+    const CommandLine line = parsed({});
+    EXPECT_FALSE(line.host);
+    EXPECT_TRUE(line.systemFolder.empty());
+    EXPECT_FALSE(line.help || line.version);
+}
+
+TEST(CommandLineTest, Addresses) {
+    EXPECT_EQ(*parsed({"bbs.example.net"}).host, "bbs.example.net");
+    EXPECT_EQ(parsed({"bbs.example.net"}).port, 23);
+    const CommandLine local = parsed({"127.0.0.1:6502"});
+    EXPECT_EQ(*local.host, "127.0.0.1");
+    EXPECT_EQ(local.port, 6502);
+    EXPECT_EQ(parsed({"h:65535"}).port, 65535);
+    const CommandLine v6 = parsed({"[::1]:49152"});
+    EXPECT_EQ(*v6.host, "::1");
+    EXPECT_EQ(v6.port, 49152);
+    EXPECT_EQ(parsed({"[::1]"}).port, 23);
+}
+
+TEST(CommandLineTest, Options) {
+    const CommandLine line = parsed({"--system-folder", "/tmp/vx folder", "h:1", "--version", "--help"});
+    EXPECT_EQ(line.systemFolder, "/tmp/vx folder");
+    EXPECT_TRUE(line.version);
+    EXPECT_TRUE(line.help);
+    EXPECT_EQ(parsed({"--system-folder=/x"}).systemFolder, "/x");
+}
+
+TEST(CommandLineTest, ProblemsAreNamed) {
+    EXPECT_NE(problem({"h:0"}).find("bad port '0'"), std::string::npos);
+    EXPECT_NE(problem({"h:65536"}).find("bad port"), std::string::npos);
+    EXPECT_NE(problem({"h:23x"}).find("bad port"), std::string::npos);
+    EXPECT_NE(problem({"h:"}).find("missing port"), std::string::npos);
+    EXPECT_NE(problem({":23"}).find("missing host"), std::string::npos);
+    EXPECT_NE(problem({"::1"}).find("brackets"), std::string::npos);
+    EXPECT_NE(problem({"[::1"}).find("missing ']'"), std::string::npos);
+    EXPECT_NE(problem({"[::1]x"}).find("unexpected text"), std::string::npos);
+    EXPECT_NE(problem({"a", "b"}).find("only one board"), std::string::npos);
+    EXPECT_NE(problem({"--system-folder"}).find("needs a folder"), std::string::npos);
+    EXPECT_NE(problem({"--system-folder="}).find("needs a folder"), std::string::npos);
+    EXPECT_NE(problem({"--colour"}).find("unknown option --colour"), std::string::npos);
+}
+
+TEST(CommandLineTest, UsageAndVersion) {
+    EXPECT_TRUE(vx::commandLineUsage().starts_with("Usage: vexterm [HOST[:PORT]]"));
+    EXPECT_EQ(vx::versionLine(), "vexterm 3.14 (build 717)");
+}
+
+}  // namespace

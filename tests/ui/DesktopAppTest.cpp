@@ -1,0 +1,244 @@
+// The desktop program under the offscreen platform: first run, a call to a loopback board, the
+// toolbar, and the shutdown's totals and log lines.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+#include "config/AtomicFile.h"
+#include "config/IniFile.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+#include "terminal/GlyphIndex.h"
+#include "ui/DesktopApp.h"
+#include "ui/config/CfgForm.h"
+#include "ui/terminal/ScreenWidget.h"
+#include "ui/terminal/ScreenWindow.h"
+
+using namespace vx;
+using namespace vx::test;
+
+namespace {
+
+std::string fileText(const std::filesystem::path& path) {
+    std::string bytes;
+    readWholeFile(path.string(), bytes);
+    return bytes;
+}
+
+// A program run in a fresh folder, with dialogs answered by the test.
+struct Run {
+    TempDir temp;
+    FakePrompter prompter;
+    bool quit = false;
+    std::unique_ptr<DesktopApp> app;
+
+    explicit Run(std::optional<std::string> host = std::nullopt, int port = 23) {
+        prompter.yesNoAnswers = {false};  // no help page
+        DesktopApp::Options options;
+        options.systemFolder = (temp / "Vexterm").string();
+        options.programFolder = temp.path().string();
+        options.host = std::move(host);
+        options.port = port;
+        options.showWelcome = false;
+        options.prompter = &prompter;
+        options.quit = [this] { quit = true; };
+        app = std::make_unique<DesktopApp>(options);
+    }
+    std::filesystem::path folder() const { return temp / "Vexterm"; }
+    std::string row(int r) const {
+        const GlyphIndex glyphs;
+        std::string text;
+        for (int col = 0; col < app->screen().state().ColumnCount; ++col) {
+            const auto code = glyphs.codeAt(app->surface(), col, r);
+            text += code && *code >= 32 && *code < 127 ? static_cast<char>(*code) : ' ';
+        }
+        return text;
+    }
+};
+
+}  // namespace
+
+class DesktopAppTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void firstRunCreatesTheSystemAndSaysSoInOrder() {
+        Run run;
+        run.app->start();
+        QVERIFY(run.app->started());
+        const auto folder = run.folder();
+        for (const char* name : {"VX3_Cfg.ini", "VX3_BBS.INI", "VX3_log.txt"})
+            QVERIFY2(std::filesystem::is_regular_file(folder / name), name);
+        for (const char* name : {"Captures", "Screens", "Mojis"})
+            QVERIFY2(std::filesystem::is_directory(folder / name), name);
+        QVERIFY(!std::filesystem::is_empty(folder / "Mojis"));
+
+        QStringList shown;
+        for (const auto& m : run.prompter.messages) shown << QString::fromStdString(m.text);
+        QCOMPARE(shown, (QStringList{"System Folders Created! ",
+                                     "Config File created: \r" + QString::fromStdString((folder / "VX3_Cfg.ini").string()),
+                                     "BBS List created: \r" + QString::fromStdString((folder / "VX3_BBS.INI").string())}));
+        QCOMPARE(run.prompter.questions.size(), std::size_t{1});
+        QCOMPARE(run.prompter.questions[0].text, std::string("Would you like to view the help file?"));
+
+        MainFrame& frame = run.app->frame();
+        QVERIFY(frame.isVisible());
+        QCOMPARE(frame.objectName(), QString("MDIForm1"));
+        QCOMPARE(frame.panelText("pnlSTAT"), QString("Not Connected..."));
+        QCOMPARE(frame.panelText("pnlAPPINFO"), QString(" Vexterm v3.14  Build: 717 "));
+        QVERIFY(fileText(folder / "VX3_log.txt").find("v3.14.717 - System Started...") != std::string::npos);
+        QVERIFY(run.app->screenWindow().startupPictureShown());
+
+        auto* combo = frame.findChild<QComboBox*>("Combo1");
+        QVERIFY(combo);
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->itemText(0), QString("Vexterm Demo BBS"));
+        QVERIFY(frame.findChild<QPushButton*>("Command1")->isEnabled());
+        QVERIFY(!frame.findChild<QPushButton*>("Command3")->isEnabled());
+    }
+
+    void aLaterRunLoadsWhatTheFirstWrote() {
+        Run run;
+        run.app->start();
+        run.app->shutdown();
+        QVERIFY(run.quit);
+        const auto folder = run.folder();
+        const std::string config = fileText(folder / "VX3_Cfg.ini");
+
+        FakePrompter prompter;
+        DesktopApp::Options options;
+        options.systemFolder = folder.string();
+        options.showWelcome = false;
+        options.prompter = &prompter;
+        options.quit = [] {};
+        DesktopApp again(options);
+        again.start();
+        QVERIFY(again.started());
+        QVERIFY(prompter.messages.empty());
+        QVERIFY(prompter.questions.empty());
+        QCOMPARE(again.config().SessionNum, 1);
+        again.shutdown();
+        QCOMPARE(IniFile::parse(fileText(folder / "VX3_Cfg.ini")).read("Totals", "SessionNum", ""), std::string("2"));
+    }
+
+    void callTypeSeeTheEchoHangUpAndQuit() {
+        QTcpServer board;
+        QVERIFY(board.listen(QHostAddress::LocalHost));
+        QTcpSocket* caller = nullptr;
+        connect(&board, &QTcpServer::newConnection, this, [&] {
+            caller = board.nextPendingConnection();
+            // The board echoes what it gets, as boards do.
+            connect(caller, &QTcpSocket::readyRead, caller, [caller] { caller->write(caller->readAll()); });
+        });
+
+        Run run("127.0.0.1", board.serverPort());
+        run.app->start();
+        TerminalSession& session = run.app->session();
+        QTRY_VERIFY(session.connection().connected());
+        session.baudSim().setActive(false);
+        QVERIFY(!run.app->screenWindow().startupPictureShown());  // the connect cleared the screen
+        QCOMPARE(QString::fromStdString(run.row(0)).left(10), QString("CONNECT..."));
+
+        ScreenWidget* screen = run.app->screenWindow().screen();
+        // Keys come slower than the key-press delay (65 ms): a key typed during it is dropped.
+        QTest::keyClicks(screen, "hi", Qt::NoModifier, 100);
+        QTest::keyClick(screen, Qt::Key_Return, Qt::NoModifier, 100);
+        QTRY_COMPARE(QString::fromStdString(run.row(1)).left(2), QString("hi"));
+        QCOMPARE(session.connection().sessionChars(), 3);
+        QVERIFY(!run.app->frame().findChild<QPushButton*>("Command1")->isEnabled());
+        QVERIFY(run.app->frame().findChild<QPushButton*>("Command3")->isEnabled());
+
+        run.app->frame().dispatch("tbDISCONNECT");
+        QVERIFY(!session.connection().connected());
+        QCOMPARE(QString::fromStdString(run.row(2)).left(13), QString("NO CARRIER..."));
+        run.app->frame().dispatch("tbEXIT");
+        QVERIFY(run.quit);
+
+        const auto folder = run.folder();
+        const IniFile config = IniFile::parse(fileText(folder / "VX3_Cfg.ini"));
+        QCOMPARE(config.read("Totals", "TotalIncoming", ""), std::string("3"));
+        QCOMPARE(config.read("Totals", "SessionNum", ""), std::string("1"));
+        const std::string log = fileText(folder / "VX3_log.txt");
+        QVERIFY(log.find("  > Connected to 127.0.0.1") != std::string::npos);
+        QVERIFY(log.find("System Unloaded") != std::string::npos);
+        QVERIFY(log.find(" : Chars session ..: 3") != std::string::npos);
+        QVERIFY(log.find(" : Total Chars ....: 3") != std::string::npos);
+        // The record dialled from the command line was not added to the list.
+        QVERIFY(fileText(folder / "VX3_BBS.INI").find("127.0.0.1:") == std::string::npos);
+    }
+
+    void theToolbarCarriesEveryKey() {
+        Run run;
+        run.app->start();
+        MainFrame& frame = run.app->frame();
+        for (const std::string& key : MainFrame::toolKeys()) QVERIFY2(frame.toolButton(key), key.c_str());
+        QCOMPARE(frame.toolButton("tbCONNECT")->toolTip(), QString("Connect to the Selected BBS"));
+        QVERIFY(!frame.toolButton("tbSND")->isEnabled());
+        QVERIFY(!frame.toolButton("tbREC")->isEnabled());
+
+        // tb80 twice: back to the old width, the cursor where it was.
+        run.app->screen().SendToScreen("AB");
+        const auto before = run.app->screen().state();
+        const int width = frame.width();
+        frame.dispatch("tb80");
+        QCOMPARE(run.app->screen().state().ColumnCount, 80);
+        QCOMPARE(frame.width(), MainFrame::kWidth80);
+        QCOMPARE(frame.panelText("pnlSTAT"), QString("80 column mode"));
+        frame.dispatch("tb80");
+        QCOMPARE(frame.width(), width);
+        QCOMPARE(run.app->screen().state().CursorX, before.CursorX);
+        QCOMPARE(run.app->screen().state().CursorY, before.CursorY);
+        QCOMPARE(run.app->screen().state().LastChar, before.LastChar);
+
+        frame.dispatch("tbBAUDSIM");
+        QCOMPARE(frame.panelText("pnlBAUDSIM"), QString(run.app->session().baudSim().active() ? "Baud" : ""));
+        frame.dispatch("tbSTAYALIVE");
+        QCOMPARE(frame.panelText("pnlSTAYALIVE"), QString(run.app->session().stayAlive().active() ? "Stay" : ""));
+
+        run.app->session().capture().toggleCapture();
+        QCOMPARE(frame.panelText("pnlCAPTURE"), QString("Cap"));
+        QVERIFY(run.app->screenWindow().captureMenu()->findChild<QAction*>("mnuCaptureOn")->isChecked());
+        run.app->session().capture().toggleCapture();
+        QCOMPARE(frame.panelText("pnlCAPTURE"), QString());
+    }
+
+    void theConfigurationEditorOpensFromTheToolbarAndItsSaveIsApplied() {
+        Run run;
+        run.app->start();
+        MainFrame& frame = run.app->frame();
+        QVERIFY(frame.toolButton("tbEDITCFG")->isEnabled());
+        frame.dispatch("tbEDITCFG");
+        CfgForm* editor = run.app->configurationEditor();
+        QVERIFY(editor);
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->objectName(), QString("CfgForm"));
+
+        // Scrollback switched off in the editor hides the terminal window's scrollback controls.
+        auto* scrollbackBox = editor->findChild<QCheckBox*>("chkScrollBack");
+        QVERIFY(scrollbackBox);
+        scrollbackBox->setChecked(false);
+        editor->findChild<QPushButton*>("Command1")->click();
+        QVERIFY(!run.app->config().ScrollBack);
+        QVERIFY(!frame.findChild<QPushButton*>("cmdScrollback")->isVisibleTo(&frame));
+        const IniFile config = IniFile::parse(fileText(run.folder() / "VX3_Cfg.ini"));
+        QCOMPARE(config.read("Config", "ScrollBack", ""), std::string("False"));
+    }
+
+    void closingTheFrameShutsDownOnce() {
+        Run run;
+        run.app->start();
+        run.app->frame().close();
+        QVERIFY(run.quit);
+        run.app->shutdown();
+        const IniFile config = IniFile::parse(fileText(run.folder() / "VX3_Cfg.ini"));
+        QCOMPARE(config.read("Totals", "SessionNum", ""), std::string("1"));
+    }
+};
+
+QTEST_MAIN(DesktopAppTest)
+#include "DesktopAppTest.moc"
