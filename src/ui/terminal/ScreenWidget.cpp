@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <cmath>
 
 namespace vx {
 namespace {
@@ -15,9 +16,19 @@ ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent)
     m_image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    m_frameTimer.setSingleShot(true);
+    // Everything that draws (received data, the baud-rate drain, replays, keys typed offline)
+    // writes the surface; one look per display frame catches all of it, however fast it comes.
     m_frameTimer.setInterval(kFrameMs);
     connect(&m_frameTimer, &QTimer::timeout, this, &ScreenWidget::flushDirty);
+    m_frameTimer.start();
+}
+
+double ScreenWidget::pixelScale() const {
+    // Each surface pixel covers a whole number of device pixels, so glyph edges stay sharp on any
+    // display scale; a fractional scale rounds down.
+    const double ratio = devicePixelRatioF();
+    const double devicePixels = std::max(1.0, std::floor(ratio + 0.01));
+    return devicePixels / ratio;
 }
 
 void ScreenWidget::setColumns(int columns) {
@@ -26,7 +37,13 @@ void ScreenWidget::setColumns(int columns) {
     update();
 }
 
-QSize ScreenWidget::sizeHint() const { return {m_columns * Framebuffer::kCellSize, Framebuffer::kHeight}; }
+QSize ScreenWidget::sizeHint() const {
+    const double scale = pixelScale();
+    return {static_cast<int>(std::ceil(m_columns * Framebuffer::kCellSize * scale)),
+            static_cast<int>(std::ceil(Framebuffer::kHeight * scale))};
+}
+
+QSize ScreenWidget::minimumSizeHint() const { return sizeHint(); }
 
 void ScreenWidget::surfaceChanged() {
     if (!m_frameTimer.isActive()) m_frameTimer.start();
@@ -38,15 +55,17 @@ void ScreenWidget::flushDirty() {
 }
 
 QRect ScreenWidget::cellsToWidget(const CellRect& cells) const {
-    constexpr int size = Framebuffer::kCellSize;
-    return {cells.col * size, cells.row * size, cells.cols * size, cells.rows * size};
+    const double size = Framebuffer::kCellSize * pixelScale();
+    return QRectF(cells.col * size, cells.row * size, cells.cols * size, cells.rows * size).toAlignedRect();
 }
 
 void ScreenWidget::paintEvent(QPaintEvent* event) {
     m_surface.settle();  // the image wraps the raw bits: a held-back cursor inversion must be in them
     QPainter painter(this);
-    const QRect area = event->rect();
-    painter.fillRect(area, Qt::black);
+    painter.fillRect(event->rect(), Qt::black);
+    const double scale = pixelScale();
+    painter.scale(scale, scale);
+    const QRect area = QRectF(event->rect().topLeft() / scale, event->rect().size() / scale).toAlignedRect();
     constexpr int size = Framebuffer::kCellSize;
     const int width = m_columns * size;
     const int firstRow = std::max(0, area.top() / size);

@@ -21,8 +21,11 @@ public:
     int columns() const { return m_columns; }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // Logical pixels per surface pixel: a whole number of device pixels each.
+    double pixelScale() const;
 
-    // Call after the surface was written; the repaint follows at the next frame.
+    // The surface is looked at once per frame anyway; this only makes sure the look is scheduled.
     void surfaceChanged();
 
 protected:

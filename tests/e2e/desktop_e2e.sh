@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The real vexterm binary on a virtual display, dialling the demo board on 127.0.0.1 from the
+# command line: the log must show the call and the board's bytes, and SIGTERM must end the run
+# with the totals written.
+set -u
+vexterm=$1
+board=$2
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null; done
+    wait 2> /dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    [ -f "$work/Vexterm/VX3_log.txt" ] && { echo "--- log"; cat "$work/Vexterm/VX3_log.txt"; }
+    [ -f "$work/vexterm.err" ] && { echo "--- stderr"; cat "$work/vexterm.err"; }
+    exit 1
+}
+wait_for() {  # wait_for SECONDS COMMAND...
+    local tries=$(($1 * 10))
+    shift
+    while ! "$@"; do
+        tries=$((tries - 1))
+        [ $tries -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# A system folder as an earlier run leaves it, so no first-run dialog waits for a click.
+system="$work/Vexterm"
+mkdir -p "$system/Captures" "$system/Screens" "$system/Mojis"
+cp "$here/VX3_BBS.INI" "$system/"
+printf '[Config]\r\nSysFolder=%s\r\nSysLog=True\r\nKeyPressDelay=False\r\nUseBBSEditor=False\r\n[Capture]\r\nCaptureFolder=%s\r\nCaptureFileName=VX3_capture.txt\r\nScreenDumpPath=%s\r\nMojisDumpPath=%s\r\n[Totals]\r\nTotalIncoming= 0\r\nSessionNum= 0\r\n' \
+    "$system" "$system/Captures" "$system/Screens" "$system/Mojis" > "$system/VX3_Cfg.ini"
+
+"$board" --port 0 > "$work/board.out" 2>&1 &
+pids+=($!)
+wait_for 10 grep -q '^listening on 127.0.0.1:' "$work/board.out" || fail "the demo board did not start"
+port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\).*/\1/p' "$work/board.out")
+
+xvfb-run -a -s "-screen 0 1280x1024x24" "$vexterm" --system-folder "$system" "127.0.0.1:$port" \
+    > "$work/vexterm.out" 2> "$work/vexterm.err" &
+runner=$!
+pids+=($runner)
+
+log="$system/VX3_log.txt"
+wait_for 30 grep -q "Connected to 127.0.0.1" "$log" 2> /dev/null || fail "no call in the log"
+pid=$(pgrep -f -n -- "--system-folder $system") || fail "vexterm is not running"
+pids+=($pid)
+# A second start on the same system folder only says the program is already running: it
+# neither starts the system again nor dials.
+xvfb-run -a "$vexterm" --system-folder "$system" "127.0.0.1:$port" > /dev/null 2>&1 &
+second=$!
+pids+=($second)
+sleep 2
+[ "$(grep -c 'System Started' "$log")" -eq 1 ] || fail "a second start ran the start-up again"
+[ "$(grep -c 'Connected to' "$log")" -eq 1 ] || fail "a second start dialled again"
+for other in $(pgrep -f -- "--system-folder $system"); do
+    [ "$other" = "$pid" ] || kill "$other" 2> /dev/null
+done
+sleep 0.5
+kill -TERM "$pid"
+wait_for 10 grep -q "System Unloaded" "$log" || fail "SIGTERM did not run the shutdown"
+wait_for 10 bash -c "! kill -0 $pid 2> /dev/null" || fail "vexterm did not end after SIGTERM"
+
+chars=$(sed -n 's/.* : Chars session ..: \([0-9,]*\).*/\1/p' "$log" | tr -d ,)
+[ -n "$chars" ] && [ "$chars" -gt 100 ] || fail "the log counts ${chars:-no} characters from the board"
+grep -q "TotalIncoming= $chars" "$system/VX3_Cfg.ini" || fail "TotalIncoming is not $chars"
+grep -q "SessionNum= 1" "$system/VX3_Cfg.ini" || fail "SessionNum is not 1"
+echo "ok: $chars characters received and counted"
