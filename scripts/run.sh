@@ -4,5 +4,5 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
 vx_install_missing
 vx_configure > /dev/null
-cmake --build "$build_dir" --target vexterm -- -j2
+cmake --build "$build_dir" --target vexterm vexterm-demo-bbs -- -j2
 exec "$build_dir/src/app/vexterm" "$@"

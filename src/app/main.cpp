@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QLockFile>
 #include <QSocketNotifier>
@@ -15,6 +16,8 @@
 #include "config/CommandLine.h"
 #include "config/Version.h"
 #include "ui/DesktopApp.h"
+#include "ui/terminal/ScreenWidget.h"
+#include "ui/terminal/ScreenWindow.h"
 
 namespace {
 
@@ -103,6 +106,13 @@ int main(int argc, char** argv) {
         });
     }
     QObject::connect(&app, &QApplication::aboutToQuit, &app, [&desktop] { desktop.shutdown(); });
+
+    // VEXTERM_TIMING=1: when the screen first reached the display, for start-up measurements.
+    if (qEnvironmentVariableIsSet("VEXTERM_TIMING"))
+        QObject::connect(desktop.screenWindow().screen(), &vx::ScreenWidget::firstPainted, &app, [] {
+            std::fprintf(stderr, "vexterm: first frame painted at %lld ms since the epoch\n",
+                         static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+        });
 
     desktop.start();
     return QApplication::exec();

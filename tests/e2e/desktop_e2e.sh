@@ -30,19 +30,15 @@ wait_for() {  # wait_for SECONDS COMMAND...
     done
 }
 
-# A system folder as an earlier run leaves it, so no first-run dialog waits for a click.
 system="$work/Vexterm"
-mkdir -p "$system/Captures" "$system/Screens" "$system/Mojis"
-cp "$here/VX3_BBS.INI" "$system/"
-printf '[Config]\r\nSysFolder=%s\r\nSysLog=True\r\nKeyPressDelay=False\r\nUseBBSEditor=False\r\n[Capture]\r\nCaptureFolder=%s\r\nCaptureFileName=VX3_capture.txt\r\nScreenDumpPath=%s\r\nMojisDumpPath=%s\r\n[Totals]\r\nTotalIncoming= 0\r\nSessionNum= 0\r\n' \
-    "$system" "$system/Captures" "$system/Screens" "$system/Mojis" > "$system/VX3_Cfg.ini"
+bash "$here/prepare_system_folder.sh" "$system"
 
 "$board" --port 0 > "$work/board.out" 2>&1 &
 pids+=($!)
 wait_for 10 grep -q '^listening on 127.0.0.1:' "$work/board.out" || fail "the demo board did not start"
 port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\).*/\1/p' "$work/board.out")
 
-xvfb-run -a -s "-screen 0 1280x1024x24" "$vexterm" --system-folder "$system" "127.0.0.1:$port" \
+env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x1024x24" "$vexterm" --system-folder "$system" "127.0.0.1:$port" \
     > "$work/vexterm.out" 2> "$work/vexterm.err" &
 runner=$!
 pids+=($runner)
@@ -53,7 +49,7 @@ pid=$(pgrep -f -n -- "--system-folder $system") || fail "vexterm is not running"
 pids+=($pid)
 # A second start on the same system folder only says the program is already running: it
 # neither starts the system again nor dials.
-xvfb-run -a "$vexterm" --system-folder "$system" "127.0.0.1:$port" > /dev/null 2>&1 &
+env -u QT_QPA_PLATFORM xvfb-run -a "$vexterm" --system-folder "$system" "127.0.0.1:$port" > /dev/null 2>&1 &
 second=$!
 pids+=($second)
 sleep 2

@@ -71,6 +71,30 @@ private slots:
         for (const QString& event : log.events) QVERIFY2(!event.startsWith("error"), qPrintable(event));
     }
 
+    // A flood is handed over in bounded pieces, in order, and nothing is lost when the other side
+    // closes right after sending it.
+    void aFloodArrivesInBoundedPiecesBeforeTheClose() {
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        vx::QtSocketPort port;
+        EventLog log(port);
+        port.setEvents(&log);
+        port.connectTo("127.0.0.1", server.serverPort());
+        QVERIFY(server.waitForNewConnection(5000));
+        QTcpSocket* peer = server.nextPendingConnection();
+        QTRY_VERIFY(log.events.contains("connected"));
+
+        QByteArray flood(3 * 1024 * 1024, Qt::Uninitialized);
+        for (qsizetype i = 0; i < flood.size(); ++i) flood[i] = static_cast<char>(i * 7 + i / 251);
+        peer->write(flood);
+        peer->disconnectFromHost();
+        QTRY_VERIFY_WITH_TIMEOUT(log.events.contains("remote close"), 20000);
+        QCOMPARE(log.bytes().size(), flood.size());
+        QVERIFY(log.bytes() == flood);
+        QCOMPARE(log.events.last(), QString("remote close"));
+        QVERIFY(log.events.count("data") >= flood.size() / vx::QtSocketPort::kMaxChunk);
+    }
+
     void aLocalCloseIsNotReported() {
         QTcpServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost));

@@ -59,7 +59,19 @@ void QtSocketPort::close() {
 }
 
 std::string QtSocketPort::readAll() {
-    const QByteArray bytes = m_socket.readAll();
+    // A flood can pile up megabytes between two events; drawing them in one go would keep the
+    // window from the event loop. The rest is handed over in the next turn of the loop.
+    const QByteArray bytes = m_socket.read(kMaxChunk);
+    if (m_socket.bytesAvailable() > 0 && !m_moreQueued) {
+        m_moreQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_moreQueued = false;
+                if (m_socket.bytesAvailable() > 0) onReadyRead();
+            },
+            Qt::QueuedConnection);
+    }
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
@@ -85,8 +97,12 @@ void QtSocketPort::onReadyRead() {
 
 void QtSocketPort::onDisconnected() {
     if (m_closedHere) return;
-    // Whatever arrived with the close is delivered first.
-    if (m_socket.bytesAvailable() > 0) onReadyRead();
+    // Whatever arrived with the close is delivered first, all of it.
+    while (m_events && m_socket.bytesAvailable() > 0) {
+        const qint64 before = m_socket.bytesAvailable();
+        onReadyRead();
+        if (m_socket.bytesAvailable() >= before) break;  // nobody read: do not spin
+    }
     if (m_events) m_events->onRemoteClose();
 }
 

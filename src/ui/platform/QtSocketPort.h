@@ -22,6 +22,9 @@ public:
     std::string readAll() override;
     bool send(std::string_view bytes, SendError& error) override;
 
+    // The most one read hands over: about 10 ms of drawing.
+    static constexpr qint64 kMaxChunk = 256 * 1024;
+
     // The socket error number for a Qt socket error.
     static int errorNumber(QAbstractSocket::SocketError error);
 
@@ -34,6 +37,7 @@ private:
     QTcpSocket m_socket;
     SocketEvents* m_events = nullptr;
     bool m_closedHere = false;
+    bool m_moreQueued = false;
 };
 
 }  // namespace vx

@@ -74,6 +74,10 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
         const QRect source(0, m_surface.blockOf(row) * size, width, size);
         painter.drawImage(QRect(0, row * size, width, size), m_image, source);
     }
+    if (!m_painted) {
+        m_painted = true;
+        emit firstPainted();
+    }
 }
 
 }  // namespace vx

@@ -28,6 +28,10 @@ public:
     // The surface is looked at once per frame anyway; this only makes sure the look is scheduled.
     void surfaceChanged();
 
+signals:
+    // The first time the screen reached the display.
+    void firstPainted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -39,6 +43,7 @@ private:
     QImage m_image;
     QTimer m_frameTimer;
     int m_columns = 40;
+    bool m_painted = false;
 };
 
 }  // namespace vx

@@ -1,0 +1,160 @@
+// Timed run of the desktop program with its windows on a display (run it under Xvfb): dial the
+// demo board (its own process), log in, ask for a 10 MiB flood, and measure until the last byte
+// is on the visible screen. A 10 ms probe timer measures how long the event loop was ever kept
+// from serving the window. Also prints the resident memory after connecting and after the flood.
+// Exits 1 when the flood takes 2 s or more, or the window stalls for 250 ms or more.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+#include "terminal/GlyphIndex.h"
+#include "ui/DesktopApp.h"
+#include "ui/terminal/ScreenWidget.h"
+#include "ui/terminal/ScreenWindow.h"
+
+namespace {
+
+constexpr int kFloodKb = 10 * 1024;
+constexpr qint64 kTargetMs = 2000;
+constexpr qint64 kStallLimitMs = 250;
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > timeoutMs) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    return true;
+}
+
+long residentKb() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Counts the paints of one widget and notes the first one that shows everything: a paint runs
+// after the bytes received so far were drawn on the surface.
+class PaintWatch : public QObject {
+public:
+    PaintWatch(QElapsedTimer& clock, std::function<bool()> allReceived)
+        : m_clock(clock), m_allReceived(std::move(allReceived)) {}
+    qint64 drawnMs = -1;
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            if (drawnMs < 0 && m_allReceived()) drawnMs = m_clock.elapsed();
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QElapsedTimer& m_clock;
+    std::function<bool()> m_allReceived;
+};
+
+int fail(const char* what) {
+    std::fprintf(stderr, "vx_bench_desktop_flood: %s\n", what);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QProcess board;
+    board.start(VX_DEMO_BBS_PROGRAM, {"--port", "0"});
+    if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000)) return fail("the demo board did not start");
+    const QByteArray first = board.readAllStandardOutput();
+    const int port = first.mid(first.lastIndexOf(':') + 1).trimmed().toInt();
+    if (port <= 0) return fail("the demo board did not say its port");
+
+    int status = 0;
+    {
+        vx::test::TempDir temp;
+        vx::test::FakePrompter prompter;
+        prompter.yesNoAnswers = {false};
+        vx::DesktopApp::Options options;
+        options.systemFolder = (temp / "Vexterm").string();
+        options.host = "127.0.0.1";
+        options.port = port;
+        options.showWelcome = false;
+        options.prompter = &prompter;
+        options.quit = [] {};
+        vx::DesktopApp desktop(options);
+        desktop.start();
+        desktop.config().KeyPressDelay = false;
+        const vx::GlyphIndex glyphs;
+        auto shows = [&](const std::string& text) {
+            std::string screen;
+            for (int row = 0; row < vx::ScreenInterpreter::kRows; ++row)
+                for (int col = 0; col < desktop.screen().state().ColumnCount; ++col) {
+                    const auto code = glyphs.codeAt(desktop.surface(), col, row);
+                    screen += code && *code >= 32 && *code < 127 ? static_cast<char>(*code) : ' ';
+                }
+            return screen.find(text) != std::string::npos;
+        };
+        auto type = [&](const std::string& keys) {
+            for (char k : keys) desktop.session().keyboard().characterKey(static_cast<std::uint8_t>(k));
+        };
+
+        if (!waitFor([&] { return shows("NAME? "); }, 10000)) return fail("no login prompt");
+        const long connectedKb = residentKb();
+        type("yourlogin\r");
+        if (!waitFor([&] { return shows("PASSWORD? "); }, 10000)) return fail("no password prompt");
+        type("yourpassword\r");
+        if (!waitFor([&] { return shows("COMMAND? "); }, 10000)) return fail("no menu");
+        type("F\r");
+        if (!waitFor([&] { return shows("How many kilobytes?"); }, 10000)) return fail("no flood question");
+
+        const std::int64_t before = desktop.session().connection().sessionChars();
+        const std::int64_t floodBytes = std::int64_t{kFloodKb} * 1024;
+        auto allReceived = [&] { return desktop.session().connection().sessionChars() - before >= floodBytes; };
+        QElapsedTimer clock;
+        PaintWatch watch(clock, allReceived);
+        desktop.screenWindow().screen()->installEventFilter(&watch);
+        qint64 lastTick = 0, longestGap = 0;
+        QTimer probe;
+        probe.setInterval(10);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const qint64 now = clock.elapsed();
+            longestGap = std::max(longestGap, now - lastTick);
+            lastTick = now;
+        });
+
+        clock.start();
+        probe.start();
+        type(std::to_string(kFloodKb) + "\r");
+        if (!waitFor(allReceived, 60000)) return fail("the flood did not arrive");
+        const qint64 receivedMs = clock.elapsed();
+        if (!waitFor([&] { return watch.drawnMs >= 0; }, 5000)) return fail("the screen was not repainted");
+        const qint64 drawnMs = watch.drawnMs;
+        probe.stop();
+
+        std::printf("flood of %d KiB received in %lld ms, on the visible screen after %lld ms (%d repaints); "
+                    "target < %lld ms\n",
+                    kFloodKb, static_cast<long long>(receivedMs), static_cast<long long>(drawnMs), watch.paints,
+                    static_cast<long long>(kTargetMs));
+        std::printf("longest the window waited for the event loop: %lld ms (limit %lld ms)\n",
+                    static_cast<long long>(longestGap), static_cast<long long>(kStallLimitMs));
+        std::printf("resident memory: %.1f MiB after connecting, %.1f MiB after the flood (target < 80 MB)\n",
+                    connectedKb / 1024.0, residentKb() / 1024.0);
+        status = drawnMs < kTargetMs && longestGap < kStallLimitMs && connectedKb < 80 * 1000 ? 0 : 1;
+        desktop.shutdown();
+    }
+    board.terminate();
+    board.waitForFinished(5000);
+    return status;
+}
