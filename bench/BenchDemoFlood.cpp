@@ -12,21 +12,14 @@
 
 #include "support/LiveSession.h"
 
+#include "EventLoopWait.h"
+
 namespace {
+
+using vx::bench::waitFor;
 
 constexpr int kFloodKb = 10 * 1024;
 constexpr qint64 kTargetMs = 1000;
-
-// Runs the event loop until `done` holds or `timeoutMs` passes.
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
 
 // The board on a port a BBS record can hold; 0 when none could be had.
 int startBoard(QProcess& board) {

@@ -18,21 +18,15 @@
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 
+#include "EventLoopWait.h"
+
 namespace {
+
+using vx::bench::waitFor;
 
 constexpr int kFloodKb = 10 * 1024;
 constexpr qint64 kTargetMs = 2000;
 constexpr qint64 kStallLimitMs = 250;
-
-bool waitFor(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
-    }
-    return true;
-}
 
 long residentKb() {
     QFile status("/proc/self/status");

@@ -14,6 +14,8 @@
 namespace vx {
 namespace {
 
+constexpr int kFrameTopPx = 1530 / MainFrame::kTwipsPerPixel;
+
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -131,6 +133,7 @@ void DesktopApp::afterStartup(bool ok) {
     m_session->capture().reloadSettings();
     switchColumns(false);
     m_frame.show();
+    m_frame.centreOnScreen(kFrameTopPx);
     refocusScreen();
     if (m_config.TitleBarMsg) {
         titleTick();
@@ -148,6 +151,7 @@ void DesktopApp::cleared() {
 void DesktopApp::switchColumns(bool mode80) {
     const int columns = mode80 ? 80 : 40;
     m_frame.setColumns(columns);
+    if (m_frame.isVisible()) m_frame.centreOnScreen(m_frame.y());
     m_screenWindow->setColumns(columns);
     m_screenWindow->surfaceChanged();
 }

@@ -4,6 +4,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -146,6 +147,13 @@ void MainFrame::setColumns(int columns) {
     setFixedWidth(columns == 80 ? kWidth80 : kWidth40);
     // The message panel: 13 200 or 4 200 twips.
     m_panels["pnlSTAT"]->setFixedWidth((columns == 80 ? 13200 : 4200) / kTwipsPerPixel);
+}
+
+void MainFrame::centreOnScreen(int top) {
+    const QScreen* shown = screen();
+    if (!shown) return;
+    const QRect area = shown->availableGeometry();
+    move(area.left() + std::max(0, (area.width() - frameGeometry().width()) / 2), top);
 }
 
 void MainFrame::setPanelText(const std::string& panel, const std::string& text, bool refresh) {

@@ -37,6 +37,8 @@ public:
 
     // The column switch: the frame's width and panel 2's.
     void setColumns(int columns);
+    // Centred across the screen it is on, its top at `top`.
+    void centreOnScreen(int top);
     // Called when the frame is closed by the user or the window manager.
     void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
 

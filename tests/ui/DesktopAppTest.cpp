@@ -15,6 +15,7 @@
 #include "support/TempDir.h"
 #include "terminal/GlyphIndex.h"
 #include "ui/DesktopApp.h"
+#include "ui/WelcomeWindow.h"
 #include "ui/config/CfgForm.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
@@ -77,6 +78,11 @@ private slots:
         for (const char* name : {"Captures", "Screens", "Mojis"})
             QVERIFY2(std::filesystem::is_directory(folder / name), name);
         QVERIFY(!std::filesystem::is_empty(folder / "Mojis"));
+        QStringList entries;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            entries << QString::fromStdString(entry.path().filename().string());
+        entries.sort();
+        QCOMPARE(entries, (QStringList{"Captures", "Mojis", "Screens", "VX3_BBS.INI", "VX3_Cfg.ini", "VX3_log.txt"}));
 
         QStringList shown;
         for (const auto& m : run.prompter.messages) shown << QString::fromStdString(m.text);
@@ -227,6 +233,29 @@ private slots:
         QVERIFY(!frame.findChild<QPushButton*>("cmdScrollback")->isVisibleTo(&frame));
         const IniFile config = IniFile::parse(fileText(run.folder() / "VX3_Cfg.ini"));
         QCOMPARE(config.read("Config", "ScrollBack", ""), std::string("False"));
+    }
+
+    void theWelcomeWindowComesFirstAndAKeyGoesOn() {
+        TempDir temp;
+        FakePrompter prompter;
+        prompter.yesNoAnswers = {false};
+        DesktopApp::Options options;
+        options.systemFolder = (temp / "Vexterm").string();
+        options.prompter = &prompter;
+        options.quit = [] {};
+        DesktopApp app(options);
+        app.start();
+        QVERIFY(app.welcomeWindow());
+        QVERIFY(app.welcomeWindow()->isVisible());
+        QCOMPARE(app.welcomeWindow()->windowTitle(),
+                 QString("  Welcome to the ATASCII Terminal client.  Click on the image."));
+        QVERIFY(!app.started());
+        QVERIFY(!std::filesystem::exists(temp / "Vexterm"));  // nothing happens before the click
+        QTest::keyClick(app.welcomeWindow(), Qt::Key_Space);
+        QVERIFY(!app.welcomeWindow()->isVisible());
+        QVERIFY(app.started());
+        QVERIFY(app.frame().isVisible());
+        app.shutdown();
     }
 
     void closingTheFrameShutsDownOnce() {
