@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <filesystem>
 
+#include "config/WindowPositions.h"
 #include "tools/MojiFiles.h"
 #include "ui/WelcomeWindow.h"
 #include "ui/config/CfgEditor.h"
@@ -19,6 +20,28 @@ constexpr int kFrameTopPx = 1530 / MainFrame::kTwipsPerPixel;
 QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+// The places the configuration keeps, for the windows this program has so far: the main frame.
+// The other windows answer 0 and are not moved until they exist.
+class FrameGeometry : public WindowGeometry {
+public:
+    explicit FrameGeometry(MainFrame& frame) : m_frame(frame) {}
+    int top(PlacedWindow window) override {
+        return window == PlacedWindow::MainFrame ? m_frame.y() * MainFrame::kTwipsPerPixel : 0;
+    }
+    int left(PlacedWindow window) override {
+        return window == PlacedWindow::MainFrame ? m_frame.x() * MainFrame::kTwipsPerPixel : 0;
+    }
+    void setTop(PlacedWindow window, int twips) override {
+        if (window == PlacedWindow::MainFrame) m_frame.move(m_frame.x(), twips / MainFrame::kTwipsPerPixel);
+    }
+    void setLeft(PlacedWindow window, int twips) override {
+        if (window == PlacedWindow::MainFrame) m_frame.move(twips / MainFrame::kTwipsPerPixel, m_frame.y());
+    }
+
+private:
+    MainFrame& m_frame;
+};
 
 }  // namespace
 
@@ -134,6 +157,10 @@ void DesktopApp::afterStartup(bool ok) {
     switchColumns(false);
     m_frame.show();
     m_frame.centreOnScreen(kFrameTopPx);
+    if (m_config.DATAwritten) {
+        FrameGeometry geometry(m_frame);
+        WindowPositions(m_store, geometry).SaveRestorePositions(false, m_paths.configFile(), m_config.DATAwritten);
+    }
     refocusScreen();
     if (m_config.TitleBarMsg) {
         titleTick();

@@ -132,6 +132,29 @@ private slots:
         QCOMPARE(IniFile::parse(fileText(folder / "VX3_Cfg.ini")).read("Totals", "SessionNum", ""), std::string("2"));
     }
 
+    void savedPlacesPutTheFrameBack() {
+        Run run;
+        run.app->start();
+        run.app->shutdown();
+        const std::string config = (run.folder() / "VX3_Cfg.ini").string();
+        SettingsStore store;
+        QCOMPARE(store.WriteSettingValue(config, "Positions", "MainTop", "S", "1500"), SettingsStore::kOk);
+        QCOMPARE(store.WriteSettingValue(config, "Positions", "MainLeft", "S", "3000"), SettingsStore::kOk);
+        QCOMPARE(store.WriteSettingValue(config, "Positions", "DATAwritten", "S", "True"), SettingsStore::kOk);
+
+        FakePrompter prompter;
+        DesktopApp::Options options;
+        options.systemFolder = run.folder().string();
+        options.showWelcome = false;
+        options.prompter = &prompter;
+        options.quit = [] {};
+        DesktopApp again(options);
+        again.start();
+        QVERIFY(again.config().DATAwritten);
+        QCOMPARE(again.frame().pos(), QPoint(200, 100));  // 15 twips to the pixel
+        again.shutdown();
+    }
+
     void callTypeSeeTheEchoHangUpAndQuit() {
         QTcpServer board;
         QVERIFY(board.listen(QHostAddress::LocalHost));
