@@ -201,6 +201,35 @@ private slots:
         QVERIFY(fileText(folder / "VX3_BBS.INI").find("127.0.0.1:") == std::string::npos);
     }
 
+    // Keys typed on the screen reach the board as ATASCII: Ctrl+letters as control codes (no
+    // shortcut takes them), Enter as 155, Backspace as 126, inverse typing as inverse codes.
+    void keysReachTheBoardAsAtascii() {
+        QTcpServer board;
+        QVERIFY(board.listen(QHostAddress::LocalHost));
+        QByteArray received;
+        connect(&board, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket* caller = board.nextPendingConnection();
+            connect(caller, &QTcpSocket::readyRead, caller, [caller, &received] { received += caller->readAll(); });
+        });
+        Run run("127.0.0.1", board.serverPort());
+        run.app->start();
+        run.app->config().KeyPressDelay = false;
+        QTRY_VERIFY(run.app->session().connection().connected());
+
+        ScreenWidget* screen = run.app->screenWindow().screen();
+        QTest::keyClicks(screen, "Ta");
+        for (Qt::Key key : {Qt::Key_W, Qt::Key_Q, Qt::Key_S, Qt::Key_C}) QTest::keyClick(screen, key, Qt::ControlModifier);
+        QTest::keyClick(screen, Qt::Key_Return);
+        QTest::keyClick(screen, Qt::Key_Backspace);
+        QTest::keyClick(screen, Qt::Key_End);
+        QTest::keyClicks(screen, "b");
+        QTest::keyClick(screen, Qt::Key_End);
+        QTest::keyClicks(screen, "c");
+        const QByteArray expected("Ta\x17\x11\x13\x03\x9b\x7e\xe2" "c", 10);
+        QTRY_COMPARE(received.toHex(' '), expected.toHex(' '));
+        QVERIFY(run.app->session().abortFlag());  // Ctrl+C asks to drop the rest of the page
+    }
+
     void theToolbarCarriesEveryKey() {
         Run run;
         run.app->start();

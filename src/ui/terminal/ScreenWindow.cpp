@@ -88,9 +88,8 @@ void ScreenWindow::buildCaptureMenu() {
         if (m_actions.pasteScreen) m_actions.pasteScreen();
     });
     paste->setObjectName("mnuPasteScreen");
-    auto* toEditor = m_captureMenu->addAction("Send Capture File to VXEditor", [this] {
-        m_capture.ViewCaptureFile(true, m_capture.dumpCount());
-    });
+    auto* toEditor = m_captureMenu->addAction("Send Capture File to VXEditor",
+                                              [this] { m_capture.ViewCaptureFile(true, m_capture.dumpCount()); });
     toEditor->setObjectName("mnuCaptureToVXE");
     // These windows come with the screen dumps, the log viewer, The Box and the 'Moji editor.
     for (QAction* later : {save, log, paste, toEditor}) later->setEnabled(false);
@@ -125,17 +124,34 @@ bool ScreenWindow::handleKey(QKeyEvent* event) {
     const bool alt = mods & Qt::AltModifier;
     int code = 0;
     switch (event->key()) {
-        case Qt::Key_End: code = static_cast<int>(KeyCode::End); break;
-        case Qt::Key_Left: code = static_cast<int>(KeyCode::Left); break;
-        case Qt::Key_Up: code = static_cast<int>(KeyCode::Up); break;
-        case Qt::Key_Right: code = static_cast<int>(KeyCode::Right); break;
-        case Qt::Key_Down: code = static_cast<int>(KeyCode::Down); break;
-        case Qt::Key_Insert: code = static_cast<int>(KeyCode::Insert); break;
-        case Qt::Key_Delete: code = static_cast<int>(KeyCode::Delete); break;
-        case Qt::Key_T: code = static_cast<int>(KeyCode::T); break;
+        case Qt::Key_End:
+            code = static_cast<int>(KeyCode::End);
+            break;
+        case Qt::Key_Left:
+            code = static_cast<int>(KeyCode::Left);
+            break;
+        case Qt::Key_Up:
+            code = static_cast<int>(KeyCode::Up);
+            break;
+        case Qt::Key_Right:
+            code = static_cast<int>(KeyCode::Right);
+            break;
+        case Qt::Key_Down:
+            code = static_cast<int>(KeyCode::Down);
+            break;
+        case Qt::Key_Insert:
+            code = static_cast<int>(KeyCode::Insert);
+            break;
+        case Qt::Key_Delete:
+            code = static_cast<int>(KeyCode::Delete);
+            break;
+        case Qt::Key_T:
+            code = static_cast<int>(KeyCode::T);
+            break;
         default:
             // Shift+Ctrl+digit arrives with the shifted character; the key says which digit.
-            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_9) code = event->key();
+            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_9)
+                code = event->key();
             else if (shift && ctrl && event->nativeVirtualKey() >= '0' && event->nativeVirtualKey() <= '9')
                 code = static_cast<int>(event->nativeVirtualKey());
             break;
@@ -144,21 +160,33 @@ bool ScreenWindow::handleKey(QKeyEvent* event) {
         if (m_actions.keyHandled) m_actions.keyHandled();
         return true;
     }
-    if (shift && ctrl) return true;  // Shift+Ctrl is reserved for macros
     int character = -1;
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter: character = 13; break;
-        case Qt::Key_Backspace: character = 8; break;
-        case Qt::Key_Escape: character = 27; break;
-        case Qt::Key_Tab: character = 9; break;
-        default: {
-            const QByteArray bytes = event->text().toLatin1();
-            if (bytes.size() == 1 && !event->text().isEmpty() && event->text()[0].unicode() < 256)
-                character = static_cast<unsigned char>(bytes[0]);
-            break;
+    // Every Ctrl+letter goes to the board as its control code, whatever the platform puts in the
+    // event's text; nothing in the program takes these keys for itself.
+    if (ctrl && !alt && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+        character = event->key() - Qt::Key_A + 1;
+    else
+        switch (event->key()) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                character = 13;
+                break;
+            case Qt::Key_Backspace:
+                character = 8;
+                break;
+            case Qt::Key_Escape:
+                character = 27;
+                break;
+            case Qt::Key_Tab:
+                character = 9;
+                break;
+            default: {
+                const QByteArray bytes = event->text().toLatin1();
+                if (bytes.size() == 1 && !event->text().isEmpty() && event->text()[0].unicode() < 256)
+                    character = static_cast<unsigned char>(bytes[0]);
+                break;
+            }
         }
-    }
     if (character < 0) return false;
     m_keys.characterKey(static_cast<std::uint8_t>(character));
     if (m_actions.keyHandled) m_actions.keyHandled();
