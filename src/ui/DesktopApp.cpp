@@ -6,7 +6,7 @@
 #include "config/WindowPositions.h"
 #include "tools/MojiFiles.h"
 #include "ui/WelcomeWindow.h"
-#include "ui/config/CfgEditor.h"
+#include "config/CfgEditor.h"
 #include "ui/config/CfgForm.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"

@@ -11,7 +11,7 @@
 #include "config/Scrambler.h"
 #include "config/SettingsStore.h"
 #include "platform/Prompter.h"
-#include "ui/config/CfgEditor.h"
+#include "config/CfgEditor.h"
 
 class QCheckBox;
 class QFormLayout;

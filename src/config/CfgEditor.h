@@ -6,8 +6,7 @@
 
 namespace vx {
 
-// The decisions of the configuration editor that do not depend on widgets. Plain C++ (no Qt), so
-// it can move into the core unchanged.
+// The decisions of the configuration editor that do not depend on widgets.
 namespace cfgedit {
 
 inline constexpr const char* kWrongPassword = "Wrong Password!";

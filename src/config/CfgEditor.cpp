@@ -1,4 +1,4 @@
-#include "ui/config/CfgEditor.h"
+#include "config/CfgEditor.h"
 
 #include <algorithm>
 
