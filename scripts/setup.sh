@@ -9,7 +9,7 @@ vx_packages=(
     cmake ninja-build g++ ccache pkg-config
     qt6-base-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth
+    xvfb xauth procps
 )
 
 vx_install_missing() {
