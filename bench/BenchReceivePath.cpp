@@ -5,16 +5,7 @@
 #include <filesystem>
 
 #include "BenchStreams.h"
-#include "config/BBSList.h"
-#include "config/ConfigSettings.h"
-#include "directory/StatusReporter.h"
-#include "directory/SystemLog.h"
-#include "support/FakeTimeline.h"
-#include "support/Fakes.h"
-#include "support/TempDir.h"
-#include "terminal/Framebuffer.h"
-#include "terminal/ScreenInterpreter.h"
-#include "terminal/TerminalSession.h"
+#include "support/SessionParts.h"
 
 namespace {
 
@@ -26,24 +17,7 @@ using namespace vx;
 using namespace vx::test;
 
 // A session connected to the first board, with every tool of the receive path switched on.
-struct ConnectedSession {
-    TempDir temp;
-    FakeTimeline timeline;
-    FakeSocket socket;
-    FakePrompter prompter;
-    FakeSound sound;
-    FakeStatusSink statusSink;
-    FakeBox box;
-    FakeMojiSink moji;
-    SettingsStore store;
-    ConfigSettings config = firstRunSettings(temp.path().string());
-    BBSList bbsList{store, prompter, timeline, (temp / "VX3_BBS.INI").string()};
-    SystemLog log{timeline, temp.path().string()};
-    StatusReporter status{statusSink, log};
-    Framebuffer surface;
-    ScreenInterpreter screen{surface};
-    std::unique_ptr<TerminalSession> session;
-
+struct ConnectedSession : SessionParts {
     ConnectedSession() {
         config.ScrollBack = true;
         config.DetectURLs = true;

@@ -7,9 +7,14 @@ vexterm=$1
 board=$2
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
-pids=()
+system="$work/Vexterm"
+board_pid=
+# The programs themselves, not the xvfb-run wrappers: a wrapper ends by itself once its program
+# has, and takes its X server with it (killing the wrapper would leave the server behind).
+programs() { pgrep -f -- "^$vexterm --system-folder $system" || true; }
 cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2> /dev/null; done
+    for program in $(programs); do kill "$program" 2> /dev/null; done
+    [ -n "$board_pid" ] && kill "$board_pid" 2> /dev/null
     wait 2> /dev/null
     rm -rf "$work"
 }
@@ -30,34 +35,31 @@ wait_for() {  # wait_for SECONDS COMMAND...
     done
 }
 
-system="$work/Vexterm"
 bash "$here/prepare_system_folder.sh" "$system"
 
 "$board" --port 0 > "$work/board.out" 2>&1 &
-pids+=($!)
+board_pid=$!
 wait_for 10 grep -q '^listening on 127.0.0.1:' "$work/board.out" || fail "the demo board did not start"
 port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\).*/\1/p' "$work/board.out")
 
 env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x1024x24" "$vexterm" --system-folder "$system" "127.0.0.1:$port" \
     > "$work/vexterm.out" 2> "$work/vexterm.err" &
-runner=$!
-pids+=($runner)
 
 log="$system/VX3_log.txt"
 wait_for 30 grep -q "Connected to 127.0.0.1" "$log" 2> /dev/null || fail "no call in the log"
-pid=$(pgrep -f -n -- "--system-folder $system") || fail "vexterm is not running"
-pids+=($pid)
+pid=$(programs)
+[ -n "$pid" ] || fail "vexterm is not running"
 # A second start on the same system folder only says the program is already running: it
 # neither starts the system again nor dials.
 env -u QT_QPA_PLATFORM xvfb-run -a "$vexterm" --system-folder "$system" "127.0.0.1:$port" > /dev/null 2>&1 &
 second=$!
-pids+=($second)
 sleep 2
 [ "$(grep -c 'System Started' "$log")" -eq 1 ] || fail "a second start ran the start-up again"
 [ "$(grep -c 'Connected to' "$log")" -eq 1 ] || fail "a second start dialled again"
-for other in $(pgrep -f -- "--system-folder $system"); do
+for other in $(programs); do
     [ "$other" = "$pid" ] || kill "$other" 2> /dev/null
 done
+wait "$second" 2> /dev/null
 sleep 0.5
 kill -TERM "$pid"
 wait_for 10 grep -q "System Unloaded" "$log" || fail "SIGTERM did not run the shutdown"

@@ -2,45 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
-#include "config/BBSList.h"
-#include "config/ConfigSettings.h"
-#include "directory/StatusReporter.h"
-#include "directory/SystemLog.h"
-#include "support/FakeTimeline.h"
-#include "support/Fakes.h"
-#include "support/TempDir.h"
-#include "terminal/Framebuffer.h"
-#include "terminal/GlyphIndex.h"
-#include "terminal/ScreenInterpreter.h"
-#include "terminal/TerminalSession.h"
+#include "support/SessionParts.h"
 
 namespace vx::test {
 
 // A whole terminal session on fakes and virtual time, with a BBS list of three boards in a
 // fresh folder: 1 "Vexterm Demo BBS" (127.0.0.1:6502), 2 and 3 "New BBS - n".
-class SessionFixture : public ::testing::Test {
+class SessionFixture : public ::testing::Test, protected SessionParts {
 protected:
-    TempDir temp;
-    FakeTimeline timeline;
-    FakeSocket socket;
-    FakePrompter prompter;
-    FakeSound sound;
-    FakeStatusSink statusSink;
-    FakeBox box;
-    FakeMojiSink moji;
-    SettingsStore store;
-    ConfigSettings config = firstRunSettings(temp.path().string());
-    BBSList bbsList{store, prompter, timeline, (temp / "VX3_BBS.INI").string()};
-    SystemLog log{timeline, temp.path().string()};
-    StatusReporter status{statusSink, log};
-    Framebuffer surface;
-    ScreenInterpreter screen{surface};
-    GlyphIndex glyphs;
-    std::unique_ptr<TerminalSession> session;
-
     void SetUp() override {
         config.BeepOnConnect = false;
         config.KeyPressDelay = false;
@@ -50,8 +21,9 @@ protected:
         ASSERT_EQ(bbsList.addRecord(), 2);
         ASSERT_EQ(bbsList.addRecord(), 3);
         bbsList.FillBBSList();
-        session = std::make_unique<TerminalSession>(TerminalSession::Ports{socket, timeline, timeline, prompter, sound, box, moji},
-                                                    status, config, bbsList, screen);
+        session = std::make_unique<TerminalSession>(
+            TerminalSession::Ports{socket, timeline, timeline, prompter, sound, box, moji}, status, config, bbsList,
+            screen);
         session->start();
     }
 

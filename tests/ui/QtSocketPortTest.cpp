@@ -32,6 +32,24 @@ private:
     vx::QtSocketPort& m_port;
 };
 
+// The port dialling a server on 127.0.0.1, its events logged.
+struct Call {
+    QTcpServer server;
+    vx::QtSocketPort port;
+    EventLog log{port};
+
+    Call() { port.setEvents(&log); }
+    // Dials, takes the call at the server and waits for the port to say it is connected; the
+    // server's end of the line, or null when any step failed.
+    QTcpSocket* answer() {
+        if (!server.listen(QHostAddress::LocalHost)) return nullptr;
+        port.connectTo("127.0.0.1", server.serverPort());
+        if (!server.waitForNewConnection(5000)) return nullptr;
+        QTcpSocket* peer = server.nextPendingConnection();
+        return QTest::qWaitFor([this] { return log.events.contains("connected"); }) ? peer : nullptr;
+    }
+};
+
 }  // namespace
 
 class QtSocketPortTest : public QObject {
@@ -39,15 +57,11 @@ class QtSocketPortTest : public QObject {
 
 private slots:
     void receivesChunksThenTheRemoteClose() {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        vx::QtSocketPort port;
-        EventLog log(port);
-        port.setEvents(&log);
-        port.connectTo("127.0.0.1", server.serverPort());
-        QVERIFY(server.waitForNewConnection(5000));
-        QTcpSocket* peer = server.nextPendingConnection();
-        QTRY_VERIFY(log.events.contains("connected"));
+        Call call;
+        QTcpSocket* peer = call.answer();
+        QVERIFY2(peer, "the call did not come up");
+        vx::QtSocketPort& port = call.port;
+        EventLog& log = call.log;
 
         peer->write("AB");
         peer->flush();
@@ -74,15 +88,11 @@ private slots:
     // A flood is handed over in bounded pieces, in order, and nothing is lost when the other side
     // closes right after sending it.
     void aFloodArrivesInBoundedPiecesBeforeTheClose() {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        vx::QtSocketPort port;
-        EventLog log(port);
-        port.setEvents(&log);
-        port.connectTo("127.0.0.1", server.serverPort());
-        QVERIFY(server.waitForNewConnection(5000));
-        QTcpSocket* peer = server.nextPendingConnection();
-        QTRY_VERIFY(log.events.contains("connected"));
+        Call call;
+        QTcpSocket* peer = call.answer();
+        QVERIFY2(peer, "the call did not come up");
+        vx::QtSocketPort& port = call.port;
+        EventLog& log = call.log;
 
         QByteArray flood(3 * 1024 * 1024, Qt::Uninitialized);
         for (qsizetype i = 0; i < flood.size(); ++i) flood[i] = static_cast<char>(i * 7 + i / 251);
@@ -96,15 +106,11 @@ private slots:
     }
 
     void aLocalCloseIsNotReported() {
-        QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost));
-        vx::QtSocketPort port;
-        EventLog log(port);
-        port.setEvents(&log);
-        port.connectTo("127.0.0.1", server.serverPort());
-        QVERIFY(server.waitForNewConnection(5000));
-        QTcpSocket* peer = server.nextPendingConnection();
-        QTRY_VERIFY(log.events.contains("connected"));
+        Call call;
+        QTcpSocket* peer = call.answer();
+        QVERIFY2(peer, "the call did not come up");
+        vx::QtSocketPort& port = call.port;
+        EventLog& log = call.log;
         port.close();
         QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
         QTest::qWait(50);

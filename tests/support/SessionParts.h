@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+
+#include "config/BBSList.h"
+#include "config/ConfigSettings.h"
+#include "directory/StatusReporter.h"
+#include "directory/SystemLog.h"
+#include "support/FakeTimeline.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+#include "terminal/Framebuffer.h"
+#include "terminal/GlyphIndex.h"
+#include "terminal/ScreenInterpreter.h"
+#include "terminal/TerminalSession.h"
+
+namespace vx::test {
+
+// The pieces of a terminal session on fakes and virtual time, in a fresh folder; nothing is
+// set up yet.
+struct SessionParts {
+    TempDir temp;
+    FakeTimeline timeline;
+    FakeSocket socket;
+    FakePrompter prompter;
+    FakeSound sound;
+    FakeStatusSink statusSink;
+    FakeBox box;
+    FakeMojiSink moji;
+    SettingsStore store;
+    ConfigSettings config = firstRunSettings(temp.path().string());
+    BBSList bbsList{store, prompter, timeline, (temp / "VX3_BBS.INI").string()};
+    SystemLog log{timeline, temp.path().string()};
+    StatusReporter status{statusSink, log};
+    Framebuffer surface;
+    ScreenInterpreter screen{surface};
+    GlyphIndex glyphs;
+    std::unique_ptr<TerminalSession> session;
+};
+
+}  // namespace vx::test
