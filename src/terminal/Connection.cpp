@@ -175,8 +175,7 @@ void Connection::receive(std::string_view chunk) {
         return;
     }
     m_s.screen.SendToScreen(chunk);
-    if (m_s.config.DetectURLs && m_taps.detectUrl)
-        for (char c : chunk) m_taps.detectUrl(static_cast<std::uint8_t>(c));
+    if (m_s.config.DetectURLs && m_taps.detectUrls) m_taps.detectUrls(chunk);
     if (m_hooks.screenChanged) m_hooks.screenChanged();
 }
 

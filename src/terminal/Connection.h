@@ -30,7 +30,7 @@ public:
     struct ChunkTaps {
         std::function<void(std::string_view)> capture{};     // while capture is on
         std::function<void(std::string_view)> scrollback{};  // while ScrollBack is on
-        std::function<void(std::uint8_t)> detectUrl{};       // while DetectURLs is on
+        std::function<void(std::string_view)> detectUrls{};  // the drawn chunk, while DetectURLs is on
         std::function<bool()> captureOn{};
     };
     // Things the windows do when the connection changes state.

@@ -28,7 +28,10 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
     m_connection.setTaps(Connection::ChunkTaps{
         [this](std::string_view chunk) { m_capture.WriteCaptureRecord(chunk); },
         [this](std::string_view chunk) { m_scrollback.WriteScrollback(chunk); },
-        [this](std::uint8_t c) { m_urls.DetectURLChar(c); }, [this] { return m_capture.captureOn(); }});
+        [this](std::string_view chunk) {
+            for (char c : chunk) m_urls.DetectURLChar(static_cast<std::uint8_t>(c));
+        },
+        [this] { return m_capture.captureOn(); }});
     m_baudSim.setUrlCharacter([this](std::uint8_t c) { m_urls.DetectURLChar(c); });
 }
 
