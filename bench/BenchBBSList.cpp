@@ -7,8 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include "config/BBSList.h"
 #include "config/SettingsStore.h"
+#include "directory/BBSList.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 

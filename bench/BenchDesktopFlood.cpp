@@ -11,10 +11,10 @@
 #include <cstdio>
 #include <functional>
 
+#include "screen/GlyphIndex.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
-#include "terminal/GlyphIndex.h"
-#include "ui/DesktopApp.h"
+#include "ui/frame/DesktopApp.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 

@@ -2,8 +2,8 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchStreams.h"
-#include "terminal/Framebuffer.h"
-#include "terminal/ScreenInterpreter.h"
+#include "screen/Framebuffer.h"
+#include "screen/ScreenInterpreter.h"
 
 namespace {
 

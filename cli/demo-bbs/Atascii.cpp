@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "terminal/AtasciiText.h"
+#include "screen/AtasciiText.h"
 
 namespace vx::demo::atascii {
 

@@ -6,11 +6,11 @@
 #include <iostream>
 #include <iterator>
 
-#include "terminal/Framebuffer.h"
-#include "terminal/GlyphIndex.h"
-#include "terminal/ScreenInterpreter.h"
-#include "tools/MonoImage.h"
-#include "tools/ScreenText.h"
+#include "screen/Framebuffer.h"
+#include "screen/GlyphIndex.h"
+#include "screen/MonoImage.h"
+#include "screen/ScreenInterpreter.h"
+#include "screen/ScreenText.h"
 
 namespace vx::cli {
 namespace {

@@ -13,9 +13,9 @@
 #include <csignal>
 #include <cstdio>
 
+#include "base/Version.h"
 #include "config/CommandLine.h"
-#include "config/Version.h"
-#include "ui/DesktopApp.h"
+#include "ui/frame/DesktopApp.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "base/Formats.h"
 #include "config/Scrambler.h"
-#include "directory/Formats.h"
 
 namespace vx::cfgedit {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "config/Version.h"
+#include "base/Version.h"
 
 namespace vx {
 namespace {

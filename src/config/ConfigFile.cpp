@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
-#include "config/Version.h"
-#include "directory/Formats.h"
+#include "base/Formats.h"
+#include "base/Version.h"
 
 namespace vx {
 namespace {

@@ -4,8 +4,8 @@
 #include <array>
 #include <cctype>
 
-#include "config/SystemPaths.h"
-#include "directory/Formats.h"
+#include "base/Formats.h"
+#include "base/SystemPaths.h"
 
 namespace vx {
 namespace {

@@ -5,7 +5,7 @@
 #include <array>
 #include <cctype>
 
-#include "config/AtomicFile.h"
+#include "base/AtomicFile.h"
 
 namespace vx {
 namespace {

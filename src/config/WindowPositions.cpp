@@ -1,7 +1,7 @@
 #include "config/WindowPositions.h"
 
+#include "base/Formats.h"
 #include "config/ConfigSettings.h"
-#include "directory/Formats.h"
 
 namespace vx {
 namespace {

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string_view>
 
-#include "config/SystemPaths.h"
-#include "directory/StatusReporter.h"
+#include "base/SystemPaths.h"
+#include "log/StatusReporter.h"
 
 namespace vx {
 namespace {

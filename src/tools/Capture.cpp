@@ -2,10 +2,10 @@
 
 #include <filesystem>
 
-#include "config/AtomicFile.h"
-#include "config/SystemPaths.h"
-#include "directory/Formats.h"
-#include "directory/StatusReporter.h"
+#include "base/AtomicFile.h"
+#include "base/Formats.h"
+#include "base/SystemPaths.h"
+#include "log/StatusReporter.h"
 #include "tools/ReplayTexts.h"
 #include "tools/UrlDetector.h"
 

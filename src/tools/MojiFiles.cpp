@@ -1,8 +1,8 @@
 #include "tools/MojiFiles.h"
 
-#include "config/AtomicFile.h"
-#include "config/SystemPaths.h"
-#include "directory/StatusReporter.h"
+#include "base/AtomicFile.h"
+#include "base/SystemPaths.h"
+#include "log/StatusReporter.h"
 
 namespace vx {
 

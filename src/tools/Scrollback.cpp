@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "directory/Formats.h"
-#include "directory/StatusReporter.h"
+#include "base/Formats.h"
+#include "log/StatusReporter.h"
 #include "tools/ReplayTexts.h"
 
 namespace vx {

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <filesystem>
 
-#include "config/AtomicFile.h"
-#include "config/SystemPaths.h"
-#include "directory/Formats.h"
-#include "directory/StatusReporter.h"
+#include "base/AtomicFile.h"
+#include "base/Formats.h"
+#include "base/SystemPaths.h"
+#include "log/StatusReporter.h"
 #include "tools/BrowserLauncher.h"
 
 namespace vx {

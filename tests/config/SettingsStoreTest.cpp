@@ -7,7 +7,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "config/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "config/SettingsStore.h"
 #include "support/TempDir.h"
 

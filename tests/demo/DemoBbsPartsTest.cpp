@@ -10,9 +10,9 @@
 #include "DemoBbsOptions.h"
 #include "FloodSource.h"
 #include "LineInput.h"
-#include "terminal/Framebuffer.h"
-#include "terminal/GlyphIndex.h"
-#include "tools/ScreenText.h"
+#include "screen/Framebuffer.h"
+#include "screen/GlyphIndex.h"
+#include "screen/ScreenText.h"
 
 using vx::demo::FloodSource;
 using vx::demo::LineInput;

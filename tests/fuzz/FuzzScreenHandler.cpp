@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "terminal/Framebuffer.h"
-#include "terminal/GlyphIndex.h"
-#include "terminal/ScreenInterpreter.h"
+#include "screen/Framebuffer.h"
+#include "screen/GlyphIndex.h"
+#include "screen/ScreenInterpreter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

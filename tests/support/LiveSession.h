@@ -4,16 +4,16 @@
 #include <stdexcept>
 #include <string>
 
-#include "config/BBSList.h"
 #include "config/ConfigSettings.h"
-#include "directory/StatusReporter.h"
-#include "directory/SystemLog.h"
+#include "directory/BBSList.h"
+#include "log/StatusReporter.h"
+#include "log/SystemLog.h"
+#include "screen/Framebuffer.h"
+#include "screen/GlyphIndex.h"
+#include "screen/ScreenInterpreter.h"
+#include "session/TerminalSession.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
-#include "terminal/Framebuffer.h"
-#include "terminal/GlyphIndex.h"
-#include "terminal/ScreenInterpreter.h"
-#include "terminal/TerminalSession.h"
 #include "ui/platform/QtSocketPort.h"
 #include "ui/platform/QtTimers.h"
 

@@ -7,9 +7,9 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "terminal/Framebuffer.h"
-#include "terminal/GlyphIndex.h"
-#include "terminal/ScreenInterpreter.h"
+#include "screen/Framebuffer.h"
+#include "screen/GlyphIndex.h"
+#include "screen/ScreenInterpreter.h"
 
 namespace vx::test {
 namespace {

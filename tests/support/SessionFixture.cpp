@@ -1,6 +1,6 @@
 #include "support/SessionFixture.h"
 
-#include "config/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "config/IniFile.h"
 
 namespace vx::test {

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "config/ConfigSettings.h"
-#include "directory/StatusReporter.h"
-#include "directory/SystemLog.h"
+#include "log/StatusReporter.h"
+#include "log/SystemLog.h"
 #include "support/FakeTimeline.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"

@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "DemoBbsServer.h"
-#include "config/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "support/LiveSession.h"
 
 using namespace vx;

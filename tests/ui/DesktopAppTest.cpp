@@ -9,14 +9,14 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-#include "config/AtomicFile.h"
+#include "base/AtomicFile.h"
 #include "config/IniFile.h"
+#include "screen/GlyphIndex.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
-#include "terminal/GlyphIndex.h"
-#include "ui/DesktopApp.h"
-#include "ui/WelcomeWindow.h"
 #include "ui/config/CfgForm.h"
+#include "ui/frame/DesktopApp.h"
+#include "ui/frame/WelcomeWindow.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 

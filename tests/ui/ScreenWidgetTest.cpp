@@ -2,8 +2,8 @@
 // included, after changes and after being covered and shown again.
 #include <QtTest>
 
-#include "terminal/Framebuffer.h"
-#include "terminal/ScreenInterpreter.h"
+#include "screen/Framebuffer.h"
+#include "screen/ScreenInterpreter.h"
 #include "ui/terminal/ScreenWidget.h"
 
 using namespace vx;

@@ -6,12 +6,12 @@
 
 #include <QWidget>
 
+#include "config/CfgEditor.h"
 #include "config/ConfigFile.h"
 #include "config/ConfigSettings.h"
 #include "config/Scrambler.h"
 #include "config/SettingsStore.h"
 #include "platform/Prompter.h"
-#include "config/CfgEditor.h"
 
 class QCheckBox;
 class QFormLayout;

@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "terminal/Framebuffer.h"
+#include "screen/Framebuffer.h"
 
 namespace vx {
 

@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "terminal/Framebuffer.h"
-#include "terminal/KeyboardInput.h"
+#include "screen/Framebuffer.h"
+#include "session/KeyboardInput.h"
 #include "tools/Capture.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/StartupPicture.h"

@@ -7,11 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "config/BBSList.h"
+#include "base/Formats.h"
 #include "config/ConfigSettings.h"
-#include "directory/Formats.h"
-#include "terminal/ScreenInterpreter.h"
-#include "terminal/TerminalSession.h"
+#include "directory/BBSList.h"
+#include "screen/ScreenInterpreter.h"
+#include "session/TerminalSession.h"
 
 namespace vx {
 namespace {

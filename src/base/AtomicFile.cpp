@@ -1,0 +1,121 @@
+#include "base/AtomicFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace vx {
+namespace {
+
+int statusOf(int error) {
+    switch (error) {
+        case 0:
+            return FileStatus::kOk;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return FileStatus::kAccessDenied;
+        case ENOSPC:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return FileStatus::kDiskFull;
+        case EFBIG:
+            return FileStatus::kFileTooLarge;
+        default:
+            return FileStatus::kWriteFault;
+    }
+}
+
+}  // namespace
+
+#ifndef _WIN32
+
+int writeFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::filesystem::path target(path);
+    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return statusOf(errno);
+
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return statusOf(error);
+    };
+    // Keep the permissions of the file being replaced (a new file stays private to the user).
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(errno);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::fsync(fd) != 0) return fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return statusOf(error);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return statusOf(error);
+    }
+    return FileStatus::kOk;
+}
+
+#else
+
+int writeFileAtomically(const std::string& path, std::string_view bytes) {
+    const std::filesystem::path target(path);
+    const std::filesystem::path temporary = target.parent_path() / (target.filename().string() + ".tmp");
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!file) return FileStatus::kAccessDenied;
+        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        file.flush();
+        if (!file) {
+            file.close();
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            return FileStatus::kWriteFault;
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        return FileStatus::kWriteFault;
+    }
+    return FileStatus::kOk;
+}
+
+#endif
+
+bool readWholeFile(const std::string& path, std::string& bytes) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file) return false;
+    const std::streamoff size = file.tellg();
+    if (size < 0) return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    file.seekg(0);
+    file.read(bytes.data(), size);
+    // A file that shrank while being read gives what was there.
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    return !file.bad();
+}
+
+}  // namespace vx

@@ -1,0 +1,54 @@
+#include "log/SystemLog.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "base/Formats.h"
+#include "base/SystemPaths.h"
+#include "log/StatusReporter.h"
+
+namespace vx {
+
+SystemLog::SystemLog(const Clock& clock, const std::string& systemFolder)
+    : m_clock(clock), m_systemFolder(systemFolder), m_path(AddBackslash(systemFolder) + "VX3_log.txt") {}
+
+bool SystemLog::exists() const {
+    std::error_code error;
+    return std::filesystem::is_regular_file(m_path, error);
+}
+
+void SystemLog::WriteLogLine(const std::string& text, bool newSession) {
+    std::ofstream file(m_path, std::ios::binary | std::ios::app);
+    if (!file) return;
+    const LocalDateTime now = m_clock.now();
+    std::string lines;
+    if (newSession) lines += "==== Session:" + std::to_string(m_session) + " - " + formatSessionStamp(now) + "\r\n";
+    lines += "VXC3-" + formatLogStamp(now) + text + "\r\n";
+    file << lines;
+}
+
+std::string SystemLog::logsFolder() const {
+    // Only the folder's own name is in capitals: the system folder's path keeps its letter case,
+    // which matters where file names are case-sensitive.
+    return AddBackslash(m_systemFolder) + "LOGS";
+}
+
+std::string SystemLog::ArchiveLogFile(Prompter& prompter, StatusReporter& status) {
+    const std::string folder = logsFolder();
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        std::filesystem::create_directories(folder, error);
+        prompter.message("LOGS Folder Created: " + folder, "", MessageIcon::Information);
+        status.ShowStatus("Folder: " + folder + " created.", true, true);
+    }
+    const std::string archive = AddBackslash(folder) + "LOG-" + formatFileStamp(m_clock.now()) + ".txt";
+    if (!exists()) {
+        prompter.message(m_path + "\r\n" + "Log File not found!", "", MessageIcon::Information);
+        return {};
+    }
+    std::filesystem::rename(m_path, archive, error);
+    if (error) return {};
+    return archive;
+}
+
+}  // namespace vx

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "config/ConfigSettings.h"
+#include "platform/StatusSink.h"
+#include "platform/Timer.h"
+#include "screen/ScreenInterpreter.h"
+
+namespace vx {
+
+// Draws received data at the pace of a slow modem. Data collects in the WinSockBuffer; every
+// 40 ms (timer Timer2, while connected) a drain swaps it into the BaudSimBuffer and draws that
+// one byte per step, pausing 2 x BaudSimVal ms after each. Data arriving meanwhile collects for
+// a later drain, so the text being drawn is never the text arriving.
+class BaudSimulator {
+public:
+    static constexpr int kTickMs = 40;
+
+    BaudSimulator(TimerFactory& timers, ScreenInterpreter& screen, ConfigSettings& config, StatusSink& status,
+                  bool& abortFlag, std::function<bool()> connected);
+
+    // Every drawn byte also goes here while DetectURLs is on.
+    void setUrlCharacter(std::function<void(std::uint8_t)> detect) { m_detectUrl = std::move(detect); }
+    // Called after bytes were drawn, so the window can repaint.
+    void setScreenChanged(std::function<void()> changed) { m_screenChanged = std::move(changed); }
+
+    bool active() const { return m_active; }
+    void setActive(bool active);
+    void toggle() { setActive(!m_active); }
+    // pnlBAUDSIM shows "Baud" while active.
+    void refreshPanel();
+
+    // The receive path hands over a chunk while the simulator is active.
+    void append(std::string_view chunk);
+    // A data arrival that did not append clears the has-data flag.
+    void clearHasData() { m_hasData = false; }
+
+    void ClrWinSockBuffer() { m_winSockBuffer.clear(); }
+    void ClrBaudSimBuffer();
+    const std::string& WinSockBuffer() const { return m_winSockBuffer; }
+    std::string_view BaudSimBuffer() const { return std::string_view(m_baudSimBuffer).substr(m_drawn); }
+    bool draining() const { return m_draining; }
+
+    // Timer2: enabled when a connection comes up, disabled when it closes.
+    void enableTicks(bool enable);
+    bool ticking() const;
+
+    // Clear-on-disconnect copy of the record: a drain stops when the connection is gone.
+    void setClearOnDisconnect(bool clear) { m_clearOnDisconnect = clear; }
+
+private:
+    void tick();
+    void drawStep();
+    void finishDrain();
+
+    ScreenInterpreter& m_screen;
+    ConfigSettings& m_config;
+    StatusSink& m_status;
+    bool& m_abort;
+    std::function<bool()> m_connected;
+    std::function<void()> m_screenChanged;
+    std::function<void(std::uint8_t)> m_detectUrl;
+    std::unique_ptr<Timer> m_tickTimer;
+    std::unique_ptr<Timer> m_stepTimer;
+
+    bool m_active = false;
+    bool m_hasData = false;
+    bool m_clearOnDisconnect = false;
+    bool m_draining = false;
+    std::string m_winSockBuffer;
+    std::string m_baudSimBuffer;
+    std::size_t m_drawn = 0;
+};
+
+}  // namespace vx

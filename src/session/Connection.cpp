@@ -1,0 +1,271 @@
+#include "session/Connection.h"
+
+#include "base/Formats.h"
+#include "log/StatusReporter.h"
+#include "session/BaudSimulator.h"
+#include "session/MacroSender.h"
+#include "session/StayAlive.h"
+
+namespace vx {
+namespace {
+
+constexpr std::uint8_t kClearScreen = 125;
+const std::string kEndOfLine(1, static_cast<char>(155));
+constexpr int kOnlineTickMs = 1000;
+
+}  // namespace
+
+Connection::Connection(Services services, bool& abortFlag)
+    : m_s(services), m_abort(abortFlag), m_onlineTimer(m_s.timers.createTimer([this] { onlineTick(); })) {
+    m_s.socket.setEvents(this);
+}
+
+Connection::~Connection() { m_s.socket.setEvents(nullptr); }
+
+void Connection::start() { m_onlineTimer->start(kOnlineTickMs, true); }
+
+void Connection::notify() const {
+    if (m_hooks.changed) m_hooks.changed();
+}
+
+void Connection::selectBBS(int listIndex) {
+    const auto& entries = m_s.bbsList.entries();
+    if (listIndex < 0 || listIndex >= static_cast<int>(entries.size())) return;
+    m_selectedIndex = listIndex;
+    m_recordId = std::to_string(entries[static_cast<std::size_t>(listIndex)].id);
+    if (!m_s.bbsList.LoadBBSRecord(m_recordId)) return;
+    const BBSRecord& record = m_s.bbsList.record();
+    m_website = record.Website;
+    m_websiteTitle = record.BBSname;
+    m_noWrapLabel = record.NoWrap;
+    if (m_hooks.recordLoaded) m_hooks.recordLoaded();
+    notify();
+}
+
+void Connection::switchColumns(bool mode80) {
+    m_s.screen.setColumnMode(mode80);
+    if (m_hooks.columnMode) m_hooks.columnMode(mode80);
+    m_s.status.ShowStatus(std::string(mode80 ? "80" : "40") + " column mode", false, false);
+}
+
+void Connection::connectToRecord(const std::string& recordId) {
+    m_requestedRecord = recordId;
+    connectButton();
+}
+
+void Connection::connectButton() {
+    if (m_connected) return;  // the button is disabled while connected
+    m_s.socket.close();
+    m_s.screen.clearSurface();
+    if (m_hooks.screenChanged) m_hooks.screenChanged();
+
+    if (m_connecting) {
+        m_connectCaption = "Connect";
+        m_s.status.ShowStatus("Connection Aborted", true, false);
+        m_s.screen.CursorOn(m_s.screen.state().CursorX, m_s.screen.state().CursorY, false);
+        m_connecting = false;
+        m_requestedRecord.clear();
+        notify();
+        return;
+    }
+
+    std::string id;
+    if (!m_requestedRecord.empty()) {
+        id = std::exchange(m_requestedRecord, {});
+        const auto& entries = m_s.bbsList.entries();
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (std::to_string(entries[i].id) == id) {
+                m_selectedIndex = static_cast<int>(i);
+                if (m_hooks.selectListEntry) m_hooks.selectListEntry(m_selectedIndex);
+            }
+    } else if (m_selectedIndex >= 0 && m_selectedIndex < static_cast<int>(m_s.bbsList.entries().size())) {
+        id = std::to_string(m_s.bbsList.entries()[static_cast<std::size_t>(m_selectedIndex)].id);
+    } else {
+        m_s.prompter.message("You must first select a BBS from the list below", "ERROR", MessageIcon::Information);
+        return;
+    }
+    startConnection(id);
+}
+
+void Connection::startConnection(const std::string& recordId) {
+    if (!m_s.bbsList.LoadBBSRecord(recordId)) return;
+    dialCurrentRecord();
+}
+
+void Connection::dialAddress(const std::string& host, int port) {
+    if (m_connected) return;
+    m_s.socket.close();
+    m_s.screen.clearSurface();
+    if (m_hooks.screenChanged) m_hooks.screenChanged();
+    m_connecting = false;
+    m_requestedRecord.clear();
+    m_s.bbsList.useUnsavedRecord(host, port);
+    m_selectedIndex = -1;
+    dialCurrentRecord();
+}
+
+void Connection::dialCurrentRecord() {
+    m_recordId = m_s.bbsList.recordId();
+    const BBSRecord& record = m_s.bbsList.record();
+    if (m_hooks.recordLoaded) m_hooks.recordLoaded();
+    m_s.macros.refreshButtons(record);
+    m_s.baudSim.refreshPanel();
+    m_s.stayAlive.refreshPanel();
+    switchColumns(record.Mode80Col);
+    m_s.screen.flags().lantronix = record.LANtronix;
+    if (m_s.status.sysLog()) m_s.status.log().WriteLogLine(" > Connecting...", false);
+    m_s.status.ShowStatus("Connecting to " + record.URL + ":" + std::to_string(record.Port), false, false);
+    m_s.baudSim.ClrWinSockBuffer();
+    m_s.socket.connectTo(record.URL, record.Port);
+    m_connecting = true;
+    m_connectCaption = "Abort";
+    notify();
+}
+
+void Connection::onConnected() {
+    const BBSRecord& record = m_s.bbsList.record();
+    m_connectedAtMs = m_s.clock.steadyMs();
+    m_connected = true;
+    if (m_s.config.BeepOnConnect) m_s.sound.beep();
+    m_online = true;
+    m_connecting = false;
+    m_connectCaption = "Connect";
+    m_s.baudSim.enableTicks(true);
+    m_s.baudSim.ClrWinSockBuffer();
+    m_s.baudSim.ClrBaudSimBuffer();
+    if (m_s.status.sysLog()) m_s.status.log().WriteLogLine(" > Connected to " + record.BBSname, false);
+    m_s.status.ShowStatus("URL: " + record.URL + ":" + std::to_string(record.Port), true, false);
+    m_connectedName = record.BBSname;
+    m_connectedHost = record.URL;
+    m_connectedPort = record.Port;
+    if (!m_s.config.TitleBarMsg) m_frameCaption = std::string(kProgramTitle) + " - [" + record.URL + "]";
+    if (m_s.config.ClrAftConnect) m_s.screen.ScreenHandler(kClearScreen);
+    m_s.baudSim.setActive(record.BaudSim);
+    m_s.stayAlive.setActive(record.StayAlive);
+    m_s.bbsList.UpdateBBSStats(m_recordId, false, "");
+    if (m_hooks.statisticsChanged) m_hooks.statisticsChanged();
+    if (!m_s.config.ConnectMsg.empty()) m_s.screen.SendToScreen(m_s.config.ConnectMsg + kEndOfLine);
+    m_intervalChars = 0;
+    m_onlineText = formatClockDuration(0);
+    if (m_hooks.screenChanged) m_hooks.screenChanged();
+    notify();
+}
+
+void Connection::onDataArrival(std::size_t) {
+    m_s.baudSim.clearHasData();
+    if (m_receiving) return;  // the bytes stay in the socket for a later event
+    m_receiving = true;
+    receive(m_s.socket.readAll());
+    m_receiving = false;
+}
+
+void Connection::receive(std::string_view chunk) {
+    m_sessionChars += static_cast<std::int64_t>(chunk.size());
+    m_intervalChars += static_cast<std::int64_t>(chunk.size());
+    if (m_taps.captureOn && m_taps.captureOn() && m_taps.capture) m_taps.capture(chunk);
+    if (m_s.config.ScrollBack && m_taps.scrollback) m_taps.scrollback(chunk);
+
+    if (m_s.baudSim.active()) {
+        m_s.baudSim.append(chunk);
+        return;
+    }
+    // Ctrl-C can only be typed between two chunks, so a set flag discards this whole chunk.
+    if (m_abort) {
+        m_abort = false;
+        return;
+    }
+    m_s.screen.SendToScreen(chunk);
+    if (m_s.config.DetectURLs && m_taps.detectUrls) m_taps.detectUrls(chunk);
+    if (m_hooks.screenChanged) m_hooks.screenChanged();
+}
+
+std::int64_t Connection::secondsOnline() const { return (m_s.clock.steadyMs() - m_connectedAtMs) / 1000; }
+
+void Connection::onRemoteClose() { closeDown("Closed (REMOTE)", false); }
+
+void Connection::disconnectButton() {
+    m_s.socket.close();
+    if (!m_connected && !m_online) return;
+    closeDown("Closed (LOCAL)", true);
+}
+
+void Connection::closeDown(const std::string& statusText, bool local) {
+    const BBSRecord& record = m_s.bbsList.record();
+    m_s.status.ShowStatus(statusText, true, false);
+    if (!m_s.config.TitleBarMsg) m_frameCaption = std::string(kProgramTitle) + " - []";
+    m_s.baudSim.setClearOnDisconnect(record.ClrBufferOnDisc);
+    if (record.ClrBufferOnDisc) {
+        m_s.baudSim.ClrWinSockBuffer();
+        m_s.baudSim.ClrBaudSimBuffer();
+    }
+    m_s.baudSim.enableTicks(false);
+    if (!m_s.config.DisconnectMsg.empty() && m_connected) {
+        m_s.screen.SendToScreen(m_s.config.DisconnectMsg + kEndOfLine);
+        if (m_hooks.screenChanged) m_hooks.screenChanged();
+    }
+    const std::int64_t seconds = m_connected ? secondsOnline() : 0;
+    m_connected = false;
+    if (m_s.config.OnlineTimer) {
+        m_s.status.ShowStatus("Online: " + FormatOnlineTime(seconds, false, false), local, false);
+        BBSRecord& current = m_s.bbsList.record();
+        current.TotalTime = clampToInt32(std::int64_t{current.TotalTime} + seconds);
+        m_s.bbsList.UpdateBBSStats(m_recordId, true, FormatOnlineTime(seconds, true, true));
+        if (m_hooks.statisticsChanged) m_hooks.statisticsChanged();
+    }
+    m_connecting = false;
+    const bool wasOnline = std::exchange(m_online, false);
+    notify();
+    afterClose(wasOnline);
+}
+
+void Connection::afterClose(bool wasOnline) {
+    if (!wasOnline) return;
+    if (m_s.config.DiscPopup) {
+        m_s.prompter.message(m_s.config.DisconnectMsg, "Disconnected()", MessageIcon::Information, [this] {
+            if (m_s.config.AutoNext) autoNext();
+        });
+        return;
+    }
+    if (m_s.config.AutoNext) autoNext();
+}
+
+void Connection::autoNext() {
+    const int count = static_cast<int>(m_s.bbsList.entries().size());
+    if (count == 0 || m_connected || m_connecting) return;
+    m_selectedIndex = (m_selectedIndex + 1) % count;
+    if (m_hooks.selectListEntry) m_hooks.selectListEntry(m_selectedIndex);
+    connectButton();
+}
+
+void Connection::onSocketError(int number, const std::string& description, int code, const std::string& source) {
+    m_s.status.ShowStatus("ERROR: " + std::to_string(code), true, false);
+    m_s.prompter.message("ERROR #" + std::to_string(number) + "\rCode: " + std::to_string(code) +
+                             "\rSource: " + source + "\r\rDesc: " + description,
+                         "WinSock ERROR", MessageIcon::Critical);
+    m_s.socket.close();
+    m_connectCaption = "Connect";
+    m_connecting = false;
+    // A connection lost to an error still counts its time online, and the controls return to idle.
+    if (m_connected) {
+        m_s.baudSim.enableTicks(false);
+        const std::int64_t seconds = secondsOnline();
+        BBSRecord& current = m_s.bbsList.record();
+        current.TotalTime = clampToInt32(std::int64_t{current.TotalTime} + seconds);
+        m_s.bbsList.UpdateBBSStats(m_recordId, true, FormatOnlineTime(seconds, true, true));
+        if (m_hooks.statisticsChanged) m_hooks.statisticsChanged();
+    }
+    m_connected = false;
+    m_online = false;
+    if (m_s.config.OnlineTimer) m_s.status.ShowStatus("WINSOCK Error " + std::to_string(code), true, false);
+    notify();
+}
+
+void Connection::onConnectionRequest() { m_s.status.ShowStatus("Trying to connect...", false, false); }
+
+void Connection::onlineTick() {
+    if (!m_connected) return;
+    m_onlineText = formatClockDuration(secondsOnline());
+    notify();
+}
+
+}  // namespace vx

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "base/SystemPaths.h"
+#include "config/ConfigFile.h"
+#include "config/ConfigSettings.h"
+#include "config/Scrambler.h"
+#include "directory/BBSList.h"
+#include "log/StatusReporter.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+
+namespace vx {
+
+// The start-up of the system files: the system folder and its files on the first run (with the
+// messages that tell the user, in order), or the configuration loaded on later runs; then the BBS
+// list. The shutdown: the run's totals and log lines.
+class Startup {
+public:
+    struct Services {
+        SystemPaths paths;
+        SettingsStore& store;
+        Prompter& prompter;
+        const Clock& clock;
+        Scrambler& scrambler;
+        StatusReporter& status;
+        ConfigSettings& config;
+        BBSList& bbsList;
+        // Opens the help page (the first run offers it).
+        std::function<void()> openHelp;
+    };
+
+    explicit Startup(Services services) : m_s(std::move(services)) {}
+
+    // Runs the start-up; `done(ok)` gets false when the program must end (its message has been
+    // shown). On success the configuration and the BBS list are loaded and the session header and
+    // "System Started..." are in the log (when SysLog is on).
+    void run(std::function<void(bool ok)> done);
+    bool firstRun() const { return m_firstRun; }
+
+    // The end of the run: "System Unloaded", the totals written, the character counts logged.
+    void shutdown(std::int64_t charactersThisRun);
+
+    static std::string appInfoText();  // " Vexterm v3.14  Build: 717 "
+
+private:
+    void firstRunSetup(std::function<void(bool)> done);
+    void loadExisting(std::function<void(bool)> done);
+    void bbsListAndFinish(std::function<void(bool)> done);
+    void finish(std::function<void(bool)> done);
+    void ensureFolder(const std::string& folder, const std::string& statusText);
+
+    Services m_s;
+    bool m_firstRun = false;
+    bool m_folderCreated = false;
+};
+
+}  // namespace vx

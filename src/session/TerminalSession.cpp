@@ -1,0 +1,52 @@
+#include "session/TerminalSession.h"
+
+namespace vx {
+
+TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSettings& config, BBSList& bbsList,
+                                 ScreenInterpreter& screen)
+    : m_bbsList(bbsList),
+      m_screen(screen),
+      m_scrollback(config, ports.timers, status, [this](std::uint8_t b) { replayToScreen(b); }, ports.box),
+      m_capture(config, CapturePorts{ports.timers, status, ports.prompter, ports.sound, ports.moji, m_urls,
+                                     [this](std::uint8_t b) { replayToScreen(b); }}),
+      m_send(ports.socket, ports.timers, ports.prompter, status),
+      m_stayAlive(ports.timers, config, ports.socket, status.sink(), [this] { return connected(); }),
+      m_baudSim(ports.timers, screen, config, status.sink(), m_abort, [this] { return connected(); }),
+      m_macros(m_send, [this] { return connected(); }),
+      m_connection(Connection::Services{ports.socket, ports.timers, ports.clock, ports.prompter, ports.sound, status,
+                                        config, bbsList, screen, m_baudSim, m_stayAlive, m_macros},
+                   m_abort),
+      m_keyboard(screen, ports.socket, ports.timers, config, ports.sound, m_stayAlive, m_abort,
+                 KeyboardInput::Hooks{[this] { return connected(); },
+                                      [this](int digit) {
+                                          m_macros.sendFromHotKey(digit, m_bbsList.activeMacros(),
+                                                                  m_bbsList.record().OneAtaTime);
+                                      },
+                                      {},
+                                      {},
+                                      {}}) {
+    m_connection.setTaps(Connection::ChunkTaps{
+        [this](std::string_view chunk) { m_capture.WriteCaptureRecord(chunk); },
+        [this](std::string_view chunk) { m_scrollback.WriteScrollback(chunk); },
+        [this](std::string_view chunk) {
+            for (char c : chunk) m_urls.DetectURLChar(static_cast<std::uint8_t>(c));
+        },
+        [this] { return m_capture.captureOn(); }});
+    m_baudSim.setUrlCharacter([this](std::uint8_t c) { m_urls.DetectURLChar(c); });
+}
+
+void TerminalSession::replayToScreen(std::uint8_t b) {
+    m_screen.ScreenHandler(b);
+    m_connection.screenDrawn();
+}
+
+void TerminalSession::start() {
+    m_stayAlive.start();
+    m_connection.start();
+    m_baudSim.refreshPanel();
+    m_stayAlive.refreshPanel();
+}
+
+void TerminalSession::macroButton(int digit) { m_macros.sendFromButton(digit, m_bbsList.activeMacros()); }
+
+}  // namespace vx

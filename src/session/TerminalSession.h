@@ -1,0 +1,83 @@
+#pragma once
+
+#include "config/ConfigSettings.h"
+#include "directory/BBSList.h"
+#include "log/StatusReporter.h"
+#include "platform/Clock.h"
+#include "platform/Prompter.h"
+#include "platform/SocketPort.h"
+#include "platform/Sound.h"
+#include "platform/Timer.h"
+#include "screen/ScreenInterpreter.h"
+#include "session/BaudSimulator.h"
+#include "session/Connection.h"
+#include "session/KeyboardInput.h"
+#include "session/MacroSender.h"
+#include "session/SendPath.h"
+#include "session/StayAlive.h"
+#include "tools/Capture.h"
+#include "tools/Scrollback.h"
+#include "tools/TextSinks.h"
+#include "tools/UrlDetector.h"
+
+namespace vx {
+
+// The terminal as a whole: the connection and receive path, the keys, the send path, the
+// baud-rate simulator, stay-alive, the macros, and the tools that see every received chunk
+// (capture, scrollback, URL detection), wired to each other and to the ports.
+class TerminalSession {
+public:
+    struct Ports {
+        SocketPort& socket;
+        TimerFactory& timers;
+        const Clock& clock;
+        Prompter& prompter;
+        Sound& sound;
+        BoxText& box;        // scrollback copied to The Box
+        MojiCodeSink& moji;  // capture sent to VXEditor
+    };
+
+    TerminalSession(Ports ports, StatusReporter& status, ConfigSettings& config, BBSList& bbsList,
+                    ScreenInterpreter& screen);
+
+    // Starts the timers that run from start-up on (stay-alive, online clock).
+    void start();
+
+    Connection& connection() { return m_connection; }
+    KeyboardInput& keyboard() { return m_keyboard; }
+    SendPath& sendPath() { return m_send; }
+    BaudSimulator& baudSim() { return m_baudSim; }
+    StayAlive& stayAlive() { return m_stayAlive; }
+    MacroSender& macros() { return m_macros; }
+    UrlDetector& urls() { return m_urls; }
+    Scrollback& scrollback() { return m_scrollback; }
+    CaptureFile& capture() { return m_capture; }
+    // Set by Ctrl-C while connected; the next chunk (or the rest of a drain) is thrown away.
+    bool abortFlag() const { return m_abort; }
+
+    // The toolbar toggles tbBAUDSIM and tbSTAYALIVE.
+    void toggleBaudSim() { m_baudSim.toggle(); }
+    void toggleStayAlive() { m_stayAlive.toggle(); }
+    // A macro button (cmdMAC i).
+    void macroButton(int digit);
+
+private:
+    bool connected() const { return m_connection.connected(); }
+    // Replays draw through the interpreter like received data.
+    void replayToScreen(std::uint8_t b);
+
+    BBSList& m_bbsList;
+    ScreenInterpreter& m_screen;
+    bool m_abort = false;
+    UrlDetector m_urls;
+    Scrollback m_scrollback;
+    CaptureFile m_capture;
+    SendPath m_send;
+    StayAlive m_stayAlive;
+    BaudSimulator m_baudSim;
+    MacroSender m_macros;
+    Connection m_connection;
+    KeyboardInput m_keyboard;
+};
+
+}  // namespace vx

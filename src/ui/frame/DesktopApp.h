@@ -1,0 +1,141 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "base/SystemPaths.h"
+#include "config/ConfigSettings.h"
+#include "config/Scrambler.h"
+#include "config/SettingsStore.h"
+#include "directory/BBSList.h"
+#include "log/StatusReporter.h"
+#include "log/SystemLog.h"
+#include "screen/Framebuffer.h"
+#include "screen/ScreenInterpreter.h"
+#include "session/Startup.h"
+#include "session/TerminalSession.h"
+#include "tools/BrowserLauncher.h"
+#include "tools/TextSinks.h"
+#include "tools/TitleHints.h"
+#include "ui/frame/MainFrame.h"
+#include "ui/platform/QtDesktop.h"
+#include "ui/platform/QtPrompter.h"
+#include "ui/platform/QtSocketPort.h"
+#include "ui/platform/QtTimers.h"
+
+namespace vx {
+
+class CfgForm;
+struct CfgSaved;
+class ScreenWindow;
+class TerminalWindow;
+class WelcomeWindow;
+
+// The desktop program: the core objects, the Qt adapters and the windows, wired together; the
+// start-up in its order and the shutdown.
+class DesktopApp : public QObject, private ScreenListener {
+    Q_OBJECT
+public:
+    struct Options {
+        std::string systemFolder;          // the folder the program keeps its files in
+        std::string programFolder;         // where the help page is looked for
+        std::optional<std::string> host;   // dial at once, as a record not in the list
+        int port = 23;
+        bool showWelcome = true;
+        Prompter* prompter = nullptr;      // dialogs; the Qt ones when not given
+        std::function<void()> quit{};      // ends the program; QCoreApplication::quit when not given
+    };
+
+    explicit DesktopApp(Options options);
+    ~DesktopApp() override;
+
+    // Shows the welcome window (or goes straight on) and runs the start-up.
+    void start();
+    // The end of the run: totals, log lines, socket closed, then quit. Runs once.
+    void shutdown();
+    bool started() const { return m_started; }
+    bool shutDown() const { return m_shutDown; }
+
+    MainFrame& frame() { return m_frame; }
+    ScreenWindow& screenWindow() { return *m_screenWindow; }
+    TerminalWindow& terminalWindow() { return *m_terminalWindow; }
+    WelcomeWindow* welcomeWindow() { return m_welcome.get(); }
+    // The configuration editor, made on first use.
+    CfgForm* configurationEditor() { return m_cfgForm; }
+    TerminalSession& session() { return *m_session; }
+    ScreenInterpreter& screen() { return m_screen; }
+    Framebuffer& surface() { return m_surface; }
+    ConfigSettings& config() { return m_config; }
+    BBSList& bbsList() { return m_list; }
+    const SystemPaths& paths() const { return m_paths; }
+
+private:
+    // ScreenListener
+    void bell() override { m_sound.beep(); }
+    void cleared() override;
+
+    void loadFrame();
+    void afterStartup(bool ok);
+    void wireSession();
+    void wireToolbar();
+    void switchColumns(bool mode80);
+    void refreshAll();
+    void titleTick();
+    void refocusScreen();
+    void openConfiguration();
+    void configurationSaved(const CfgSaved& saved);
+
+    // Until The Box and VXEditor have windows, what would go to them is kept here.
+    class HeldText : public BoxText, public MojiCodeSink {
+    public:
+        void appendText(std::string_view text) override { m_box += text; }
+        void clearText() override { m_box.clear(); }
+        std::string text() const override { return m_box; }
+        void appendCodes(std::string_view codes) override { m_codes += codes; }
+        void clearCodes() override { m_codes.clear(); }
+        void showEditor() override {}
+
+    private:
+        std::string m_box;
+        std::string m_codes;
+    };
+
+    Options m_options;
+    SystemPaths m_paths;
+    QtClock m_clock;
+    QtTimerFactory m_timers;
+    QtRandom m_random;
+    QtSound m_sound;
+    QtShell m_shell;
+    QtClipboard m_clipboard;
+    QtSocketPort m_socket;
+    QtPrompter m_qtPrompter;
+    Prompter& m_prompter;
+    MainFrame m_frame;
+    SettingsStore m_store;
+    Scrambler m_scrambler{m_random};
+    ConfigSettings m_config;
+    SystemLog m_log;
+    StatusReporter m_status;
+    BBSList m_list;
+    Framebuffer m_surface;
+    ScreenInterpreter m_screen{m_surface};
+    HeldText m_held;
+    std::unique_ptr<TerminalSession> m_session;
+    std::unique_ptr<BrowserLauncher> m_browser;
+    std::unique_ptr<Startup> m_startup;
+    ScreenWindow* m_screenWindow = nullptr;
+    TerminalWindow* m_terminalWindow = nullptr;
+    std::unique_ptr<WelcomeWindow> m_welcome;
+    CfgForm* m_cfgForm = nullptr;
+    TitleHints m_hints;
+    QTimer m_titleTimer;
+    bool m_started = false;
+    bool m_shutDown = false;
+};
+
+}  // namespace vx

@@ -1,0 +1,357 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "config/IniFile.h"
+#include "config/Scrambler.h"
+#include "directory/BBSList.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+using vx::BBSList;
+using vx::BBSRecord;
+
+namespace {
+
+constexpr char kEol = static_cast<char>(155);
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class BBSListTest : public ::testing::Test {
+protected:
+    vx::test::TempDir temp;
+    std::string path = (temp / "VX3_BBS.INI").string();
+    vx::SettingsStore store;
+    vx::test::FakePrompter prompter;
+    vx::test::FakeClock clock;
+    BBSList list{store, prompter, clock, path};
+
+    std::string stored(const std::string& section, const std::string& key) {
+        return vx::IniFile::parse(readFile(path)).read(section, key, "<missing>");
+    }
+    void createWithRecords(int count) {
+        ASSERT_TRUE(list.CreateBBSListFile());
+        ASSERT_TRUE(list.LoadBBSList());
+        for (int i = 2; i <= count; ++i) ASSERT_EQ(list.addRecord(), i);
+    }
+    std::vector<int> listedIds() const {
+        std::vector<int> ids;
+        for (const auto& entry : list.entries()) ids.push_back(entry.id);
+        return ids;
+    }
+};
+
+TEST_F(BBSListTest, NewFileHoldsTheDefaultAndTheSampleRecord) {
+    ASSERT_TRUE(list.CreateBBSListFile());
+    const std::string text = readFile(path);
+    EXPECT_EQ(text.substr(0, text.find("[System]")),
+              ";Vexterm BBS List File\r\n"
+              ";\r\n"
+              ";    File created by: Version 3.14  Build: 717\r\n"
+              ";    File created on: 2026.12.06 - 10:51 AM\r\n"
+              " \r\n");
+    EXPECT_NE(text.find("[Config]\r\nNumBBS=1\r\nBBSMap="), std::string::npos);
+    EXPECT_EQ(stored("System", "LastVersion"), "3.14  Build: 717");
+    EXPECT_EQ(stored("System", "LastEdited"), "2026.12.06 - 10:51 AM");
+    EXPECT_NE(readFile(path).find("\r\nBBSMap=1" + std::string(254, '0') + "\r\n"), std::string::npos);
+    EXPECT_EQ(stored("BBS", "1"), "Vexterm Demo BBS");
+    EXPECT_EQ(stored("BBS", "Default"), "<missing>");
+    EXPECT_EQ(stored("Default", "BBSname"), "Default BBS Record");
+    EXPECT_EQ(stored("Default", "Port"), "23");
+    EXPECT_NE(text.find("\r\nPort= 23\r\n"), std::string::npos);
+    EXPECT_EQ(stored("Default", "Created"), "12/6/2026 10:51:21 AM");
+    EXPECT_EQ(stored("Default", "LastCall"), "12:00:00 AM");
+    EXPECT_EQ(stored("Default", "Macro0"), "yourlogin<cr>");
+    EXPECT_EQ(stored("Default", "Macro1"), "yourpassword<cr>");
+    EXPECT_EQ(stored("Default", "Macro9"), "");
+    EXPECT_EQ(stored("1", "URL"), "127.0.0.1");
+    EXPECT_EQ(stored("1", "Port"), "6502");
+    EXPECT_EQ(stored("1", "Macro0"), "yourlogin<cr>");
+
+    ASSERT_TRUE(list.LoadBBSList());
+    EXPECT_EQ(list.numBBS(), 1);
+    EXPECT_EQ(list.entries(), (std::vector<vx::BBSListEntry>{{1, "Vexterm Demo BBS"}}));
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    EXPECT_TRUE(list.record().BaudSim);
+    EXPECT_TRUE(list.record().Permanent);
+    EXPECT_EQ(list.activeMacros()[0], std::string("yourlogin") + kEol);
+    EXPECT_EQ(list.BBSListStampText(), "2026.12.06 - 10:51 AM by v3.14  Build: 717");
+}
+
+// Every field of a record survives SaveBBSRecord and LoadBBSRecord.
+TEST_F(BBSListTest, EveryFieldRoundTrips) {
+    createWithRecords(1);
+    BBSRecord record;
+    record.BBSname = "Round Trip";
+    record.URL = "bbs.example.net";
+    record.Sysop = "Sysop Name";
+    record.Comment = "A comment, with = signs";
+    record.Website = "http://bbs.example.net/";
+    record.Signature = "-= me =-";
+    record.StayAlive = record.BaudSim = record.Permanent = record.Mode80Col = true;
+    record.LANtronix = record.HideFromList = record.ClrBufferOnDisc = record.AlarmColEnabled = true;
+    record.NoWrap = record.BBSXv1 = record.OneAtaTime = true;
+    record.Created = "12/6/2026 10:51:21 AM";
+    record.LastEdited = "12/06/2026 10:51 AM";
+    record.Port = 49152;  // above the 16-bit range: must survive the round trip
+    record.PortList = "23 8888 9000";
+    record.AlarmColValue = 35;
+    record.SendDelayValue = 12;
+    record.Connects = 57;
+    record.LastTimeOnline = "1:02:05";
+    record.BBSXDelay = "450";
+    record.MaxBaud = 2400;
+    for (int n = 0; n < 10; ++n) record.macros[static_cast<std::size_t>(n)] = {"macro " + std::to_string(n), "0"};
+    list.SaveBBSRecord("1", record, false);
+    // LastCall and TotalTime belong to the statistics.
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    list.record().TotalTime = 3725;
+    list.UpdateBBSStats("1", true, "1:02:05");
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    BBSRecord expected = record;
+    expected.LastCall = "12:00:00 AM";  // as the sample record was created
+    expected.TotalTime = 3725;
+    EXPECT_EQ(list.record(), expected);
+    EXPECT_EQ(list.activeMacros()[4], "macro 4");
+    EXPECT_EQ(list.portCount(), 3);
+}
+
+TEST_F(BBSListTest, DeletedIdsAreReusedWithoutStaleValues) {
+    createWithRecords(5);
+    ASSERT_TRUE(list.LoadBBSRecord("3"));
+    list.record().Sysop = "Was here";
+    list.SaveBBSRecord("3", list.record(), false);
+    list.DeleteBBSRecord("3");
+    EXPECT_EQ(list.numBBS(), 4);
+    EXPECT_EQ(listedIds(), (std::vector<int>{1, 2, 4, 5}));
+    EXPECT_EQ(stored("3", "Sysop"), "");
+    EXPECT_EQ(stored("BBS", "3"), "");
+    EXPECT_TRUE(list.listChanged());
+
+    EXPECT_EQ(list.addRecord(), 3);
+    EXPECT_EQ(list.numBBS(), 5);
+    EXPECT_TRUE(list.CheckBBSCount(false));
+    ASSERT_TRUE(list.LoadBBSRecord("3"));
+    EXPECT_EQ(list.record().BBSname, "New BBS - 3");
+    EXPECT_EQ(list.record().Sysop, "{BBS Sysop name}");  // from the DEFAULT record, not the old one
+    EXPECT_EQ(list.record().Comment, "");
+    EXPECT_EQ(list.record().Created, "12/06/2026 10:51AM");
+    EXPECT_EQ(stored("Config", "NumBBS"), "5");
+}
+
+TEST_F(BBSListTest, HiddenRecordsAreCountedButNotListed) {
+    createWithRecords(3);
+    ASSERT_TRUE(list.LoadBBSRecord("2"));
+    list.record().HideFromList = true;
+    list.SaveBBSRecord("2", list.record(), false);
+    list.FillBBSList();
+    EXPECT_EQ(listedIds(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(list.numBBS(), 3);
+    EXPECT_EQ(list.map().substr(0, 4), "1110");
+    EXPECT_TRUE(list.CheckBBSCount(false));
+}
+
+TEST_F(BBSListTest, TheDefaultRecordCannotBeDeleted) {
+    createWithRecords(1);
+    const std::string before = readFile(path);
+    list.DeleteBBSRecord("default");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "Cannot delete default record.");
+    EXPECT_EQ(readFile(path), before);
+}
+
+TEST_F(BBSListTest, CountCheckRepairsNumBBSFromTheMap) {
+    createWithRecords(3);
+    store.WriteSettingValue(path, "Config", "NumBBS", "S", "5");
+    ASSERT_TRUE(list.LoadBBSList());
+    EXPECT_FALSE(list.CheckBBSCount(false));
+    EXPECT_EQ(stored("Config", "NumBBS"), "5");
+    EXPECT_FALSE(list.CheckBBSCount(true));
+    EXPECT_EQ(list.numBBS(), 3);
+    EXPECT_TRUE(list.CheckBBSCount(false));
+    EXPECT_NE(readFile(path).find("\r\nNumBBS=3\r\n"), std::string::npos);
+}
+
+// The map is one character longer than a profile read returns; ID 255 must still count as used.
+TEST_F(BBSListTest, TheLastIdOfTheMapIsNotLost) {
+    createWithRecords(1);
+    store.WriteSettingValue(path, "Config", "BBSMap", "S", std::string(254, '0') + "1");
+    ASSERT_TRUE(list.LoadBBSList());
+    EXPECT_EQ(list.map().size(), 255u);
+    EXPECT_EQ(list.map().back(), '1');
+    EXPECT_EQ(listedIds(), (std::vector<int>{255}));
+}
+
+TEST_F(BBSListTest, AddingIsRefusedWhenAllIdsAreUsed) {
+    createWithRecords(1);
+    store.WriteSettingValue(path, "Config", "BBSMap", "S", std::string(255, '1'));
+    store.WriteSettingValue(path, "Config", "NumBBS", "S", "255");
+    ASSERT_TRUE(list.LoadBBSList());
+    const std::string before = readFile(path);
+    EXPECT_EQ(list.addRecord(), std::nullopt);
+    EXPECT_EQ(list.copyRecord(), std::nullopt);
+    EXPECT_EQ(list.numBBS(), 255);
+    EXPECT_EQ(readFile(path), before);
+    ASSERT_FALSE(prompter.messages.empty());
+    EXPECT_NE(prompter.messages.back().text.find("255"), std::string::npos);
+}
+
+TEST_F(BBSListTest, CopyKeepsStatisticsButNotCallsAndAsksAboutMacros) {
+    createWithRecords(1);
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    list.record().TotalTime = 500;
+    list.record().MaxBaud = 1200;
+    list.UpdateBBSStats("1", false, "");  // one call
+    list.UpdateBBSStats("1", true, "0:08");
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    prompter.yesNoAnswers = {false};
+    EXPECT_EQ(list.copyRecord(), 2);
+    EXPECT_EQ(prompter.questions.back().text, "Copy Macros?");
+    EXPECT_EQ(list.recordId(), "2");
+    EXPECT_EQ(list.record().Connects, 0);
+    EXPECT_EQ(list.record().LastCall, "0");
+    EXPECT_EQ(list.record().Comment, "");
+    EXPECT_EQ(list.record().MaxBaud, 1200);
+    EXPECT_EQ(list.record().LastTimeOnline, "0:08");
+    EXPECT_EQ(list.record().URL, "127.0.0.1");
+    EXPECT_EQ(list.record().TotalTime, 500);
+    EXPECT_EQ(stored("2", "Macro0"), "<missing>");  // No: the macros were not copied
+}
+
+TEST_F(BBSListTest, StatisticsOfACall) {
+    createWithRecords(1);
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    clock.time = {2026, 12, 7, 21, 5, 0};
+    list.UpdateBBSStats("1", false, "");
+    EXPECT_EQ(stored("1", "Connects"), "1");
+    EXPECT_EQ(stored("1", "LastCall"), "12/07/2026 09:05PM");
+    EXPECT_NE(readFile(path).find("\r\nConnects=1\r\n"), std::string::npos);
+    list.record().TotalTime = 90;
+    list.record().MaxBaud = 2400;
+    list.UpdateBBSStats("1", true, "1:30");
+    EXPECT_EQ(stored("1", "TotalTime"), "90");
+    EXPECT_EQ(stored("1", "LastTimeOnline"), "1:30");
+    EXPECT_EQ(stored("1", "MaxBaud"), "2400");
+}
+
+TEST_F(BBSListTest, HiddenMacrosAreUnscrambledInMemoryOnly) {
+    createWithRecords(1);
+    vx::test::FakeRandom random;
+    vx::Scrambler scrambler(random);
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    const std::string scrambled = scrambler.ScrambleText("secret<CR>");
+    list.record().macros[3] = {scrambled, "1"};
+    list.SaveBBSRecord("1", list.record(), false);
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    EXPECT_EQ(list.activeMacros()[3], std::string("secret") + kEol);
+    EXPECT_EQ(stored("1", "Macro3"), scrambled);
+    EXPECT_EQ(stored("1", "MacVisible3"), "1");
+}
+
+TEST_F(BBSListTest, AnEmptyIdSelectsNothing) {
+    createWithRecords(1);
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    const BBSRecord before = list.record();
+    EXPECT_FALSE(list.LoadBBSRecord(""));
+    EXPECT_FALSE(list.LoadBBSRecord(" 0 "));
+    EXPECT_EQ(prompter.messages.size(), 2u);
+    EXPECT_EQ(prompter.messages[0].text, "No BBS Selected!");
+    EXPECT_EQ(list.record(), before);
+}
+
+TEST_F(BBSListTest, UnusableListsStopTheProgram) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"[Config]\r\nBBSMap=1\r\n", "NumBBS=0"},
+        {"[Config]\r\nNumBBS=abc\r\nBBSMap=1\r\n", "NumBBS=0"},
+        {"[Config]\r\nNumBBS=0\r\nBBSMap=1\r\n", "NumBBS=0"},
+        {"[Config]\r\nNumBBS=2\r\n", "BBS Map is empty!"},
+    };
+    for (const auto& [file, reason] : cases) {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << file;
+        prompter.messages.clear();
+        EXPECT_FALSE(list.LoadBBSList()) << file;
+        ASSERT_EQ(prompter.messages.size(), 1u);
+        EXPECT_EQ(prompter.messages[0].text, "Critical ERROR - Invalid BBSFile Entry!\r\r" + reason);
+        EXPECT_EQ(prompter.messages[0].icon, vx::MessageIcon::Critical);
+    }
+}
+
+TEST(BBSListHelpers, MapFlagsAndFirstFreeId) {
+    std::string map(255, '0');
+    EXPECT_EQ(BBSList::FirstFreeID(map), 1);
+    map = BBSList::SetMapFlag(map, 1, true);
+    map = BBSList::SetMapFlag(map, 2, true);
+    EXPECT_EQ(BBSList::FirstFreeID(map), 3);
+    map = BBSList::SetMapFlag(map, 1, false);
+    EXPECT_EQ(BBSList::FirstFreeID(map), 1);
+    EXPECT_EQ(BBSList::SetMapFlag(map, 0, true), map);
+    EXPECT_EQ(BBSList::SetMapFlag(map, 256, true), map);
+    EXPECT_EQ(BBSList::FirstFreeID(std::string(255, '1')), 0);
+}
+
+TEST(BBSListHelpers, PortLists) {
+    std::array<std::string, 10> ports;
+    EXPECT_EQ(BBSList::ParsePortList("23 8889", ports), 2);
+    EXPECT_EQ(ports[0], "23");
+    EXPECT_EQ(ports[1], "8889");
+    EXPECT_EQ(BBSList::ParsePortList("23,8889;9000", ports), 3);
+    EXPECT_EQ(ports[2], "9000");
+    EXPECT_EQ(BBSList::ParsePortList("1 2 3 4 5 6 7 8 9 10 11", ports), 10);
+    EXPECT_EQ(ports[9], "10");
+    EXPECT_EQ(BBSList::ParsePortList("  0023  ,, 80 ", ports), 2);
+    EXPECT_EQ(ports[0], "23");
+    EXPECT_EQ(BBSList::ParsePortList("", ports), 1);
+    EXPECT_EQ(ports[0], "");
+}
+
+// A list written on Windows by an earlier installation loads with every value right.
+TEST_F(BBSListTest, WindowsWrittenListLoads) {
+    std::filesystem::copy_file(std::string(VX_TEST_DATA_DIR) + "/config/windows/VX3_BBS.INI", path);
+    ASSERT_TRUE(list.LoadBBSList());
+    EXPECT_EQ(list.numBBS(), 3);
+    EXPECT_EQ(list.entries(), (std::vector<vx::BBSListEntry>{{1, "Pokey's Place"}, {4, "The 8-Bit Den"}}));
+    EXPECT_TRUE(list.CheckBBSCount(false));
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    const BBSRecord& r = list.record();
+    EXPECT_EQ(r.BBSname, "Pokey's Place");
+    EXPECT_EQ(r.URL, "pokey.example.net");
+    EXPECT_EQ(r.Port, 8888);
+    EXPECT_EQ(r.PortList, "23, 8888;9000");
+    EXPECT_EQ(list.portCount(), 3);
+    EXPECT_EQ(r.Sysop, "Pokey");
+    EXPECT_EQ(r.Created, "3/2/2019 9:15:02 PM");
+    EXPECT_EQ(r.LastCall, "11/30/2024 10:58PM");
+    EXPECT_EQ(r.LastEdited, "11/30/2024 11:02 PM");
+    EXPECT_EQ(r.LastTimeOnline, "1:02:05");
+    EXPECT_TRUE(r.LANtronix && r.ClrBufferOnDisc && r.AlarmColEnabled && r.NoWrap && r.BBSXv1 && r.OneAtaTime);
+    EXPECT_FALSE(r.HideFromList);
+    EXPECT_EQ(r.BBSXDelay, "450");
+    EXPECT_EQ(r.MaxBaud, 2400);
+    EXPECT_EQ(r.Website, "http://pokey.example.net/");
+    EXPECT_TRUE(r.StayAlive && r.Mode80Col);
+    EXPECT_FALSE(r.BaudSim || r.Permanent);
+    EXPECT_EQ(r.Connects, 57);
+    EXPECT_EQ(r.TotalTime, 3725);
+    EXPECT_EQ(r.AlarmColValue, 38);
+    EXPECT_EQ(r.SendDelayValue, 20);
+    EXPECT_EQ(r.Signature, "-= Marta =-");
+    EXPECT_EQ(list.activeMacros()[0], std::string("marta") + kEol);
+    EXPECT_EQ(list.activeMacros()[1], std::string("s3cr3t") + kEol);
+    EXPECT_EQ(list.activeMacros()[2], std::string("hi") + kEol);  // values are trimmed
+    EXPECT_EQ(list.activeMacros()[3], "");
+
+    ASSERT_TRUE(list.LoadBBSRecord("2"));
+    EXPECT_EQ(list.record().Created, "0");   // not a date
+    EXPECT_EQ(list.record().LastCall, "0");  // empty
+    EXPECT_EQ(list.record().AlarmColValue, 30);
+    EXPECT_EQ(list.record().Signature, "");
+    EXPECT_EQ(list.record().BBSXDelay, "300");
+}
+
+}  // namespace

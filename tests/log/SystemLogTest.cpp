@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "log/StatusReporter.h"
+#include "log/SystemLog.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+class SystemLogTest : public ::testing::Test {
+protected:
+    vx::test::TempDir temp;
+    vx::test::FakeClock clock;
+    vx::test::FakePrompter prompter;
+    vx::test::FakeStatusSink sink;
+    vx::SystemLog log{clock, temp.path().string()};
+    vx::StatusReporter status{sink, log};
+};
+
+TEST_F(SystemLogTest, LinesAreStampedAndTheSessionHeaderComesFirst) {
+    clock.time = {2026, 12, 6, 10, 36, 29};
+    log.setSessionNumber(17);
+    log.WriteLogLine("v3.14.717 - System Started...", true);
+    log.WriteLogLine(" > Connecting...", false);
+    EXPECT_EQ(readFile(log.path()),
+              "==== Session:17 - 261206-10:36\r\n"
+              "VXC3-1206-10:36:29 v3.14.717 - System Started...\r\n"
+              "VXC3-1206-10:36:29  > Connecting...\r\n");
+    EXPECT_EQ(log.path(), (temp / "VX3_log.txt").string());
+}
+
+TEST_F(SystemLogTest, ShowStatusLogsOnlyWhenAskedAndEnabled) {
+    status.ShowStatus("Not Connected...", false, false);
+    status.ShowStatus("Connection Aborted", true, false);
+    EXPECT_FALSE(log.exists());
+    status.setSysLog(true);
+    status.ShowStatus("Closed (LOCAL)", true, true);
+    status.ShowStatus("Viewing...", false, false);
+    EXPECT_EQ(sink.panels["pnlSTAT"], "Viewing...");
+    EXPECT_EQ(readFile(log.path()), "VXC3-1206-10:51:21 Closed (LOCAL)\r\n");
+}
+
+TEST_F(SystemLogTest, ArchivingCreatesTheFolderAndMovesTheLog) {
+    status.setSysLog(true);
+    log.WriteLogLine("before", false);
+    clock.time = {2026, 12, 6, 10, 36, 29};
+    const std::string archive = log.ArchiveLogFile(prompter, status);
+    const std::string folder = (temp / "LOGS").string();
+    EXPECT_EQ(archive, folder + "/LOG-20261206-103629.txt");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "LOGS Folder Created: " + folder);
+    // The folder line went into the old log before it was moved.
+    EXPECT_EQ(readFile(archive), "VXC3-1206-10:51:21 before\r\nVXC3-1206-10:36:29 Folder: " + folder + " created.\r\n");
+    EXPECT_FALSE(log.exists());
+
+    log.WriteLogLine("after", false);
+    clock.time.second = 30;
+    EXPECT_EQ(log.ArchiveLogFile(prompter, status), folder + "/LOG-20261206-103630.txt");
+    EXPECT_EQ(prompter.messages.size(), 1u);  // the folder exists now
+}
+
+TEST_F(SystemLogTest, ArchivingWithoutALogRenamesNothing) {
+    std::filesystem::create_directories(temp / "LOGS");
+    EXPECT_EQ(log.ArchiveLogFile(prompter, status), "");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, log.path() + "\r\nLog File not found!");
+}
+
+TEST_F(SystemLogTest, AnUnwritableLogLosesTheLineSilently) {
+    vx::SystemLog nowhere(clock, (temp / "missing" / "folder").string());
+    EXPECT_NO_THROW(nowhere.WriteLogLine("lost", true));
+    EXPECT_FALSE(nowhere.exists());
+}
+
+}  // namespace
