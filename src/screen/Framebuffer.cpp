@@ -63,6 +63,28 @@ void Framebuffer::clear() {
     markDirty(CellRect{0, 0, kColumns, kRows});
 }
 
+void Framebuffer::paintPicture(const std::vector<std::uint8_t>& bits, int width, int height, int x, int y) {
+    const int stride = (width + 7) / 8;
+    if (width <= 0 || height <= 0 || bits.size() < static_cast<std::size_t>(stride) * static_cast<std::size_t>(height))
+        return;
+    settle();
+    const int top = std::max(0, y), bottom = std::min(kHeight, y + height);
+    const int left = std::max(0, x), right = std::min(kWidth, x + width);
+    for (int row = top; row < bottom; ++row) {
+        std::uint8_t* line = m_bits.data() + static_cast<std::size_t>(blockOf(row / kCellSize)) * kBlockBytes +
+                             static_cast<std::size_t>(row % kCellSize) * kStride;
+        const std::uint8_t* from = bits.data() + static_cast<std::size_t>(row - y) * static_cast<std::size_t>(stride);
+        for (int px = left; px < right; ++px) {
+            const int sx = px - x;
+            const bool white = (from[sx / 8] >> (7 - sx % 8)) & 1;
+            const auto mask = static_cast<std::uint8_t>(0x80u >> (px % 8));
+            line[px / 8] = white ? static_cast<std::uint8_t>(line[px / 8] | mask)
+                                 : static_cast<std::uint8_t>(line[px / 8] & ~mask);
+        }
+    }
+    if (top < bottom) markDirty(CellRect{0, top / kCellSize, kColumns, (bottom - 1) / kCellSize - top / kCellSize + 1});
+}
+
 bool Framebuffer::pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= kWidth || y >= kHeight) return false;
     settle();

@@ -39,7 +39,7 @@ struct PixelRect {
 // Everything a reader needs goes through rowBits()/blockOf(); the buffer behind them is one
 // contiguous allocation that a QImage (Format_Mono) can wrap without copying.
 //
-// The five drawing primitives below are the only writers. Every write marks its rows dirty.
+// The drawing primitives below are the only writers. Every write marks its rows dirty.
 class Framebuffer {
 public:
     static constexpr int kColumns = 80;
@@ -89,6 +89,12 @@ public:
 
     // 5. Replace the whole image by the black clear-screen picture.
     void clear();
+
+    // 6. Paint a two-colour picture with its top-left at pixel (x, y): `bits` holds `height` rows
+    //    of (width + 7) / 8 bytes, most significant bit leftmost, 1 = white. What falls outside
+    //    the surface is dropped. The screen window's start-up picture is painted this way, so
+    //    characters typed before the first clear land on it as they would on any picture.
+    void paintPicture(const std::vector<std::uint8_t>& bits, int width, int height, int x, int y);
 
     // Writes out a held-back inversion. Every reader below does this itself; code that keeps a
     // pointer from data() (a QImage wrapping the buffer) calls it before each use.

@@ -1,6 +1,7 @@
 #include "session/BaudSimulator.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vx {
 namespace {
@@ -45,6 +46,11 @@ void BaudSimulator::enableTicks(bool enable) {
 bool BaudSimulator::ticking() const { return m_tickTimer->isActive(); }
 
 void BaudSimulator::tick() {
+    if (m_closing && !m_active) drawWaitingNow();
+    if (m_closing && !dataWaiting()) {
+        endClose();
+        return;
+    }
     // Data left waiting while the simulator was off is drawn once it is on again.
     if (!m_active || (!m_hasData && m_winSockBuffer.empty())) return;
     // The drain owns the ticks until it ends; then it starts them again.
@@ -89,6 +95,47 @@ void BaudSimulator::drawStep() {
 void BaudSimulator::finishDrain() {
     m_draining = false;
     m_tickTimer->start(kTickMs, true);
+}
+
+}  // namespace vx
+
+namespace vx {
+
+void BaudSimulator::finishAfterClose(std::function<void()> done) {
+    m_afterClose = std::move(done);
+    m_closing = true;
+    if (!m_active) drawWaitingNow();
+    if (!dataWaiting()) {
+        endClose();
+        return;
+    }
+    // A running drain restarts the ticks when it ends; otherwise they must run to start one.
+    if (!m_draining) m_tickTimer->start(kTickMs, true);
+}
+
+void BaudSimulator::forgetCloseDrain() {
+    m_closing = false;
+    m_afterClose = {};
+}
+
+void BaudSimulator::drawWaitingNow() {
+    if (m_draining) return;  // a running drain is never cut short; it finishes at its pace
+    const std::string waiting = std::exchange(m_winSockBuffer, {});
+    m_hasData = false;
+    if (waiting.empty()) return;
+    for (char c : waiting) {
+        const auto byte = static_cast<std::uint8_t>(c);
+        m_screen.ScreenHandler(byte);
+        if (m_config.DetectURLs && m_detectUrl) m_detectUrl(byte);
+    }
+    if (m_screenChanged) m_screenChanged();
+}
+
+void BaudSimulator::endClose() {
+    m_closing = false;
+    m_tickTimer->stop();
+    const std::function<void()> done = std::exchange(m_afterClose, {});
+    if (done) done();
 }
 
 }  // namespace vx

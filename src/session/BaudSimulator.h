@@ -51,10 +51,21 @@ public:
     // Clear-on-disconnect copy of the record: a drain stops when the connection is gone.
     void setClearOnDisconnect(bool clear) { m_clearOnDisconnect = clear; }
 
+    // The connection closed. What the board sent and is still waiting is drawn first (at the
+    // simulated pace; all at once if the simulator was switched off meanwhile, so nothing
+    // received is lost), then `done` runs and the ticks stop. With nothing waiting, `done` runs
+    // now. A new connection forgets a close that has not finished (its screen is cleared).
+    void finishAfterClose(std::function<void()> done);
+    void forgetCloseDrain();
+    bool closing() const { return m_closing; }
+
 private:
     void tick();
     void drawStep();
     void finishDrain();
+    bool dataWaiting() const { return m_draining || !m_winSockBuffer.empty(); }
+    void drawWaitingNow();
+    void endClose();
 
     ScreenInterpreter& m_screen;
     ConfigSettings& m_config;
@@ -70,6 +81,8 @@ private:
     bool m_hasData = false;
     bool m_clearOnDisconnect = false;
     bool m_draining = false;
+    bool m_closing = false;
+    std::function<void()> m_afterClose;
     std::string m_winSockBuffer;
     std::string m_baudSimBuffer;
     std::size_t m_drawn = 0;

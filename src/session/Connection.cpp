@@ -60,12 +60,7 @@ void Connection::connectButton() {
     if (m_hooks.screenChanged) m_hooks.screenChanged();
 
     if (m_connecting) {
-        m_connectCaption = "Connect";
-        m_s.status.ShowStatus("Connection Aborted", true, false);
-        m_s.screen.CursorOn(m_s.screen.state().CursorX, m_s.screen.state().CursorY, false);
-        m_connecting = false;
-        m_requestedRecord.clear();
-        notify();
+        abortAttempt();
         return;
     }
 
@@ -85,6 +80,15 @@ void Connection::connectButton() {
         return;
     }
     startConnection(id);
+}
+
+void Connection::abortAttempt() {
+    m_connectCaption = "Connect";
+    m_s.status.ShowStatus("Connection Aborted", true, false);
+    m_s.screen.CursorOn(m_s.screen.state().CursorX, m_s.screen.state().CursorY, false);
+    m_connecting = false;
+    m_requestedRecord.clear();
+    notify();
 }
 
 void Connection::startConnection(const std::string& recordId) {
@@ -116,6 +120,7 @@ void Connection::dialCurrentRecord() {
     if (m_s.status.sysLog()) m_s.status.log().WriteLogLine(" > Connecting...", false);
     m_s.status.ShowStatus("Connecting to " + record.URL + ":" + std::to_string(record.Port), false, false);
     m_s.baudSim.ClrWinSockBuffer();
+    m_s.baudSim.forgetCloseDrain();
     m_s.socket.connectTo(record.URL, record.Port);
     m_connecting = true;
     m_connectCaption = "Abort";
@@ -185,7 +190,19 @@ void Connection::onRemoteClose() { closeDown("Closed (REMOTE)", false); }
 
 void Connection::disconnectButton() {
     m_s.socket.close();
+    if (m_connecting && !m_connected) {
+        // Hanging up while dialling ends the attempt, as pressing Abort would.
+        abortAttempt();
+        return;
+    }
     if (!m_connected && !m_online) return;
+    closeDown("Closed (LOCAL)", true);
+}
+
+void Connection::hangUpForShutdown() {
+    m_s.socket.close();
+    if (!m_connected && !m_online) return;
+    m_shuttingDown = true;
     closeDown("Closed (LOCAL)", true);
 }
 
@@ -198,10 +215,15 @@ void Connection::closeDown(const std::string& statusText, bool local) {
         m_s.baudSim.ClrWinSockBuffer();
         m_s.baudSim.ClrBaudSimBuffer();
     }
-    m_s.baudSim.enableTicks(false);
     if (!m_s.config.DisconnectMsg.empty() && m_connected) {
-        m_s.screen.SendToScreen(m_s.config.DisconnectMsg + kEndOfLine);
-        if (m_hooks.screenChanged) m_hooks.screenChanged();
+        // The board's last page (usually its goodbye) is drawn before the disconnect message,
+        // also when it still waits in the baud-rate simulator.
+        m_s.baudSim.finishAfterClose([this] {
+            m_s.screen.SendToScreen(m_s.config.DisconnectMsg + kEndOfLine);
+            if (m_hooks.screenChanged) m_hooks.screenChanged();
+        });
+    } else {
+        m_s.baudSim.finishAfterClose({});
     }
     const std::int64_t seconds = m_connected ? secondsOnline() : 0;
     m_connected = false;
@@ -215,7 +237,7 @@ void Connection::closeDown(const std::string& statusText, bool local) {
     m_connecting = false;
     const bool wasOnline = std::exchange(m_online, false);
     notify();
-    afterClose(wasOnline);
+    if (!m_shuttingDown) afterClose(wasOnline);
 }
 
 void Connection::afterClose(bool wasOnline) {
@@ -238,9 +260,15 @@ void Connection::autoNext() {
 }
 
 void Connection::onSocketError(int number, const std::string& description, int code, const std::string& source) {
-    m_s.status.ShowStatus("ERROR: " + std::to_string(code), true, false);
+    // The message and the log say which board failed: with AutoNext the user may be away.
+    const BBSRecord& record = m_s.bbsList.record();
+    const std::string board = record.URL + ":" + std::to_string(record.Port);
+    m_s.status.ShowStatus("ERROR: " + std::to_string(code), false, false);
+    if (m_s.status.sysLog())
+        m_s.status.log().WriteLogLine("ERROR: " + std::to_string(code) + " - " + board + " - " + description, false);
     m_s.prompter.message("ERROR #" + std::to_string(number) + "\rCode: " + std::to_string(code) +
-                             "\rSource: " + source + "\r\rDesc: " + description,
+                             "\rSource: " + source + "\r\rDesc: " + description + "\r\rBBS: " + record.BBSname +
+                             "\rHost: " + board,
                          "WinSock ERROR", MessageIcon::Critical);
     m_s.socket.close();
     m_connectCaption = "Connect";

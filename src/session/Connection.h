@@ -82,8 +82,11 @@ public:
     void connectToRecord(const std::string& recordId);
     // Dials a board that is not in the list (`vexterm HOST:PORT`); its statistics are kept nowhere.
     void dialAddress(const std::string& host, int port);
-    // The disconnect button (Command3, tbDISCONNECT).
+    // The disconnect button (Command3, tbDISCONNECT); while dialling it ends the attempt.
     void disconnectButton();
+    // The program ends during a call: the call is booked as a local hang-up (time online,
+    // statistics, log), without the disconnect pop-up or AutoNext.
+    void hangUpForShutdown();
     // The column switch (record at connect, tb80): 40 or 80 columns, reported in the status bar.
     void switchColumns(bool mode80);
 
@@ -100,7 +103,7 @@ public:
     bool online() const { return m_online; }
     const std::string& connectCaption() const { return m_connectCaption; }
     bool connectEnabled() const { return !m_connected; }
-    bool disconnectEnabled() const { return m_connected; }
+    bool disconnectEnabled() const { return m_connected || m_connecting; }
     bool pickingEnabled() const { return !m_connected; }
     // The connection indicator's colour: green (65280) while connected, else none.
     bool indicatorGreen() const { return m_connected; }
@@ -127,6 +130,7 @@ public:
     static constexpr const char* kProgramTitle = "Vexterm";
 
 private:
+    void abortAttempt();
     void startConnection(const std::string& recordId);
     void dialCurrentRecord();
     void closeDown(const std::string& statusText, bool local);
@@ -147,6 +151,7 @@ private:
     bool m_connecting = false;
     bool m_online = false;
     bool m_receiving = false;
+    bool m_shuttingDown = false;
     std::string m_requestedRecord;  // set by the BBS editor's Save + Close + Connect
     std::int64_t m_connectedAtMs = 0;
     std::string m_connectCaption = "Connect";

@@ -26,7 +26,7 @@ KeyboardInput::KeyboardInput(ScreenInterpreter& screen, SocketPort& socket, Time
       m_stayAlive(stayAlive),
       m_abort(abortFlag),
       m_hooks(std::move(hooks)),
-      m_delay(timers.createTimer([this] { finishKey(); })) {
+      m_delay(timers.createTimer([this] { handleNextKeys(); })) {
     BuildTranslationTables();
 }
 
@@ -49,70 +49,111 @@ void KeyboardInput::drawOffline(std::uint8_t code) {
 void KeyboardInput::characterKey(std::uint8_t k) {
     std::uint8_t c = m_asciiToAtascii[k];
     if (c == kBackspaceKey) c = kAtasciiBackspace;
-    if (m_busy) return;
-    m_busy = true;
-    m_stayAlive.pauseForKey();
     if (m_inverse && c < 128) c = static_cast<std::uint8_t>(c + 128);
+    enqueue(PendingKey{c, k == kCtrlC, false});
+}
 
+void KeyboardInput::enqueue(PendingKey key) {
+    if (m_pending.size() >= kMaxPendingKeys) {
+        m_sound.beep();
+        return;
+    }
+    m_pending.push_back(key);
+    if (!m_busy) handleNextKeys();
+}
+
+void KeyboardInput::handleNextKeys() {
+    // Without the delay every waiting key is handled now; with it, one key per delay.
+    while (!m_pending.empty()) {
+        const PendingKey key = m_pending.front();
+        m_pending.pop_front();
+        m_busy = true;
+        handleKey(key);
+        if (key.editingKey) continue;
+        if (m_config.KeyPressDelay && m_config.KeyDelayValue > 0) {
+            m_delay->start(m_config.KeyDelayValue, false);
+            return;
+        }
+    }
+    m_busy = false;
+}
+
+void KeyboardInput::handleKey(const PendingKey& key) {
+    if (key.editingKey) {
+        if (!m_hooks.connected()) drawOffline(key.code);
+        return;
+    }
+    m_stayAlive.pauseForKey();
     if (!m_hooks.connected()) {
-        drawOffline(c);
+        drawOffline(key.code);
     } else {
-        if (k == kCtrlC) m_abort = true;
-        const char byte = static_cast<char>(c);
+        if (key.ctrlC) m_abort = true;
+        const char byte = static_cast<char>(key.code);
         SocketPort::SendError ignored;  // a failed send shows up as the socket's error event
         m_socket.send(std::string_view(&byte, 1), ignored);
     }
     m_stayAlive.restartAfterKey();
     if (m_config.AtariClick) m_sound.playFile(kClickSound);
-    // With the key-press delay, keys typed before it has passed are dropped.
-    if (m_config.KeyPressDelay && m_config.KeyDelayValue > 0)
-        m_delay->start(m_config.KeyDelayValue, false);
-    else
-        finishKey();
 }
 
-void KeyboardInput::finishKey() { m_busy = false; }
+void KeyboardInput::editingKeyOffline(std::uint8_t code) {
+    if (m_busy)
+        enqueue(PendingKey{code, false, true});
+    else
+        drawOffline(code);
+}
 
 bool KeyboardInput::specialKey(KeyCode code, bool shift, bool ctrl, bool alt) {
     const int value = static_cast<int>(code);
-    if (shift && ctrl) {
-        if (value >= static_cast<int>(KeyCode::Digit0) && value <= static_cast<int>(KeyCode::Digit9)) {
-            if (m_hooks.runMacro) m_hooks.runMacro(value - static_cast<int>(KeyCode::Digit0));
+    if (shift && ctrl && value >= static_cast<int>(KeyCode::Digit0) && value <= static_cast<int>(KeyCode::Digit9)) {
+        if (m_hooks.runMacro) m_hooks.runMacro(value - static_cast<int>(KeyCode::Digit0));
+        return true;
+    }
+    switch (code) {
+        case KeyCode::Up:
+        case KeyCode::Down:
+        case KeyCode::Left:
+        case KeyCode::Right:
+        case KeyCode::Delete:
+        case KeyCode::Insert:
+            // The editing keys are drawn offline and send nothing while connected; Delete and
+            // Insert act only with Ctrl, and never reach the board as characters (127 would be
+            // the ATASCII tab).
+            if (!(shift && ctrl) && !m_hooks.connected()) {
+                if (const auto drawn = editingKeyCode(code, ctrl)) editingKeyOffline(*drawn);
+            }
             return true;
-        }
-    } else if (!m_hooks.connected()) {
-        switch (code) {
-            case KeyCode::Up:
-                drawOffline(28);
+        case KeyCode::End:
+            setInverseTyping(!m_inverse);
+            return true;
+        case KeyCode::T:
+            if (alt && m_config.UseTW) {
+                if (m_hooks.focusToBox) m_hooks.focusToBox();
                 return true;
-            case KeyCode::Down:
-                drawOffline(29);
-                return true;
-            case KeyCode::Left:
-                drawOffline(30);
-                return true;
-            case KeyCode::Right:
-                drawOffline(31);
-                return true;
-            case KeyCode::Delete:
-                if (ctrl) drawOffline(254);
-                return ctrl;
-            case KeyCode::Insert:
-                if (ctrl) drawOffline(255);
-                return ctrl;
-            default:
-                break;
-        }
+            }
+            return false;
+        default:
+            return false;
     }
-    if (code == KeyCode::End) {
-        setInverseTyping(!m_inverse);
-        return true;
+}
+
+std::optional<std::uint8_t> KeyboardInput::editingKeyCode(KeyCode code, bool ctrl) {
+    switch (code) {
+        case KeyCode::Up:
+            return 28;
+        case KeyCode::Down:
+            return 29;
+        case KeyCode::Left:
+            return 30;
+        case KeyCode::Right:
+            return 31;
+        case KeyCode::Delete:
+            return ctrl ? std::optional<std::uint8_t>(254) : std::nullopt;
+        case KeyCode::Insert:
+            return ctrl ? std::optional<std::uint8_t>(255) : std::nullopt;
+        default:
+            return std::nullopt;
     }
-    if (code == KeyCode::T && alt && m_config.UseTW) {
-        if (m_hooks.focusToBox) m_hooks.focusToBox();
-        return true;
-    }
-    return false;
 }
 
 }  // namespace vx

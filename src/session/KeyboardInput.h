@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "config/ConfigSettings.h"
 #include "platform/SocketPort.h"
@@ -33,9 +35,15 @@ enum class KeyCode : int {
 // Turns the user's keys on the screen window into ATASCII. While connected a typed key goes to
 // the board as one byte and nothing is drawn (the board echoes); offline it is drawn here and its
 // code is recorded for the 'Moji editor.
+//
+// With the key-press delay on, a key is handled and then the delay runs before the next one;
+// keys typed meanwhile wait in a queue and go out in order, one per delay, so fast typing loses
+// nothing. The queue holds kMaxPendingKeys; a key typed into a full queue is refused with the
+// bell, as a full keyboard buffer would.
 class KeyboardInput {
 public:
     static constexpr const char* kClickSound = "SP0000.wav";
+    static constexpr std::size_t kMaxPendingKeys = 256;
 
     struct Hooks {
         std::function<bool()> connected{};
@@ -55,7 +63,7 @@ public:
     const std::array<std::uint8_t, 256>& AsciiToAtascii() const { return m_asciiToAtascii; }
 
     // A character key k (0-255). Keys typed while the previous one is still being handled (the
-    // key-press delay) are dropped.
+    // key-press delay) wait their turn.
     void characterKey(std::uint8_t k);
     // A special key with its modifiers; true when it was one of the keys handled here.
     bool specialKey(KeyCode code, bool shift, bool ctrl, bool alt);
@@ -66,10 +74,27 @@ public:
     bool inverseTyping() const { return m_inverse; }
     void setInverseTyping(bool inverse);
     bool busy() const { return m_busy; }
+    // Keys typed and not yet handled.
+    std::size_t pendingKeys() const { return m_pending.size(); }
 
 private:
+    // A key as it was typed: its ATASCII code (inverse typing applied at the moment of typing),
+    // and whether it is an editing key that is only ever drawn offline.
+    struct PendingKey {
+        std::uint8_t code = 0;
+        bool ctrlC = false;
+        bool editingKey = false;
+    };
+
     void drawOffline(std::uint8_t code);
-    void finishKey();
+    void enqueue(PendingKey key);
+    void handleNextKeys();
+    void handleKey(const PendingKey& key);
+    // Offline editing keys draw at once, unless typed keys are still waiting: then they queue
+    // behind them, so the picture is drawn in the order it was typed.
+    void editingKeyOffline(std::uint8_t code);
+    // The code an editing key draws offline: the arrows 28-31, Ctrl+Delete 254, Ctrl+Insert 255.
+    static std::optional<std::uint8_t> editingKeyCode(KeyCode code, bool ctrl);
 
     ScreenInterpreter& m_screen;
     SocketPort& m_socket;
@@ -81,6 +106,7 @@ private:
     MojiCodeSink* m_moji = nullptr;
     std::unique_ptr<Timer> m_delay;
     std::array<std::uint8_t, 256> m_asciiToAtascii{};
+    std::deque<PendingKey> m_pending;
     bool m_inverse = false;
     bool m_busy = false;
 };

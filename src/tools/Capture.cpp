@@ -1,5 +1,7 @@
 #include "tools/Capture.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "base/AtomicFile.h"
@@ -64,28 +66,33 @@ void CaptureFile::CloseCaptureFile() {
 }
 
 void CaptureFile::toggleCapture() {
-    m_on = !m_on;
     if (m_on) {
-        if (!OpenCaptureFile(m_append)) {
-            // Recording into nothing would lose the session without a word.
-            m_on = false;
-            m_ports.sound.beep();
-            m_ports.prompter.message("Unable to open the capture file:\r" + m_path, "", MessageIcon::Exclamation);
-            changed();
-            return;
-        }
-        m_captureCaption = "Capture OFF";
-        m_ports.status.sink().setPanelText(kCapturePanel, "Cap", false);
-        m_blinkTimer->start(kBlinkMs, true);
-        m_barVisible = true;
-    } else {
-        m_captureCaption = "Capture ON";
-        m_ports.status.sink().setPanelText(kCapturePanel, "", false);
-        CloseCaptureFile();
-        m_blinkTimer->stop();
-        m_barVisible = false;
+        stopCapture();
+        changed();
+        return;
     }
+    if (!OpenCaptureFile(m_append)) {
+        // Recording into nothing would lose the session without a word.
+        m_ports.sound.beep();
+        m_ports.prompter.message("Unable to open the capture file:\r" + m_path, "", MessageIcon::Exclamation);
+        changed();
+        return;
+    }
+    m_on = true;
+    m_captureCaption = "Capture OFF";
+    m_ports.status.sink().setPanelText(kCapturePanel, "Cap", false);
+    m_blinkTimer->start(kBlinkMs, true);
+    m_barVisible = true;
     changed();
+}
+
+void CaptureFile::stopCapture() {
+    m_on = false;
+    m_captureCaption = "Capture ON";
+    m_ports.status.sink().setPanelText(kCapturePanel, "", false);
+    CloseCaptureFile();
+    m_blinkTimer->stop();
+    m_barVisible = false;
 }
 
 void CaptureFile::blink() {
@@ -133,11 +140,27 @@ void CaptureFile::deleteFile() {
 
 void CaptureFile::WriteCaptureRecord(std::string_view chunk) {
     if (!m_file) return;
-    std::fputc('"', m_file);
-    std::fwrite(chunk.data(), 1, chunk.size(), m_file);
-    std::fwrite("\"\r\n", 1, 3, m_file);
+    const long recordStart = std::ftell(m_file);
+    errno = 0;
     // Into the operating system at once, so a crash or kill loses nothing already received.
-    std::fflush(m_file);
+    const bool written = std::fputc('"', m_file) != EOF &&
+                         std::fwrite(chunk.data(), 1, chunk.size(), m_file) == chunk.size() &&
+                         std::fwrite("\"\r\n", 1, 3, m_file) == 3 && std::fflush(m_file) == 0;
+    if (!written) captureWriteFailed(recordStart, errno);
+}
+
+void CaptureFile::captureWriteFailed(long recordStart, int error) {
+    const std::string reason = error != 0 ? std::strerror(error) : "write error";
+    stopCapture();
+    // What reached the file of this record is cut off again: every record in it stays whole.
+    std::error_code ignored;
+    if (recordStart >= 0 && fileExists(m_path))
+        std::filesystem::resize_file(m_path, static_cast<std::uintmax_t>(recordStart), ignored);
+    m_ports.status.ShowStatus("Capture stopped: " + reason, true, false);
+    m_ports.sound.beep();
+    m_ports.prompter.message("Capture stopped: the capture file could not be written.\r" + m_path + "\r" + reason,
+                             "", MessageIcon::Exclamation);
+    changed();
 }
 
 bool CaptureFile::refuseToView() {

@@ -69,7 +69,8 @@ public:
     void deleteFile();
     void UpdateCaptureFilenameMenu();
 
-    // One record per received chunk: '"' chunk '"' CR LF. Does nothing while capture is off.
+    // One record per received chunk: '"' chunk '"' CR LF. Does nothing while capture is off. A
+    // failed write turns capture off and tells the user; the file keeps only whole records.
     void WriteCaptureRecord(std::string_view chunk);
 
     // "&View Capture File" (exportToEditor false) and "Send Capture File to VXEditor" (true, with
@@ -112,6 +113,10 @@ private:
     void startViewer(bool exportToEditor, std::int64_t count);
     bool OpenCaptureFile(bool append);
     void CloseCaptureFile();
+    void stopCapture();
+    // A record could not be written (disk full, file too large, medium gone): capture stops and
+    // the user is told, once.
+    void captureWriteFailed(long recordStart, int error);
     void blink();
     void viewerStep();
     void readSomeFields();

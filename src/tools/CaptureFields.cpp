@@ -64,6 +64,9 @@ bool CaptureReader::readNext() {
             return false;
         }
     } else {
+        // Only a run of empty fields means the reader is stuck: typed double quotes make empty
+        // fields now and then all through a session.
+        m_noProgress = 0;
         m_count += static_cast<std::int64_t>(field.text.size());
     }
     if (m_count <= length) m_replay.append(field.text);

@@ -24,7 +24,7 @@ void appendCaptureFieldCodes(std::string& out, std::string_view field);
 
 // The capture viewer's reading loop over a whole file, one field per call, with its rules: the
 // count n grows by each field's length (quotes and line ends not counted); empty fields raise a
-// no-progress counter that gives up when it passes 5; an export stops after the field that
+// no-progress counter that gives up when more than 5 come in a row; an export stops after the field that
 // brings n to the requested count, so the last record is always complete.
 class CaptureReader {
 public:

@@ -26,17 +26,20 @@ Scrollback::~Scrollback() = default;
 
 void Scrollback::WriteScrollback(std::string_view chunk) {
     m_positionBefore = m_position;
+    m_received += static_cast<std::int64_t>(chunk.size());
     std::size_t p = m_position >= 1 && m_position <= kRingSize ? static_cast<std::size_t>(m_position) : 1;
     const std::size_t length = chunk.size();
     const std::size_t room = kRingSize - p;
     const bool wraps = length > room;
-    if (wraps) {
+    if (wraps && length - room > kHistory) {
+        // A chunk longer than the ring (a flood arrives in pieces of up to 256 KiB): the ring
+        // keeps its newest characters, oldest first from position 1.
+        std::memcpy(m_ring.data(), chunk.data() + length - kHistory, kHistory);
+        p = kRingSize;
+    } else if (wraps) {
         std::memcpy(m_ring.data() + p - 1, chunk.data(), room);
-        // Only a chunk longer than the whole ring reaches position 2048; the rest of it is lost.
-        const std::size_t rest = std::min<std::size_t>(length - room, kRingSize);
-        std::memcpy(m_ring.data(), chunk.data() + room, rest);
+        std::memcpy(m_ring.data(), chunk.data() + room, length - room);
         p = length - room + 1;
-        if (p > kRingSize) p = 1;
     } else {
         std::memcpy(m_ring.data() + p - 1, chunk.data(), length);
         p += length;
@@ -64,30 +67,32 @@ int Scrollback::replayStart(int count) {
     return static_cast<int>(std::clamp<std::int64_t>(start, 1, kRingSize));
 }
 
-bool Scrollback::beginReplay(int count, std::int64_t sessionChars) {
-    if (m_replaying || m_position < 1 || !enoughReceived(sessionChars)) return false;
+bool Scrollback::beginReplay(int count) {
+    if (m_replaying || m_position < 1) return false;
     m_status.ShowStatus(kReplayViewing, false, false);
     m_replaying = true;
     m_paused = false;
     m_stop = false;
     m_view = orderedView();
-    m_index = replayStart(count);
+    // Before the ring has filled, only what was received is shown, not the empty ring before it.
+    const int received = static_cast<int>(std::min<std::int64_t>(m_received, kHistory));
+    m_index = std::max(replayStart(count), kRingSize - received);
     changed();
     return true;
 }
 
-bool Scrollback::viewScrollback(int count, std::int64_t sessionChars) {
-    if (!beginReplay(count, sessionChars)) return false;
+bool Scrollback::viewScrollback(int count) {
+    if (!beginReplay(count)) return false;
     m_screen(static_cast<std::uint8_t>(125));
     m_timer->start(0, false);
     return true;
 }
 
-bool Scrollback::scrollbackToBox(int count, std::int64_t sessionChars) {
-    if (!enoughReceived(sessionChars) || m_replaying) return false;
+bool Scrollback::scrollbackToBox(int count) {
+    if (m_position < 1 || m_replaying) return false;
     if (m_config.Scroll2BoxClrBox) m_box.clearText();
     m_toBox = true;
-    if (!beginReplay(count, sessionChars)) {
+    if (!beginReplay(count)) {
         m_toBox = false;
         return true;
     }

@@ -22,6 +22,8 @@ class StatusReporter;
 class Scrollback {
 public:
     static constexpr int kRingSize = 2048;
+    // The characters of history the ring shows: every position but the next to be overwritten.
+    static constexpr std::size_t kHistory = kRingSize - 1;
     static constexpr int kStepMs = 1;
 
     Scrollback(const ConfigSettings& config, TimerFactory& timers, StatusReporter& status, ScreenFeed screen,
@@ -30,7 +32,8 @@ public:
     Scrollback(const Scrollback&) = delete;
     Scrollback& operator=(const Scrollback&) = delete;
 
-    // Stores one received chunk; no allocation.
+    // Stores one received chunk; no allocation. Afterwards the ring ends with the last 2047
+    // characters received, whatever the size of the chunk.
     void WriteScrollback(std::string_view chunk);
 
     // Where the next character goes: 0 before the first write, then 1..2048.
@@ -40,20 +43,17 @@ public:
     // Oldest first: positions p..2047 then 1..p. Its last character is the next to be overwritten.
     std::string orderedView() const;
 
-    // Replays are refused until this many characters arrived in the session.
-    static bool enoughReceived(std::int64_t sessionChars) { return sessionChars >= kRingSize; }
     // The first index (1-based) of the ordered view that a replay of `count` characters shows;
     // past 2047 when there is nothing to show.
     static int replayStart(int count);
 
-    // "ScrollBack": the last `count` characters onto the screen. False when refused (fewer than
-    // 2048 characters this session, nothing written yet, or a replay already running).
-    bool viewScrollback(int count, std::int64_t sessionChars);
+    // "ScrollBack": the last `count` characters onto the screen (fewer when fewer were received).
+    // False when refused (nothing written yet, or a replay already running).
+    bool viewScrollback(int count);
     // "1) Scrollback to Box": the same text into The Box, EOL as a blank, emptying The Box first
-    // when Scroll2BoxClrBox is on. Runs to the end before returning. True when enough was
-    // received this session: the window then clears "Auto C/R" (before calling) and sets the
-    // quoting step to 1.
-    bool scrollbackToBox(int count, std::int64_t sessionChars);
+    // when Scroll2BoxClrBox is on. Runs to the end before returning. True when something was
+    // copied: the window then clears "Auto C/R" (before calling) and sets the quoting step to 1.
+    bool scrollbackToBox(int count);
     // cmdPause and cmdStopSB.
     void togglePause();
     void abort();
@@ -76,7 +76,7 @@ public:
     void setOnReplayFinished(std::function<void()> callback) { m_onFinished = std::move(callback); }
 
 private:
-    bool beginReplay(int count, std::int64_t sessionChars);
+    bool beginReplay(int count);
     void step();
     void finish();
     void changed() {
@@ -92,6 +92,7 @@ private:
     std::array<char, kRingSize> m_ring{};
     std::int16_t m_position = 0;
     std::int16_t m_positionBefore = 0;
+    std::int64_t m_received = 0;  // characters written in this run
     std::string m_sinceWrap;
 
     std::string m_view;  // the ordered view taken when the replay started

@@ -53,7 +53,8 @@ void UrlDetector::DetectURLChar(std::uint8_t c) {
     const bool urlCharacter = kUrlCharacters[c];
     if (m_collecting) {
         if (urlCharacter) {
-            m_urlText.push_back(static_cast<char>(c));
+            // A board can send URL characters without end; past the bound they are not kept.
+            if (m_urlText.size() < kMaxUrlLength) m_urlText.push_back(static_cast<char>(c));
             return;
         }
         m_collecting = false;

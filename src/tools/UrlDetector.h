@@ -23,6 +23,8 @@ class StatusReporter;
 class UrlDetector {
 public:
     static constexpr int kSlots = 10;
+    // The longest address kept; the rest of a longer run of URL characters is dropped.
+    static constexpr std::size_t kMaxUrlLength = 2048;
 
     UrlDetector();
     UrlDetector(const UrlDetector&) = delete;

@@ -45,6 +45,12 @@ struct ReferenceSurface {
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) set(col * 16 + x, row * 16 + y, !at(col * 16 + x, row * 16 + y));
     }
+    void paintPicture(const std::vector<std::uint8_t>& bits, int width, int height, int x0, int y0) {
+        const int stride = (width + 7) / 8;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                set(x0 + x, y0 + y, (bits[static_cast<std::size_t>(y * stride + x / 8)] >> (7 - x % 8)) & 1);
+    }
     void copyCells(const CellRect& s, int toCol, int toRow) {
         const ReferenceSurface snapshot = *this;
         for (int y = 0; y < s.rows * 16; ++y)
@@ -135,7 +141,7 @@ TEST(Framebuffer, MatchesNaiveReferenceOnRandomOperations) {
     for (int step = 0; step < 2000; ++step) {
         const Glyph& glyph = glyphs[static_cast<std::uint8_t>(pick(0, 255))];
         std::string name;
-        switch (pick(0, 9)) {
+        switch (pick(0, 10)) {
             case 0:
             case 1:
             case 2: {
@@ -181,6 +187,16 @@ TEST(Framebuffer, MatchesNaiveReferenceOnRandomOperations) {
                 surface.paintStretched(glyph, band);
                 reference.paintStretched(glyph, band);
                 name = "row band";
+                break;
+            }
+            case 9: {  // pictures at any pixel offset, partly off the surface
+                const int width = pick(1, 300), height = pick(1, 60);
+                std::vector<std::uint8_t> bits(static_cast<std::size_t>((width + 7) / 8 * height));
+                for (auto& byte : bits) byte = static_cast<std::uint8_t>(pick(0, 255));
+                const int x = pick(-50, 1300), y = pick(-30, 400);
+                surface.paintPicture(bits, width, height, x, y);
+                reference.paintPicture(bits, width, height, x, y);
+                name = "picture";
                 break;
             }
             default:

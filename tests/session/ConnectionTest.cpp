@@ -57,6 +57,36 @@ TEST_F(ConnectionTest, PressingConnectAgainAborts) {
     EXPECT_NE(logText().find(" Connection Aborted\r\n"), std::string::npos);
 }
 
+TEST_F(ConnectionTest, HangingUpWhileDiallingEndsTheAttempt) {
+    connection().selectBBS(1);
+    connection().connectButton();
+    EXPECT_TRUE(connection().disconnectEnabled());
+    connection().disconnectButton();
+    EXPECT_FALSE(connection().connecting());
+    EXPECT_FALSE(connection().disconnectEnabled());
+    EXPECT_TRUE(connection().connectEnabled());
+    EXPECT_EQ(connection().connectCaption(), "Connect");
+    EXPECT_EQ(statusSink.panels["pnlSTAT"], "Connection Aborted");
+    connection().connectButton();  // and the next press dials again instead of aborting
+    EXPECT_TRUE(connection().connecting());
+    EXPECT_EQ(socket.connectRequests, 2);
+}
+
+TEST_F(ConnectionTest, QuittingDuringACallBooksItLikeAHangUp) {
+    config.DiscPopup = true;
+    config.AutoNext = true;
+    connectTo(0);
+    timeline.advance(90'000);
+    connection().hangUpForShutdown();
+    EXPECT_FALSE(connection().connected());
+    EXPECT_EQ(stored("1", "TotalTime"), "90");
+    EXPECT_EQ(stored("1", "LastTimeOnline"), "0:01:30");
+    EXPECT_EQ(stored("1", "Connects"), "1");
+    EXPECT_NE(logText().find(" Closed (LOCAL)\r\n"), std::string::npos);
+    EXPECT_TRUE(prompter.messages.empty());  // no pop-up and no next board while the program ends
+    EXPECT_EQ(socket.connectRequests, 1);
+}
+
 TEST_F(ConnectionTest, NothingSelected) {
     connection().connectButton();
     ASSERT_EQ(prompter.messages.size(), 1u);
@@ -158,14 +188,17 @@ TEST_F(ConnectionTest, SocketErrorsAreReportedAndReturnToIdle) {
     timeline.advance(3000);
     connection().onSocketError(10061, "Connection is forcefully rejected", 10061, "Winsock1_Connect");
     ASSERT_EQ(prompter.messages.size(), 1u);
+    // The described lines, then the board that failed.
     EXPECT_EQ(prompter.messages[0].text,
-              "ERROR #10061\rCode: 10061\rSource: Winsock1_Connect\r\rDesc: Connection is forcefully rejected");
+              "ERROR #10061\rCode: 10061\rSource: Winsock1_Connect\r\rDesc: Connection is forcefully rejected"
+              "\r\rBBS: Vexterm Demo BBS\rHost: 127.0.0.1:6502");
     EXPECT_EQ(prompter.messages[0].title, "WinSock ERROR");
     EXPECT_EQ(prompter.messages[0].icon, vx::MessageIcon::Critical);
     EXPECT_FALSE(connection().connected());
     EXPECT_TRUE(connection().connectEnabled());
     EXPECT_EQ(statusSink.panels["pnlSTAT"], "WINSOCK Error 10061");
-    EXPECT_NE(logText().find(" ERROR: 10061\r\n"), std::string::npos);
+    EXPECT_NE(logText().find(" ERROR: 10061 - 127.0.0.1:6502 - Connection is forcefully rejected\r\n"),
+              std::string::npos);
     EXPECT_EQ(stored("1", "TotalTime"), "3");
 }
 

@@ -67,8 +67,10 @@ TEST_F(KeyboardTest, EditingKeysOfflineOnly) {
     EXPECT_TRUE(keys().specialKey(KeyCode::Down, false, false, false));
     EXPECT_TRUE(keys().specialKey(KeyCode::Right, false, false, false));
     EXPECT_EQ(moji.codes, "65;30;28;29;31;");
-    EXPECT_FALSE(keys().specialKey(KeyCode::Delete, false, false, false));
-    EXPECT_FALSE(keys().specialKey(KeyCode::Insert, false, false, false));
+    // Without Ctrl, Delete and Insert are taken (so the window never types them as characters:
+    // 127 would be the ATASCII tab) and do nothing.
+    EXPECT_TRUE(keys().specialKey(KeyCode::Delete, false, false, false));
+    EXPECT_TRUE(keys().specialKey(KeyCode::Insert, false, false, false));
     EXPECT_EQ(moji.codes, "65;30;28;29;31;");
     keys().specialKey(KeyCode::Left, false, false, false);
     EXPECT_TRUE(keys().specialKey(KeyCode::Delete, false, true, false));
@@ -78,8 +80,10 @@ TEST_F(KeyboardTest, EditingKeysOfflineOnly) {
 
     connectDirect(0);
     moji.codes.clear();
-    EXPECT_FALSE(keys().specialKey(KeyCode::Up, false, false, false));
-    EXPECT_FALSE(keys().specialKey(KeyCode::Delete, false, true, false));
+    for (KeyCode key : {KeyCode::Up, KeyCode::Delete, KeyCode::Insert}) {
+        EXPECT_TRUE(keys().specialKey(key, false, false, false));
+        EXPECT_TRUE(keys().specialKey(key, false, true, false));
+    }
     EXPECT_TRUE(socket.sent.empty());
     EXPECT_TRUE(moji.codes.empty());
 }
@@ -93,18 +97,67 @@ TEST_F(KeyboardTest, CtrlCSetsTheAbortFlagOnlyWhenConnected) {
     EXPECT_EQ(socket.sent, "\x03");
 }
 
-TEST_F(KeyboardTest, KeyPressDelayDropsKeysTypedTooSoon) {
+TEST_F(KeyboardTest, KeysTypedDuringTheDelayWaitAndGoOutInOrderOnePerDelay) {
+    config.KeyPressDelay = true;
+    config.KeyDelayValue = 65;
+    connectDirect(0);
+    for (char key : std::string("abc\x03" "d")) keys().characterKey(static_cast<std::uint8_t>(key));
+    EXPECT_EQ(socket.sent, "a");
+    EXPECT_TRUE(keys().busy());
+    EXPECT_EQ(keys().pendingKeys(), 4u);
+    timeline.advance(64);
+    EXPECT_EQ(socket.sent, "a");
+    timeline.advance(1);
+    EXPECT_EQ(socket.sent, "ab");
+    timeline.advance(65);
+    EXPECT_EQ(socket.sent, "abc");
+    EXPECT_FALSE(session->abortFlag());
+    timeline.advance(65);
+    EXPECT_EQ(socket.sent, "abc\x03");
+    EXPECT_TRUE(session->abortFlag());  // Ctrl-C acts when it goes out, not when it was typed
+    timeline.advance(65);
+    EXPECT_EQ(socket.sent, "abc\x03" "d");
+    timeline.advance(65);
+    EXPECT_FALSE(keys().busy());
+    keys().characterKey('e');  // after the delay a key goes at once
+    EXPECT_EQ(socket.sent, "abc\x03" "de");
+}
+
+TEST_F(KeyboardTest, InverseTypingIsTakenWhenTheKeyIsTyped) {
     config.KeyPressDelay = true;
     config.KeyDelayValue = 65;
     connectDirect(0);
     keys().characterKey('a');
     keys().characterKey('b');
-    EXPECT_TRUE(keys().busy());
-    timeline.advance(64);
+    keys().specialKey(KeyCode::End, false, false, false);
     keys().characterKey('c');
-    timeline.advance(1);
-    keys().characterKey('d');
-    EXPECT_EQ(socket.sent, "ad");
+    keys().specialKey(KeyCode::End, false, false, false);
+    timeline.advance(1000);
+    EXPECT_EQ(socket.sent, "ab\xe3");
+}
+
+TEST_F(KeyboardTest, OfflineEditingKeysQueueBehindTypedKeys) {
+    config.KeyPressDelay = true;
+    config.KeyDelayValue = 65;
+    keys().characterKey('A');
+    keys().characterKey('B');
+    keys().specialKey(KeyCode::Left, false, false, false);
+    keys().characterKey('C');
+    timeline.advance(1000);
+    EXPECT_EQ(moji.codes, "65;66;30;67;");
+    EXPECT_EQ(rowText(0).substr(0, 2), "AC");  // the C went where the arrow put the cursor, on the B
+}
+
+TEST_F(KeyboardTest, AFullKeyQueueRefusesKeysWithTheBell) {
+    config.KeyPressDelay = true;
+    config.KeyDelayValue = 65;
+    connectDirect(0);
+    const std::size_t typed = 1 + vx::KeyboardInput::kMaxPendingKeys + 10;
+    for (std::size_t i = 0; i < typed; ++i) keys().characterKey(static_cast<std::uint8_t>('a' + i % 26));
+    EXPECT_EQ(sound.beeps, 10);
+    timeline.advance(65 * 300);
+    EXPECT_EQ(socket.sent.size(), 1 + vx::KeyboardInput::kMaxPendingKeys);
+    EXPECT_EQ(socket.sent.substr(0, 3), "abc");
 }
 
 TEST_F(KeyboardTest, ClickSoundWhenAsked) {

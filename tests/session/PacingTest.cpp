@@ -138,6 +138,47 @@ TEST_F(BaudSimTest, WithoutClearOnDisconnectTheDrainFinishes) {
     EXPECT_EQ(row0(4), "ABCD");
 }
 
+// The board's last page (its goodbye) comes before the disconnect message, whatever state the
+// simulator was in when the line dropped: waiting, drawing, or switched off with data waiting.
+struct ClosingCase {
+    const char* name;
+    bool drainStarted;
+    bool switchedOff;
+};
+void PrintTo(const ClosingCase& c, std::ostream* out) { *out << c.name; }
+
+class BaudSimClosing : public BaudSimTest, public ::testing::WithParamInterface<ClosingCase> {};
+
+TEST_P(BaudSimClosing, TheLastPageIsDrawnBeforeTheDisconnectMessage) {
+    config.DisconnectMsg = "NO CARRIER...";
+    config.BaudSimVal = 5;
+    socket.receive("GOOD");
+    if (GetParam().drainStarted) timeline.advance(40 + 10);
+    socket.receive("BYE");
+    if (GetParam().switchedOff) session->toggleBaudSim();
+    socket.remoteClose();
+    timeline.advance(1000);
+    EXPECT_EQ(row0(20), "GOODBYENO CARRIER...");
+    EXPECT_FALSE(session->baudSim().ticking());  // the ticks end with the close
+}
+
+INSTANTIATE_TEST_SUITE_P(States, BaudSimClosing,
+                         ::testing::Values(ClosingCase{"Waiting", false, false}, ClosingCase{"Drawing", true, false},
+                                           ClosingCase{"SwitchedOffWithDataWaiting", false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BaudSimTest, ANewCallForgetsAnUnfinishedClose) {
+    config.DisconnectMsg = "NO CARRIER...";
+    config.BaudSimVal = 9;
+    socket.receive(std::string(100, 'x'));
+    socket.remoteClose();
+    connection().connectButton();  // dials again at once; the screen is cleared
+    socket.connectionUp();
+    timeline.advance(10000);
+    EXPECT_EQ(rowText(0).find("NO CARRIER"), std::string::npos);
+    EXPECT_EQ(rowText(1).find("NO CARRIER"), std::string::npos);
+}
+
 class MacroTest : public SessionFixture {};
 
 TEST_F(MacroTest, ButtonsShowTheMacrosThatHaveText) {

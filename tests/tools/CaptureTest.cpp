@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -165,6 +168,42 @@ TEST_F(CaptureTest, AnUnopenableFileLeavesCaptureOff) {
     EXPECT_EQ(sound.beeps, 1);
     ASSERT_EQ(prompter.messages.size(), 1u);
     EXPECT_EQ(timeline.activeTimers(), 0);
+}
+
+// A record that cannot be written stops capture and says so once; the file keeps whole records
+// only. /dev/full fails every write with "no space left".
+TEST_F(CaptureTest, AFailedWriteStopsCaptureAndTellsTheUserOnce) {
+    std::filesystem::create_directories(temp / "Captures");
+    std::filesystem::create_symlink("/dev/full", file());
+    capture->toggleCapture();
+    ASSERT_TRUE(capture->captureOn());
+    capture->WriteCaptureRecord("lost to a full disk");
+    capture->WriteCaptureRecord("and this too");
+    EXPECT_FALSE(capture->captureOn());
+    EXPECT_EQ(capture->captureCaption(), "Capture ON");
+    EXPECT_FALSE(capture->captureBarVisible());
+    EXPECT_EQ(sink.panels["pnlCAPTURE"], "");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_NE(prompter.messages[0].text.find("could not be written"), std::string::npos);
+    EXPECT_NE(logText().find("Capture stopped: "), std::string::npos);
+    timeline.advance(3000);
+    EXPECT_FALSE(capture->captureBarVisible());  // the bar no longer flashes
+}
+
+TEST_F(CaptureTest, ARecordCutShortByTheFileSizeLimitIsTakenBackWhole) {
+    capture->toggleCapture();
+    capture->WriteCaptureRecord("first");
+    const auto whole = std::filesystem::file_size(file());
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = whole + 5;  // room for the quote and four characters of the next record
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    capture->WriteCaptureRecord("second record, too long to fit");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(capture->captureOn());
+    EXPECT_EQ(readFile(file()), record("first"));
 }
 
 TEST_F(CaptureTest, RenameIsForThisRunOnly) {
@@ -400,6 +439,21 @@ INSTANTIATE_TEST_SUITE_P(
                       FieldCase{"PastTheEnd", "ab", 7, "", 2},
                       FieldCase{"AllBytesKept", std::string("\"\0\x9b\xff\"", 5), 0, std::string("\0\x9b\xff", 3), 5}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CaptureReader, DoubleQuotesTypedThroughASessionDoNotStopTheReplay) {
+    // Each echoed double quote is a chunk of its own; its record reads as empty fields. Spread
+    // over a session they never come six in a row, so the whole file is replayed.
+    std::string file;
+    for (int i = 0; i < 6; ++i) file += record("line " + std::to_string(i) + "\x9b") + record("\"");
+    file += record("THE END");
+    vx::CaptureReader reader(file, false, 0);
+    while (reader.readNext()) {
+    }
+    EXPECT_FALSE(reader.aborted());
+    EXPECT_TRUE(reader.finished());
+    // The quotes cut records where they stand, as they always did; the last record is reached.
+    EXPECT_NE(reader.replayText().find("THE END"), std::string::npos);
+}
 
 TEST(CaptureReader, ChunksWithoutQuotesComeBackExactly) {
     std::string file, expected;

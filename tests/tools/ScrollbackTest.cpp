@@ -73,11 +73,11 @@ TEST_F(ScrollbackTest, AChunkLongerThanTheRoomWrapsOnce) {
     EXPECT_EQ(ring.position(), 954);
 }
 
-TEST_F(ScrollbackTest, AChunkLongerThanTheWholeRingFillsPosition2048) {
+TEST_F(ScrollbackTest, AChunkLongerThanTheWholeRingKeepsItsNewestCharacters) {
     const std::string chunk = numbered(5000);
     ring.WriteScrollback(chunk);
-    EXPECT_EQ(positions(1, 2048), std::string_view(chunk).substr(2047, 2048));
-    EXPECT_EQ(ring.position(), 1);
+    EXPECT_EQ(positions(1, 2047), std::string_view(chunk).substr(5000 - 2047));
+    EXPECT_EQ(ring.position(), 2048);
 }
 
 struct Lap {
@@ -98,18 +98,28 @@ TEST_P(RingPositions, AfterTheChunks) {
     vx::ConfigSettings config;
     vx::test::FakeBox box;
     Scrollback ring{config, timeline, status, [](std::uint8_t) {}, box};
-    for (std::size_t length : GetParam().chunks) ring.WriteScrollback(numbered(length));
+    std::string received;
+    for (std::size_t length : GetParam().chunks) {
+        const std::string chunk = numbered(length, static_cast<int>(received.size()) * 7 % 250);
+        ring.WriteScrollback(chunk);
+        received += chunk;
+    }
     EXPECT_EQ(ring.position(), GetParam().position);
+    // Whatever the chunks, the ring ends with the last 2047 characters received.
+    const std::size_t kept = std::min<std::size_t>(received.size(), 2047);
+    EXPECT_EQ(ring.orderedView().substr(2047 - kept, kept), received.substr(received.size() - kept));
 }
 
 INSTANTIATE_TEST_SUITE_P(Chunks, RingPositions,
                          ::testing::Values(Lap{"EmptyFirstChunk", {0}, 1},
                                            Lap{"UpTo2047FromTheMiddle", {99, 1948}, 2048},
                                            Lap{"EmptyChunkAt2048", {2047, 0}, 2048}, Lap{"OneAt2048", {2047, 1}, 2},
-                                           Lap{"ExactlyTwoRingsLessOne", {4095}, 1}, Lap{"TwoRings", {4096}, 1},
+                                           Lap{"ExactlyTwoRingsLessOne", {4095}, 2048}, Lap{"TwoRings", {4096}, 2048},
                                            Lap{"EndsOn2048AfterAWrap", {4094}, 2048},
                                            Lap{"WrapFromTheMiddle", {1000, 1100}, 54},
-                                           Lap{"ManySmall", {700, 700, 700, 700}, 754}, Lap{"Huge", {100000}, 1}),
+                                           Lap{"ManySmall", {700, 700, 700, 700}, 754}, Lap{"Huge", {100000}, 2048},
+                                           Lap{"HugeFromTheMiddle", {1000, 262144}, 2048},
+                                           Lap{"HugeThenSmall", {262144, 10}, 11}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ScrollbackTest, TheOrderedViewEndsWithTheNextCharacterToBeOverwritten) {
@@ -131,10 +141,10 @@ TEST_F(ScrollbackTest, TheDebugFieldKeepsTheTextSinceTheLastWrap) {
     EXPECT_EQ(ring.positionAfterWrite(), 3);
     EXPECT_EQ(ring.textSinceWrap(), "XY");
     ring.WriteScrollback(numbered(4095));
-    EXPECT_EQ(ring.position(), 1);
-    // Two whole rings from position 1 land on position 1 again; that is a new lap too.
+    EXPECT_EQ(ring.position(), 2048);
+    // A chunk longer than the ring ends on position 2048 again; that is a new lap too.
     ring.WriteScrollback(numbered(4095, 7));
-    EXPECT_EQ(ring.position(), 1);
+    EXPECT_EQ(ring.position(), 2048);
     EXPECT_EQ(ring.textSinceWrap(), numbered(4095, 7));
 }
 
@@ -151,21 +161,30 @@ protected:
     std::string newest(std::size_t count) const { return history.substr(history.size() - count); }
 };
 
-TEST_F(ScrollbackReplay, NothingHappensBeforeAWholeRingArrivedThisSession) {
-    EXPECT_FALSE(ring.viewScrollback(500, 2047));
-    EXPECT_FALSE(ring.scrollbackToBox(500, 2047));
-    Scrollback unused{config, timeline, status, [](std::uint8_t) {}, box};
-    EXPECT_FALSE(unused.viewScrollback(500, 5000));
+TEST_F(ScrollbackReplay, NothingHappensBeforeAnythingWasReceived) {
+    Scrollback unused{config, timeline, status, [this](std::uint8_t b) { screen += static_cast<char>(b); }, box};
+    EXPECT_FALSE(unused.viewScrollback(500));
+    EXPECT_FALSE(unused.scrollbackToBox(500));
     timeline.advance(100);
     EXPECT_EQ(screen, "");
     EXPECT_TRUE(sink.history.empty());
     EXPECT_EQ(finished, 0);
 }
 
+TEST_F(ScrollbackTest, BeforeTheRingFillsAReplayShowsWhatWasReceived) {
+    ring.WriteScrollback("HELLO");
+    ring.WriteScrollback(std::string("WORLD") + kEol);
+    ASSERT_TRUE(ring.viewScrollback(500));
+    timeline.runUntilIdle();
+    EXPECT_EQ(screen, "\x7d" "HELLOWORLD" + std::string(1, kEol));  // no filler from the empty ring
+    ASSERT_TRUE(ring.scrollbackToBox(3));
+    EXPECT_EQ(box.contents, "LD ");
+}
+
 TEST_F(ScrollbackReplay, ScreenReplayClearsThenShowsOneCharacterPerMillisecond) {
     int changes = 0;
     ring.setOnChanged([&] { ++changes; });
-    ASSERT_TRUE(ring.viewScrollback(5, 2048));
+    ASSERT_TRUE(ring.viewScrollback(5));
     EXPECT_TRUE(ring.replaying());
     EXPECT_FALSE(ring.toBoxMode());
     EXPECT_EQ(sink.panels["pnlSTAT"], "Viewing...");
@@ -182,11 +201,10 @@ TEST_F(ScrollbackReplay, ScreenReplayClearsThenShowsOneCharacterPerMillisecond) 
     EXPECT_EQ(sink.panels["pnlSTAT"], "");
     EXPECT_EQ(finished, 1);
     EXPECT_EQ(changes, 2);
-    EXPECT_FALSE(ring.viewScrollback(5, 2047));  // the gate still applies
 }
 
 TEST_F(ScrollbackReplay, ACountOf2048ShowsTheWholeViewButItsLastCharacter) {
-    ASSERT_TRUE(ring.viewScrollback(2048, 9999));
+    ASSERT_TRUE(ring.viewScrollback(2048));
     EXPECT_EQ(timeline.runUntilIdle(), 2046);
     EXPECT_EQ(screen, "\x7d" + ring.orderedView().substr(0, 2047));
     EXPECT_EQ(screen.substr(1), newest(2047));
@@ -204,14 +222,14 @@ INSTANTIATE_TEST_SUITE_P(Counts, ReplayStart,
                                            StartCase{-5, 2048}, StartCase{-2147483647 - 1, 2048}));
 
 TEST_F(ScrollbackReplay, ACountOfZeroOnlyClears) {
-    ASSERT_TRUE(ring.viewScrollback(0, 2048));
+    ASSERT_TRUE(ring.viewScrollback(0));
     timeline.runUntilIdle();
     EXPECT_EQ(screen, "\x7d");
     EXPECT_EQ(finished, 1);
 }
 
 TEST_F(ScrollbackReplay, PauseHoldsThePlaceAndResumeGoesOn) {
-    ASSERT_TRUE(ring.viewScrollback(10, 2048));
+    ASSERT_TRUE(ring.viewScrollback(10));
     timeline.advance(2);
     ring.togglePause();
     EXPECT_TRUE(ring.paused());
@@ -220,7 +238,7 @@ TEST_F(ScrollbackReplay, PauseHoldsThePlaceAndResumeGoesOn) {
     const std::size_t shown = screen.size();
     timeline.advance(500);
     EXPECT_EQ(screen.size(), shown);
-    EXPECT_FALSE(ring.viewScrollback(10, 2048));  // one replay at a time
+    EXPECT_FALSE(ring.viewScrollback(10));  // one replay at a time
     ring.togglePause();
     EXPECT_STREQ(ring.pauseCaption(), "Pause");
     EXPECT_EQ(sink.panels["pnlSTAT"], "Viewing...");
@@ -229,7 +247,7 @@ TEST_F(ScrollbackReplay, PauseHoldsThePlaceAndResumeGoesOn) {
 }
 
 TEST_F(ScrollbackReplay, AbortStopsTheReplayEvenWhilePaused) {
-    ASSERT_TRUE(ring.viewScrollback(100, 2048));
+    ASSERT_TRUE(ring.viewScrollback(100));
     timeline.advance(3);
     ring.abort();
     timeline.advance(100);
@@ -237,7 +255,7 @@ TEST_F(ScrollbackReplay, AbortStopsTheReplayEvenWhilePaused) {
     EXPECT_FALSE(ring.replaying());
     EXPECT_EQ(finished, 1);
 
-    ASSERT_TRUE(ring.viewScrollback(100, 2048));
+    ASSERT_TRUE(ring.viewScrollback(100));
     ring.togglePause();
     ring.abort();
     timeline.advance(0);
@@ -248,7 +266,7 @@ TEST_F(ScrollbackReplay, AbortStopsTheReplayEvenWhilePaused) {
 }
 
 TEST_F(ScrollbackReplay, DataArrivingMeanwhileDoesNotChangeWhatIsReplayed) {
-    ASSERT_TRUE(ring.viewScrollback(20, 2048));
+    ASSERT_TRUE(ring.viewScrollback(20));
     timeline.advance(5);
     ring.WriteScrollback("NEW DATA");
     timeline.runUntilIdle();
@@ -261,7 +279,7 @@ TEST_F(ScrollbackReplay, ToTheBoxEndOfLineBecomesABlankAndAllElseIsKept) {
     std::string special = {'\0', '\r', '\n', '\x7d', '\xff', kEol, 'a'};
     ring.WriteScrollback(special);
     history += special;
-    ASSERT_TRUE(ring.scrollbackToBox(30, 2048));
+    ASSERT_TRUE(ring.scrollbackToBox(30));
     std::string expected = newest(30);
     std::replace(expected.begin(), expected.end(), kEol, ' ');
     EXPECT_EQ(box.contents, expected);
@@ -276,11 +294,7 @@ TEST_F(ScrollbackReplay, ToTheBoxEndOfLineBecomesABlankAndAllElseIsKept) {
 TEST_F(ScrollbackReplay, WithoutClearBoxTheTextIsAppended) {
     config.Scroll2BoxClrBox = false;
     box.contents = "draft ";
-    ASSERT_TRUE(ring.scrollbackToBox(3, 2048));
-    EXPECT_EQ(box.contents, "draft " + newest(3));
-    // Refused for want of data: The Box is not touched even with clearing on.
-    config.Scroll2BoxClrBox = true;
-    EXPECT_FALSE(ring.scrollbackToBox(3, 100));
+    ASSERT_TRUE(ring.scrollbackToBox(3));
     EXPECT_EQ(box.contents, "draft " + newest(3));
 }
 

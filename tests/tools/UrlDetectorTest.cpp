@@ -95,6 +95,17 @@ TEST(UrlDetector, AnAddressStaysPendingUntilANonUrlCharacter) {
     EXPECT_EQ(detector.matchedText(), "");
 }
 
+TEST(UrlDetector, AnEndlessRunOfUrlCharactersKeepsOnlyItsStart) {
+    UrlDetector detector;
+    feed(detector, "http://");
+    feed(detector, std::string(1 << 20, 'a'));  // a hostile board: a megabyte with no end
+    EXPECT_EQ(detector.pendingUrl().size(), UrlDetector::kMaxUrlLength);
+    feed(detector, " ");
+    const auto urls = listed(detector);
+    ASSERT_EQ(urls.size(), 1u);
+    EXPECT_EQ(urls[0], "http://" + std::string(UrlDetector::kMaxUrlLength - 7, 'a'));
+}
+
 TEST(UrlDetector, TheEleventhReplacesSlotZeroAndTheMarkerFollows) {
     UrlDetector detector;
     int changes = 0;
