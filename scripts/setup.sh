@@ -7,9 +7,9 @@ build_dir=${VX_BUILD_DIR:-$root/build}
 # Debian/Ubuntu packages the build and the tests need.
 vx_packages=(
     cmake ninja-build g++ ccache pkg-config
-    qt6-base-dev libgl-dev
+    qt6-base-dev qt6-multimedia-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth procps
+    xvfb xauth xdotool procps
 )
 
 vx_install_missing() {

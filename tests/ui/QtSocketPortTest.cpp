@@ -91,7 +91,6 @@ private slots:
         Call call;
         QTcpSocket* peer = call.answer();
         QVERIFY2(peer, "the call did not come up");
-        vx::QtSocketPort& port = call.port;
         EventLog& log = call.log;
 
         QByteArray flood(3 * 1024 * 1024, Qt::Uninitialized);

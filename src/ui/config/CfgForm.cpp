@@ -1,4 +1,5 @@
 #include "ui/config/CfgForm.h"
+#include "ui/platform/WindowPlacement.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -52,6 +53,8 @@ CfgForm::CfgForm(Services services, QWidget* parent) : QWidget(parent), m_s(std:
     setWindowTitle("Vexterm Configuration");
     // A tool window: closing it must never end the program.
     setAttribute(Qt::WA_QuitOnClose, false);
+    // Modal over the main frame while it is open; show() does that without a nested event loop.
+    setWindowModality(Qt::WindowModal);
 
     auto* tabs = new QTabWidget(this);
     tabs->setObjectName("SSTab1");
@@ -255,6 +258,7 @@ void CfgForm::open() {
         fillControls();
     }
     show();
+    keepOnScreen(*this);
     raise();
     activateWindow();
 }

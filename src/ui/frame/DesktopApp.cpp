@@ -93,7 +93,11 @@ void DesktopApp::wireSession() {
         m_terminalWindow->refresh();
     });
     m_session->capture().setOnViewerFinished([this] { refocusScreen(); });
-    m_screenWindow->setActions(ScreenWindow::Actions{{}, {}, {}, [this] { m_screenWindow->surfaceChanged(); }});
+    m_screenWindow->setActions(ScreenWindow::Actions{{}, {}, {}, [this] { m_screenWindow->surfaceChanged(); },
+                                                     [this] {
+                                                         m_config.DetectURLs = !m_config.DetectURLs;
+                                                         refreshAll();
+                                                     }});
     m_terminalWindow->setActions(TerminalWindow::Actions{
         [this] { shutdown(); }, [this] { refocusScreen(); }, [this] { m_screenWindow->surfaceChanged(); }});
 }
@@ -162,10 +166,8 @@ void DesktopApp::afterStartup(bool ok) {
         WindowPositions(m_store, geometry).SaveRestorePositions(false, m_paths.configFile(), m_config.DATAwritten);
     }
     refocusScreen();
-    if (m_config.TitleBarMsg) {
-        titleTick();
-        m_titleTimer.start();
-    }
+    // The first hint comes after one interval, like every later one.
+    if (m_config.TitleBarMsg) m_titleTimer.start();
     m_status.ShowStatus("Not Connected...", false, false);
     refreshAll();
     if (m_options.host) m_session->connection().dialAddress(*m_options.host, m_options.port);
@@ -177,14 +179,28 @@ void DesktopApp::cleared() {
 
 void DesktopApp::switchColumns(bool mode80) {
     const int columns = mode80 ? 80 : 40;
-    m_frame.setColumns(columns);
+    m_screenWindow->setColumns(columns, m_frame.availableWidth());
+    m_frame.setColumns(columns, m_screenWindow->width());
     if (m_frame.isVisible()) m_frame.centreOnScreen(m_frame.y());
-    m_screenWindow->setColumns(columns);
     m_screenWindow->surfaceChanged();
 }
 
 void DesktopApp::refreshAll() {
+    const Connection& connection = m_session->connection();
+    m_frame.setToolEnabled("tbCONNECT", connection.connectEnabled());
+    m_frame.setToolEnabled("tbDISCONNECT", connection.disconnectEnabled());
+    // Dialling (by any way: button, toolbar, AutoNext, command line) and the connection coming
+    // up (which disables the board list) give the keys to the screen, so a login typed at the
+    // board's first prompt reaches the board.
+    const LinkState link = connection.connected()    ? LinkState::Connected
+                           : connection.connecting() ? LinkState::Connecting
+                                                     : LinkState::Idle;
+    if (link != m_link) {
+        m_link = link;
+        if (link != LinkState::Idle) refocusScreen();
+    }
     m_terminalWindow->refresh();
+    m_screenWindow->setUrlDetectionChecked(m_config.DetectURLs);
     const std::string& caption = m_session->connection().frameCaption();
     if (!m_config.TitleBarMsg && !caption.empty()) m_frame.setWindowTitle(latin1(caption));
 }
@@ -210,10 +226,13 @@ void DesktopApp::configurationSaved(const CfgSaved& saved) {
     m_session->capture().reloadSettings();
     if (m_config.TitleBarMsg && !m_titleTimer.isActive()) m_titleTimer.start();
     if (!m_config.TitleBarMsg) m_titleTimer.stop();
+    // The log follows the switch for the rest of the run, off as well as on.
+    m_status.setSysLog(m_config.SysLog);
     if (saved.sysLogSwitchedOn) {
-        m_status.setSysLog(true);
-        m_status.ShowStatus(cfgedit::kSysLogEnabled, false, false);
+        m_status.ShowStatus(cfgedit::kSysLogEnabled, true, false);
         m_terminalWindow->setLogIndicator(true);
+    } else if (!m_config.SysLog) {
+        m_terminalWindow->setLogIndicator(false);
     }
     refreshAll();
 }
@@ -221,7 +240,10 @@ void DesktopApp::configurationSaved(const CfgSaved& saved) {
 void DesktopApp::shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
-    if (m_started) m_startup->shutdown(m_session->connection().sessionChars());
+    if (m_started) {
+        m_session->connection().hangUpForShutdown();
+        m_startup->shutdown(m_session->connection().sessionChars());
+    }
     m_socket.close();
     m_titleTimer.stop();
     if (m_options.quit) m_options.quit();

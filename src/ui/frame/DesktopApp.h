@@ -134,6 +134,8 @@ private:
     CfgForm* m_cfgForm = nullptr;
     TitleHints m_hints;
     QTimer m_titleTimer;
+    enum class LinkState { Idle, Connecting, Connected };
+    LinkState m_link = LinkState::Idle;
     bool m_started = false;
     bool m_shutDown = false;
 };

@@ -137,14 +137,27 @@ QAction* MainFrame::toolButton(const std::string& key) const {
     return found == m_tools.end() ? nullptr : found->second;
 }
 
+void MainFrame::setToolEnabled(const std::string& key, bool enabled) {
+    const auto found = m_tools.find(key);
+    if (found != m_tools.end()) found->second->setEnabled(enabled && m_toolActions.count(key) > 0);
+}
+
 void MainFrame::dispatch(const std::string& key) {
     const auto found = m_toolActions.find(key);
     if (found != m_toolActions.end() && found->second) found->second();
 }
 
-void MainFrame::setColumns(int columns) {
+int MainFrame::availableWidth() const {
+    const QScreen* shown = screen();
+    if (!shown) return 0;
+    return shown->availableGeometry().width() - (frameGeometry().width() - width());
+}
+
+void MainFrame::setColumns(int columns, int contentWidth) {
     m_columns = columns;
-    setFixedWidth(columns == 80 ? kWidth80 : kWidth40);
+    const int wanted = std::max(columns == 80 ? kWidth80 : kWidth40, contentWidth);
+    const int available = availableWidth();
+    setFixedWidth(available > 0 ? std::min(wanted, available) : wanted);
     // The message panel: 13 200 or 4 200 twips.
     m_panels["pnlSTAT"]->setFixedWidth((columns == 80 ? 13200 : 4200) / kTwipsPerPixel);
 }

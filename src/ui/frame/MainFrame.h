@@ -34,9 +34,14 @@ public:
     // Presses a toolbar button by key, as a click would.
     void dispatch(const std::string& key);
     QAction* toolButton(const std::string& key) const;
+    // Keys whose use depends on the state (tbCONNECT, tbDISCONNECT).
+    void setToolEnabled(const std::string& key, bool enabled);
 
-    // The column switch: the frame's width and panel 2's.
-    void setColumns(int columns);
+    // The column switch: the frame's width and panel 2's. The frame is as wide as the column mode
+    // says, or as `contentWidth` if that is wider, and never wider than the screen allows.
+    void setColumns(int columns, int contentWidth = 0);
+    // The widest the frame's inside may be on the screen it is on.
+    int availableWidth() const;
     // Centred across the screen it is on, its top at `top`.
     void centreOnScreen(int top);
     // Called when the frame is closed by the user or the window manager.

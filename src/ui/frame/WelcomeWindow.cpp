@@ -1,9 +1,11 @@
 #include "ui/frame/WelcomeWindow.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include "ui/platform/WindowPlacement.h"
 #include "ui/terminal/StartupPicture.h"
 
 namespace vx {
@@ -20,6 +22,15 @@ WelcomeWindow::WelcomeWindow(std::function<void()> onDismiss, QWidget* parent)
     layout->setContentsMargins(16, 16, 16, 16);
     layout->addWidget(new StartupPicture(this), 0, Qt::AlignCenter);
     setFocusPolicy(Qt::StrongFocus);
+    // Wide enough for the whole caption in a title bar (bold, with the window buttons beside it).
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(kCaption) + kTitleBarButtons);
+}
+
+void WelcomeWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    centreOnScreen(*this);
 }
 
 void WelcomeWindow::dismiss() {

@@ -10,10 +10,13 @@ class WelcomeWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char* kCaption = "  Welcome to the ATASCII Terminal client.  Click on the image.";
+    // Room a title bar takes besides its text: icon and window buttons.
+    static constexpr int kTitleBarButtons = 160;
 
     explicit WelcomeWindow(std::function<void()> onDismiss, QWidget* parent = nullptr);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 

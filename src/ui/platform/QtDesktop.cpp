@@ -7,29 +7,31 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#ifdef VX_HAVE_MULTIMEDIA
 #include <QSoundEffect>
 #include <QUrl>
-#endif
 
 namespace vx {
 
-void QtSound::beep() { QApplication::beep(); }
+QtSound::QtSound() = default;
+QtSound::~QtSound() = default;
+
+void QtSound::beep() {
+    // The bell has its own short sound: the desktop's beep is silent on many systems.
+    if (!playFile(kBellSound)) QApplication::beep();
+}
 
 bool QtSound::playFile(const std::string& fileName) {
-#ifdef VX_HAVE_MULTIMEDIA
-    // The sound lives beside the program.
+    // The sounds live beside the program. Without a sound device they play into nothing.
     const QString path = QCoreApplication::applicationDirPath() + "/" + QString::fromStdString(fileName);
     if (!QFileInfo::exists(path)) return false;
-    static QSoundEffect* effect = nullptr;
-    if (!effect) effect = new QSoundEffect(QCoreApplication::instance());
-    if (effect->source() != QUrl::fromLocalFile(path)) effect->setSource(QUrl::fromLocalFile(path));
+    std::unique_ptr<QSoundEffect>& effect = m_effects[fileName];
+    if (!effect) {
+        effect = std::make_unique<QSoundEffect>();
+        effect->setSource(QUrl::fromLocalFile(path));
+    }
+    if (effect->status() == QSoundEffect::Error) return false;
     effect->play();
     return true;
-#else
-    (void)fileName;
-    return false;
-#endif
 }
 
 std::string QtShell::associatedProgram(const std::string& file) {

@@ -24,11 +24,19 @@ ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent)
 }
 
 double ScreenWidget::pixelScale() const {
-    // Each surface pixel covers a whole number of device pixels, so glyph edges stay sharp on any
-    // display scale; a fractional scale rounds down.
     const double ratio = devicePixelRatioF();
-    const double devicePixels = std::max(1.0, std::floor(ratio + 0.01));
+    const int width = m_columns * Framebuffer::kCellSize;
+    int devicePixels = std::max(1, static_cast<int>(std::ceil(ratio - 0.01)));
+    const auto fits = [&](int n) { return m_availableWidth <= 0 || width * n / ratio <= m_availableWidth + 0.01; };
+    while (devicePixels > 1 && !fits(devicePixels)) --devicePixels;
+    if (!fits(devicePixels)) return static_cast<double>(m_availableWidth) / width;
     return devicePixels / ratio;
+}
+
+void ScreenWidget::setAvailableWidth(int width) {
+    m_availableWidth = width;
+    updateGeometry();
+    update();
 }
 
 void ScreenWidget::setColumns(int columns) {

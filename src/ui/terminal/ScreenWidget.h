@@ -19,10 +19,15 @@ public:
 
     void setColumns(int columns);
     int columns() const { return m_columns; }
+    // The widest the screen may be, in logical pixels (0: no limit); it shrinks to fit.
+    void setAvailableWidth(int width);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-    // Logical pixels per surface pixel: a whole number of device pixels each.
+    // Logical pixels per surface pixel. Each surface pixel covers a whole number of device pixels,
+    // so glyph edges stay sharp at any display scale, and the screen is never smaller than its
+    // logical size (at 125 % a surface pixel is two device pixels). Only when even one device
+    // pixel each does not fit the available width is the screen scaled down to fit.
     double pixelScale() const;
 
     // The surface is looked at once per frame anyway; this only makes sure the look is scheduled.
@@ -43,6 +48,7 @@ private:
     QImage m_image;
     QTimer m_frameTimer;
     int m_columns = 40;
+    int m_availableWidth = 0;
     bool m_painted = false;
 };
 

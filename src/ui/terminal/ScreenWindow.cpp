@@ -8,6 +8,7 @@
 #include "screen/Framebuffer.h"
 #include "session/KeyboardInput.h"
 #include "tools/Capture.h"
+#include "ui/terminal/ScreenKeys.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/StartupPicture.h"
 
@@ -37,12 +38,15 @@ ScreenWindow::ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFil
     m_screen = new ScreenWidget(surface, this);
     m_screen->setObjectName("Screen");
     m_screen->installEventFilter(this);
+    // Whatever gives this window the focus gives it to the screen, where the keys are read.
+    setFocusProxy(m_screen);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 4, 0, 4);
     layout->addWidget(m_screen, 0, Qt::AlignHCenter | Qt::AlignTop);
 
-    m_picture = new StartupPicture(m_screen);
-    m_picture->move(kPictureLeft, kPictureTop);
+    // The screen starts black with the start-up picture painted into it; the first clear wipes it.
+    surface.clear();
+    StartupPicture::paintInto(surface, kPictureLeft, kPictureTop);
 
     // The focus marker: a small green square at the top left, shown while the screen has the keys.
     m_focusMarker = new QWidget(this);
@@ -63,7 +67,7 @@ ScreenWindow::ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFil
 void ScreenWindow::buildCaptureMenu() {
     m_captureMenu = new QMenu("Capture", this);
     m_captureMenu->setObjectName("mnuCapture");
-    m_captureOn = m_captureMenu->addAction("Capture On", [this] { m_capture.toggleCapture(); });
+    m_captureOn = m_captureMenu->addAction(latin1(m_capture.captureCaption()), [this] { m_capture.toggleCapture(); });
     m_captureOn->setObjectName("mnuCaptureOn");
     m_captureOn->setCheckable(true);
     m_captureMenu->addSeparator();
@@ -91,6 +95,12 @@ void ScreenWindow::buildCaptureMenu() {
     auto* toEditor = m_captureMenu->addAction("Send Capture File to VXEditor",
                                               [this] { m_capture.ViewCaptureFile(true, m_capture.dumpCount()); });
     toEditor->setObjectName("mnuCaptureToVXE");
+    m_captureMenu->addSeparator();
+    m_detectUrls = m_captureMenu->addAction("Detect URLs", [this] {
+        if (m_actions.toggleUrlDetection) m_actions.toggleUrlDetection();
+    });
+    m_detectUrls->setObjectName("mnuDetectURLs");
+    m_detectUrls->setCheckable(true);
     // These windows come with the screen dumps, the log viewer, The Box and the 'Moji editor.
     for (QAction* later : {save, log, paste, toEditor}) later->setEnabled(false);
     refreshCapture();
@@ -98,6 +108,7 @@ void ScreenWindow::buildCaptureMenu() {
 
 void ScreenWindow::refreshCapture() {
     m_captureOn->setChecked(m_capture.captureOn());
+    m_captureOn->setText(latin1(m_capture.captureCaption()));
     m_filename->setText(latin1(m_capture.filenameCaption()));
     m_mode->setText(latin1(m_capture.modeCaption()));
     m_delete->setEnabled(m_capture.deleteEnabled());
@@ -105,92 +116,32 @@ void ScreenWindow::refreshCapture() {
     m_captureBar->setGeometry(width() - 14, 4, 10, 10);
 }
 
-void ScreenWindow::setColumns(int columns) {
+void ScreenWindow::setUrlDetectionChecked(bool on) { m_detectUrls->setChecked(on); }
+
+void ScreenWindow::setColumns(int columns, int availableWidth) {
+    m_screen->setAvailableWidth(availableWidth);
     m_screen->setColumns(columns);
-    setFixedWidth(columns == 80 ? kWidth80 : kWidth40);
+    m_screen->setFixedSize(m_screen->sizeHint());
+    const int wanted = std::max(columns == 80 ? kWidth80 : kWidth40, m_screen->width());
+    setFixedWidth(availableWidth > 0 ? std::min(wanted, availableWidth) : wanted);
     m_captureBar->move(width() - 14, 4);
 }
 
 void ScreenWindow::surfaceChanged() { m_screen->surfaceChanged(); }
 
-void ScreenWindow::hideStartupPicture() { m_picture->hide(); }
+void ScreenWindow::hideStartupPicture() { m_pictureShown = false; }
 
-bool ScreenWindow::startupPictureShown() const { return m_picture->isVisible(); }
+bool ScreenWindow::startupPictureShown() const { return m_pictureShown; }
 
 bool ScreenWindow::handleKey(QKeyEvent* event) {
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool shift = mods & Qt::ShiftModifier;
-    const bool ctrl = mods & Qt::ControlModifier;
-    const bool alt = mods & Qt::AltModifier;
-    int code = 0;
-    switch (event->key()) {
-        case Qt::Key_End:
-            code = static_cast<int>(KeyCode::End);
-            break;
-        case Qt::Key_Left:
-            code = static_cast<int>(KeyCode::Left);
-            break;
-        case Qt::Key_Up:
-            code = static_cast<int>(KeyCode::Up);
-            break;
-        case Qt::Key_Right:
-            code = static_cast<int>(KeyCode::Right);
-            break;
-        case Qt::Key_Down:
-            code = static_cast<int>(KeyCode::Down);
-            break;
-        case Qt::Key_Insert:
-            code = static_cast<int>(KeyCode::Insert);
-            break;
-        case Qt::Key_Delete:
-            code = static_cast<int>(KeyCode::Delete);
-            break;
-        case Qt::Key_T:
-            code = static_cast<int>(KeyCode::T);
-            break;
-        default:
-            // Shift+Ctrl+digit arrives with the shifted character; the key says which digit.
-            if (event->key() >= Qt::Key_0 && event->key() <= Qt::Key_9)
-                code = event->key();
-            else if (shift && ctrl && event->nativeVirtualKey() >= '0' && event->nativeVirtualKey() <= '9')
-                code = static_cast<int>(event->nativeVirtualKey());
-            break;
+    const ScreenKey key = readScreenKey(*event);
+    bool handled = key.special && m_keys.specialKey(*key.special, key.shift, key.ctrl, key.alt);
+    if (!handled && key.character) {
+        m_keys.characterKey(static_cast<std::uint8_t>(*key.character));
+        handled = true;
     }
-    if (code != 0 && m_keys.specialKey(code, shift, ctrl, alt)) {
-        if (m_actions.keyHandled) m_actions.keyHandled();
-        return true;
-    }
-    int character = -1;
-    // Every Ctrl+letter goes to the board as its control code, whatever the platform puts in the
-    // event's text; nothing in the program takes these keys for itself.
-    if (ctrl && !alt && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
-        character = event->key() - Qt::Key_A + 1;
-    else
-        switch (event->key()) {
-            case Qt::Key_Return:
-            case Qt::Key_Enter:
-                character = 13;
-                break;
-            case Qt::Key_Backspace:
-                character = 8;
-                break;
-            case Qt::Key_Escape:
-                character = 27;
-                break;
-            case Qt::Key_Tab:
-                character = 9;
-                break;
-            default: {
-                const QByteArray bytes = event->text().toLatin1();
-                if (bytes.size() == 1 && !event->text().isEmpty() && event->text()[0].unicode() < 256)
-                    character = static_cast<unsigned char>(bytes[0]);
-                break;
-            }
-        }
-    if (character < 0) return false;
-    m_keys.characterKey(static_cast<std::uint8_t>(character));
-    if (m_actions.keyHandled) m_actions.keyHandled();
-    return true;
+    if (handled && m_actions.keyHandled) m_actions.keyHandled();
+    return handled;
 }
 
 void ScreenWindow::keyPressEvent(QKeyEvent* event) {
@@ -202,7 +153,7 @@ void ScreenWindow::mousePressEvent(QMouseEvent* event) {
         m_captureMenu->popup(event->globalPosition().toPoint());
         return;
     }
-    setFocus();
+    m_screen->setFocus();
     QWidget::mousePressEvent(event);
 }
 

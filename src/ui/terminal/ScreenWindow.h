@@ -22,6 +22,7 @@ public:
         std::function<void()> viewLog{};       // "View System Log"
         std::function<void()> pasteScreen{};   // "Paste Clipboard to Main Screen"
         std::function<void()> keyHandled{};    // after a key went to the core
+        std::function<void()> toggleUrlDetection{};  // the checked "Detect URLs" entry
     };
 
     ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFile& capture, QWidget* parent = nullptr);
@@ -29,15 +30,18 @@ public:
     ScreenWidget* screen() const { return m_screen; }
     void setActions(Actions actions) { m_actions = std::move(actions); }
 
-    // The column switch: the window's width follows (690 or 1380 pixels).
-    void setColumns(int columns);
+    // The column switch: the window's width follows (690 or 1380 pixels, wider when the
+    // display's scale makes the screen wider, never wider than `availableWidth` when that is set).
+    void setColumns(int columns, int availableWidth = 0);
     // The surface changed; repaint at the next frame.
     void surfaceChanged();
-    // The start-up picture stays until the screen is first cleared.
+    // The start-up picture stays until the screen is first cleared (the clear wipes it).
     void hideStartupPicture();
     bool startupPictureShown() const;
     // Capture's captions, bar and menu changed.
     void refreshCapture();
+    // The "Detect URLs" entry's check mark.
+    void setUrlDetectionChecked(bool on);
 
     QMenu* captureMenu() const { return m_captureMenu; }
     // A key event as the screen window handles it (also used by the frame to forward keys).
@@ -46,6 +50,8 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // Tab and Shift+Tab are keys for the board, never a move to another control.
+    bool focusNextPrevChild(bool) override { return false; }
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -56,7 +62,7 @@ private:
     CaptureFile& m_capture;
     Actions m_actions;
     ScreenWidget* m_screen = nullptr;
-    QWidget* m_picture = nullptr;
+    bool m_pictureShown = true;
     QWidget* m_focusMarker = nullptr;
     QWidget* m_captureBar = nullptr;
     QMenu* m_captureMenu = nullptr;
@@ -65,6 +71,7 @@ private:
     QAction* m_view = nullptr;
     QAction* m_delete = nullptr;
     QAction* m_mode = nullptr;
+    QAction* m_detectUrls = nullptr;
 };
 
 }  // namespace vx

@@ -1,6 +1,10 @@
 #include "ui/terminal/StartupPicture.h"
 
+#include <QImage>
 #include <QPainter>
+#include <vector>
+
+#include "screen/Framebuffer.h"
 
 namespace vx {
 
@@ -8,13 +12,35 @@ namespace vx {
 // the board (or the user) clears it.
 StartupPicture::StartupPicture(QWidget* parent) : QWidget(parent) {
     setObjectName("StartupPicture");
-    setFixedSize(420, 334);
+    setFixedSize(kWidth, kHeight);
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void StartupPicture::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    draw(p);
+}
+
+void StartupPicture::paintInto(Framebuffer& surface, int x, int y) {
+    // Drawn without smoothing and cut at mid-grey: light parts (cabinet, letters) white, dark
+    // parts (bezel, glass) black, as on a two-colour screen.
+    QImage colour(kWidth, kHeight, QImage::Format_RGB32);
+    colour.fill(Qt::black);
+    {
+        QPainter p(&colour);
+        draw(p);
+    }
+    const int stride = (kWidth + 7) / 8;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride) * kHeight, 0);
+    for (int row = 0; row < kHeight; ++row)
+        for (int col = 0; col < kWidth; ++col)
+            if (qGray(colour.pixel(col, row)) >= 128)
+                bits[static_cast<std::size_t>(row * stride + col / 8)] |= static_cast<std::uint8_t>(0x80u >> (col % 8));
+    surface.paintPicture(bits, kWidth, kHeight, x, y);
+}
+
+void StartupPicture::draw(QPainter& p) {
     const QColor beige(196, 184, 150), shade(120, 110, 88), glass(20, 40, 90);
     // Cabinet, bezel and glass.
     p.setPen(QPen(shade, 3));

@@ -98,7 +98,7 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     auto* row2 = new QHBoxLayout;
     m_scrollback = button("cmdScrollback", "ScrollBack", "View Scrollback Buffer");
     connect(m_scrollback, &QPushButton::clicked, this, [this] {
-        m_session.scrollback().viewScrollback(scrollbackCount(), m_session.connection().sessionChars());
+        m_session.scrollback().viewScrollback(scrollbackCount());
     });
     m_scrollbackToBox = button("cmdSBtoBox", "1) Scrollback to Box", "Send Scrollback buffer to Box");
     m_scrollbackToBox->setEnabled(false);  // The Box arrives with the message editor
@@ -217,7 +217,8 @@ void TerminalWindow::refresh() {
     m_combo->setEnabled(connection.pickingEnabled());
     if (m_combo->currentIndex() != connection.selectedIndex()) m_combo->setCurrentIndex(connection.selectedIndex());
     setLight(m_connectedLight, connection.indicatorGreen(), QColor(0, 255, 0));  // 65280
-    setLight(m_onlineLight, m_config.OnlineTimer, QColor(0, 200, 0));
+    // Lit while the online clock runs: during a call, with the online timer on.
+    setLight(m_onlineLight, m_config.OnlineTimer && connection.connected(), QColor(0, 200, 0));
     m_online->setText(latin1(connection.onlineText()));
 
     const auto& macros = m_session.macros().buttons();

@@ -1,0 +1,286 @@
+// What a user meets first, through the real windows: where the keyboard focus is after
+// connecting, the bytes that keys (as X11 delivers them) put on the line, the toolbar following
+// the connection, and the screen window showing what is typed on it.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QtTest>
+
+#include "config/IniFile.h"
+#include "screen/GlyphSet.h"
+#include "support/DesktopRun.h"
+#include "support/UiTestSupport.h"
+#include "support/X11Keys.h"
+#include "ui/config/CfgForm.h"
+#include "ui/terminal/ScreenWidget.h"
+#include "ui/terminal/ScreenWindow.h"
+
+using namespace vx;
+using namespace vx::test;
+
+Q_DECLARE_METATYPE(std::vector<vx::test::X11Key>)
+
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+QWidget* screenWidget(Run& run) { return run.app->screenWindow().screen(); }
+
+// The frame as the window the user works in: only the active window's widgets have the focus.
+bool activate(Run& run) {
+    run.app->frame().activateWindow();
+    return QTest::qWaitForWindowActive(&run.app->frame());
+}
+
+// Connects to the board with a click on Connect, as a user does after picking the board.
+void clickConnect(Run& run, LoopbackBoard& board) {
+    run.pointSampleBoardAt(board.port());
+    auto* combo = run.app->frame().findChild<QComboBox*>("Combo1");
+    combo->setFocus();  // the board was just picked from the list
+    QTest::mouseClick(run.app->frame().findChild<QPushButton*>("Command1"), Qt::LeftButton);
+}
+
+}  // namespace
+
+class KeysAndFocusTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<LoopbackBoard> m_board;
+    std::unique_ptr<Run> m_call;  // one call shared by the key table
+
+private slots:
+    void init() { failOnUnexpectedWarnings(); }
+
+    void initTestCase() {
+        m_board = std::make_unique<LoopbackBoard>();
+        m_call = std::make_unique<Run>();
+        m_call->app->start();
+        QVERIFY(activate(*m_call));
+        clickConnect(*m_call, *m_board);
+        QTRY_VERIFY_WITH_TIMEOUT(m_call->app->session().connection().connected(), kWaitMs);
+    }
+
+    void cleanupTestCase() {
+        m_call.reset();
+        m_board.reset();
+    }
+
+    void keysReachTheBoardAsTheirBytes_data() {
+        using namespace x11;
+        QTest::addColumn<std::vector<X11Key>>("keys");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("letters") << std::vector<X11Key>{letter('a'), letter('B')} << QByteArray("aB");
+        QTest::newRow("Return is the ATASCII end of line") << std::vector<X11Key>{kReturn} << QByteArray("\x9b");
+        QTest::newRow("Backspace") << std::vector<X11Key>{kBackspace} << QByteArray("\x7e");
+        QTest::newRow("Escape") << std::vector<X11Key>{kEscape} << QByteArray("\x1b");
+        QTest::newRow("Ctrl+letters, none taken as a shortcut")
+            << std::vector<X11Key>{letter('a', Qt::ControlModifier), letter('w', Qt::ControlModifier),
+                                   letter('q', Qt::ControlModifier), letter('s', Qt::ControlModifier),
+                                   letter('c', Qt::ControlModifier)}
+            << QByteArray("\x01\x17\x11\x13\x03");
+        QTest::newRow("Delete and Insert send nothing")
+            << std::vector<X11Key>{kDelete, kInsert, letter('x')} << QByteArray("x");
+        QTest::newRow("Tab and Shift+Tab are keys for the board")
+            << std::vector<X11Key>{kTab, kShiftTab} << QByteArray("\t\t");
+        QTest::newRow("Ctrl+, Ctrl+. Ctrl+; are the heart, diamond and spade")
+            << std::vector<X11Key>{kCtrlComma, kCtrlPeriod, kCtrlSemicolon} << QByteArray("\x00\x60\x7b", 3);
+        QTest::newRow("End switches inverse typing")
+            << std::vector<X11Key>{kEnd, letter('b'), kEnd, letter('c')} << QByteArray("\xe2" "c");
+        QTest::newRow("Shift+Ctrl+1 sends macro 1") << std::vector<X11Key>{shiftCtrlDigit(1)}
+                                                    << QByteArray("yourpassword\x9b");
+        QTest::newRow("Shift+Ctrl+0 sends macro 0") << std::vector<X11Key>{shiftCtrlDigit(0)}
+                                                    << QByteArray("yourlogin\x9b");
+        // On a German keyboard Shift+0 is "=": the key, not the symbol, says which macro.
+        QTest::newRow("Shift+Ctrl+0 on a German keyboard")
+            << std::vector<X11Key>{{"Shift+Ctrl+0 (de)", Qt::Key_Equal, Qt::ShiftModifier | Qt::ControlModifier, 19,
+                                    0x3d, "="}}
+            << QByteArray("yourlogin\x9b");
+    }
+
+    void keysReachTheBoardAsTheirBytes() {
+        QFETCH(std::vector<X11Key>, keys);
+        QFETCH(QByteArray, sent);
+        QVERIFY(activate(*m_call));
+        QTest::mouseClick(screenWidget(*m_call), Qt::LeftButton);  // a click on the screen, then keys
+        m_board->clear();
+        for (const X11Key& key : keys) pressKey(key);
+        QTRY_COMPARE_WITH_TIMEOUT(m_board->received().toHex(' '), sent.toHex(' '), kWaitMs);
+        QCOMPARE(QApplication::focusWidget(), screenWidget(*m_call));  // Tab did not move it
+        QTest::qWait(100);  // nothing more comes
+        QCOMPARE(m_board->received().toHex(' '), sent.toHex(' '));
+        m_call->app->session().keyboard().setInverseTyping(false);
+    }
+
+    // The board list is disabled while connected; the keys must not end up in the next control.
+    void aLoginTypedAfterClickingConnectReachesTheBoard() {
+        LoopbackBoard board;
+        Run run;
+        run.app->start();
+        QVERIFY(run.app->config().KeyPressDelay);  // the first run's setting: 65 ms between keys
+        QVERIFY(activate(run));
+        clickConnect(run, board);
+        QCOMPARE(QApplication::focusWidget(), screenWidget(run));
+        QTRY_VERIFY_WITH_TIMEOUT(run.app->session().connection().connected(), kWaitMs);
+        QCOMPARE(QApplication::focusWidget(), screenWidget(run));
+        typeText("joe\r");  // faster than the key-press delay: nothing may be lost
+        QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray("joe\x9b"), kWaitMs);
+    }
+
+    void theToolbarFollowsTheConnection() {
+        LoopbackBoard board;
+        Run run;
+        run.app->start();
+        run.pointSampleBoardAt(board.port());
+        MainFrame& frame = run.app->frame();
+        QAction* dial = frame.toolButton("tbCONNECT");
+        QAction* hangUp = frame.toolButton("tbDISCONNECT");
+        auto* connectButton = frame.findChild<QPushButton*>("Command1");
+        QVERIFY(dial->isEnabled());
+        QVERIFY(!hangUp->isEnabled());
+
+        // Hanging up while dialling ends the attempt.
+        dial->trigger();
+        QCOMPARE(connectButton->text(), QString("Abort"));
+        QVERIFY(hangUp->isEnabled());
+        hangUp->trigger();
+        QCOMPARE(connectButton->text(), QString("Connect"));
+        QVERIFY(dial->isEnabled());
+        QVERIFY(!hangUp->isEnabled());
+        QTest::qWait(200);
+        QVERIFY(!run.app->session().connection().connected());
+
+        dial->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(run.app->session().connection().connected(), kWaitMs);
+        QVERIFY(!dial->isEnabled());
+        QVERIFY(hangUp->isEnabled());
+        QVERIFY(frame.findChild<QLabel*>("shpOnline")->property("lit").toBool());
+        hangUp->trigger();
+        QVERIFY(dial->isEnabled());
+        QVERIFY(!hangUp->isEnabled());
+        QVERIFY(!frame.findChild<QLabel*>("shpOnline")->property("lit").toBool());
+    }
+
+    void quittingDuringACallBooksIt() {
+        LoopbackBoard board;
+        Run run;
+        run.app->start();
+        clickConnect(run, board);
+        QTRY_VERIFY_WITH_TIMEOUT(run.app->session().connection().connected(), kWaitMs);
+        run.app->frame().toolButton("tbEXIT")->trigger();
+        QVERIFY(run.quit);
+        const IniFile list = IniFile::parse(fileText(run.folder() / "VX3_BBS.INI"));
+        QCOMPARE(QString::fromStdString(list.read("1", "LastTimeOnline", "")), QString("0:00:00"));
+        const std::string log = fileText(run.folder() / "VX3_log.txt");
+        const auto closed = log.find(" Closed (LOCAL)\r\n");
+        QVERIFY(closed != std::string::npos);
+        QVERIFY(closed < log.find("System Unloaded"));
+    }
+
+    // Typed offline before the first clear, a character lands on the start-up picture and is
+    // what the window shows in its cell.
+    void offlineTypingShowsOverTheStartupPicture() {
+        Run run;
+        run.app->start();
+        run.app->config().KeyPressDelay = false;
+        QVERIFY(activate(run));
+        screenWidget(run)->setFocus();
+        QVERIFY(run.app->screenWindow().startupPictureShown());
+        for (int i = 0; i < 5; ++i) pressKey(x11::kDown);
+        for (int i = 0; i < 15; ++i) pressKey(x11::kRight);
+        pressKey(x11::letter('X'));
+        const Glyph& x = GlyphSet::atascii()['X'];
+        ScreenWidget* screen = run.app->screenWindow().screen();
+        const QPoint origin = screen->mapTo(screen->window(), QPoint(15 * 16, 5 * 16));
+        const auto shownCell = [&] {
+            const QImage shown =
+                screen->screen()->grabWindow(screen->window()->winId()).toImage().convertToFormat(QImage::Format_RGB32);
+            int wrong = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int px = 0; px < 16; ++px) {
+                    const bool white = (x.rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(px / 8)] >>
+                                        (7 - px % 8)) & 1;
+                    if ((qGray(shown.pixel(origin.x() + px, origin.y() + y)) > 127) != white) ++wrong;
+                }
+            return wrong;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(shownCell(), 0, kWaitMs);
+    }
+
+    void theFirstTitleHintWaitsItsInterval() {
+        Run run;
+        run.app->start();
+        QVERIFY(run.app->config().TitleBarMsg);
+        QCOMPARE(run.app->frame().windowTitle(), QString("Vexterm"));
+    }
+
+    void theCaptureMenuShowsItsCaptionsAndSwitchesUrlDetection() {
+        Run run;
+        run.app->start();
+        QMenu* menu = run.app->screenWindow().captureMenu();
+        QAction* capture = menu->findChild<QAction*>("mnuCaptureOn");
+        QCOMPARE(capture->text(), QString("Capture On"));
+        capture->trigger();
+        QCOMPARE(capture->text(), QString("Capture OFF"));
+        QCOMPARE(run.app->frame().panelText("pnlCAPTURE"), QString("Cap"));
+        capture->trigger();
+        QCOMPARE(capture->text(), QString("Capture ON"));
+
+        QAction* detect = menu->findChild<QAction*>("mnuDetectURLs");
+        QVERIFY(detect);
+        QVERIFY(detect->isCheckable());
+        const bool before = run.app->config().DetectURLs;
+        QCOMPARE(detect->isChecked(), before);
+        detect->trigger();
+        QCOMPARE(run.app->config().DetectURLs, !before);
+        QCOMPARE(detect->isChecked(), !before);
+    }
+
+    // The configuration editor is modal over the frame (without a nested event loop) and opens
+    // wholly on the screen; switching the log off there stops logging for the run.
+    void theConfigurationEditorIsModalOnScreenAndRulesTheLog() {
+        Run run;
+        run.app->start();
+        run.app->frame().toolButton("tbEDITCFG")->trigger();
+        CfgForm* editor = run.app->configurationEditor();
+        QVERIFY(editor->isVisible());
+        QCOMPARE(editor->windowModality(), Qt::WindowModal);
+        const QRect area = editor->screen()->availableGeometry();
+        QVERIFY2(area.contains(editor->frameGeometry()), "the editor opens partly off the screen");
+
+        editor->findChild<QCheckBox*>("chkSystemLog")->setChecked(false);
+        QTest::mouseClick(editor->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        const std::string before = fileText(run.folder() / "VX3_log.txt");
+        run.app->shutdown();
+        QCOMPARE(fileText(run.folder() / "VX3_log.txt"), before);  // not even "System Unloaded"
+
+        Run again;
+        again.app->start();
+        again.app->frame().toolButton("tbEDITCFG")->trigger();
+        CfgForm* second = again.app->configurationEditor();
+        auto* logBox = second->findChild<QCheckBox*>("chkSystemLog");
+        logBox->setChecked(false);
+        QTest::mouseClick(second->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        again.app->frame().toolButton("tbEDITCFG")->trigger();
+        logBox->setChecked(true);
+        QTest::mouseClick(second->findChild<QPushButton*>("Command1"), Qt::LeftButton);
+        QVERIFY(fileText(again.folder() / "VX3_log.txt").find(" System Log File Enabled\r\n") != std::string::npos);
+    }
+
+    // The 80-column frame never runs off the screen; on a screen wide enough it has its full width.
+    void eightyColumnsFitTheScreen() {
+        Run run;
+        run.app->start();
+        MainFrame& frame = run.app->frame();
+        frame.toolButton("tb80")->trigger();
+        const int available = frame.availableWidth();
+        QVERIFY(frame.width() <= available);
+        if (available >= MainFrame::kWidth80) QCOMPARE(frame.width(), MainFrame::kWidth80);
+        QVERIFY(frame.screen()->availableGeometry().contains(frame.frameGeometry()));
+    }
+};
+
+QTEST_MAIN(KeysAndFocusTest)
+#include "KeysAndFocusTest.moc"
