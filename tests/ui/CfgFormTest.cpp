@@ -15,6 +15,7 @@
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 #include "ui/config/CfgForm.h"
+#include "support/UiTestSupport.h"
 
 using namespace vx;
 
@@ -148,6 +149,8 @@ class CfgFormTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { vx::test::failOnUnexpectedWarnings(); }
+
     void eachCheckBoxEditsItsOwnKey_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("key");

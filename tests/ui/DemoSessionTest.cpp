@@ -5,6 +5,7 @@
 #include "DemoBbsServer.h"
 #include "base/AtomicFile.h"
 #include "support/LiveSession.h"
+#include "support/UiTestSupport.h"
 
 using namespace vx;
 using namespace vx::test;
@@ -35,6 +36,8 @@ class DemoSessionTest : public QObject {
     TerminalSession& session() { return *m_live->session; }
 
 private slots:
+    void init() { vx::test::failOnUnexpectedWarnings(); }
+
     void initTestCase() {
         QVERIFY(listenOnFreePort(m_board));
         m_live = std::make_unique<LiveSession>(m_board.port());

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "ui/platform/QtSocketPort.h"
+#include "support/UiTestSupport.h"
 
 namespace {
 
@@ -56,6 +57,8 @@ class QtSocketPortTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void init() { vx::test::failOnUnexpectedWarnings(); }
+
     void receivesChunksThenTheRemoteClose() {
         Call call;
         QTcpSocket* peer = call.answer();
