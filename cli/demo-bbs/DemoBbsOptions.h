@@ -9,6 +9,7 @@ namespace vx::demo {
 
 struct DemoBbsOptions {
     std::uint16_t port = 6502;
+    std::string recordFile;  // every byte callers send is appended here (for tests)
     bool help = false;
 };
 

@@ -28,6 +28,11 @@ bool DemoBbsServer::listen(quint16 port) {
     return m_server.listen(QHostAddress(QHostAddress::LocalHost), port);
 }
 
+bool DemoBbsServer::recordInto(const QString& path) {
+    m_record.setFileName(path);
+    return m_record.open(QIODevice::Append | QIODevice::Unbuffered);
+}
+
 qint64 DemoBbsServer::queuedOutput() const {
     qint64 total = 0;
     for (const DemoBbsSession* session : m_sessions) total += session->queuedOutput();
@@ -41,6 +46,10 @@ void DemoBbsServer::acceptCallers() {
             continue;
         }
         auto* session = new DemoBbsSession(socket, this);
+        if (m_record.isOpen())
+            session->setRecorder([this](std::string_view bytes) {
+                m_record.write(bytes.data(), static_cast<qint64>(bytes.size()));
+            });
         m_sessions.push_back(session);
         connect(session, &DemoBbsSession::finished, this, [this, session] {
             m_sessions.erase(std::remove(m_sessions.begin(), m_sessions.end(), session), m_sessions.end());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -26,6 +27,9 @@ public:
     QHostAddress address() const { return m_server.serverAddress(); }
     QString errorString() const { return m_server.errorString(); }
 
+    // Every byte callers send is appended to this file as it arrives; false if it cannot be opened.
+    bool recordInto(const QString& path);
+
     // Callers beyond this are told the lines are busy and hung up on.
     void setMaxCallers(int count) { m_maxCallers = count; }
 
@@ -41,6 +45,7 @@ private:
     void turnAway(QTcpSocket* socket);
 
     QTcpServer m_server;
+    QFile m_record;
     std::vector<DemoBbsSession*> m_sessions;
     int m_maxCallers = kDefaultMaxCallers;
 };

@@ -71,6 +71,7 @@ void DemoBbsSession::readInput() {
             m_unread.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
             m_unreadAt = 0;
             if (m_unread.empty()) break;
+            if (m_recorder) m_recorder(m_unread);
         }
         const auto b = static_cast<std::uint8_t>(m_unread[m_unreadAt++]);
         if (auto finished = m_input.feed(b, echo)) {

@@ -2,6 +2,8 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <functional>
+#include <string_view>
 #include <QTimer>
 #include <optional>
 #include <string>
@@ -28,6 +30,8 @@ public:
 
     // Bytes handed to the socket that have not gone out yet.
     qint64 queuedOutput() const;
+    // Everything the caller sends is also handed here, as it is read.
+    void setRecorder(std::function<void(std::string_view)> recorder) { m_recorder = std::move(recorder); }
 
 signals:
     // The caller is gone; the session may be deleted (later, not from inside the signal).
@@ -35,6 +39,7 @@ signals:
 
 private:
     enum class Mode { Name, Password, Menu, FloodQuestion, Flooding, SlowPage, Closing, Gone };
+    std::function<void(std::string_view)> m_recorder;
 
     void readInput();
     void handleLine(const std::string& line);

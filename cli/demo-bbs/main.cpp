@@ -62,6 +62,10 @@ int main(int argc, char** argv) {
     });
 
     vx::demo::DemoBbsServer server;
+    if (!options.recordFile.empty() && !server.recordInto(QString::fromStdString(options.recordFile))) {
+        std::fprintf(stderr, "vexterm-demo-bbs: cannot write %s\n", options.recordFile.c_str());
+        return 1;
+    }
     if (!server.listen(options.port)) {
         std::fprintf(stderr, "vexterm-demo-bbs: cannot listen on 127.0.0.1:%u: %s\n", unsigned(options.port),
                      server.errorString().toLocal8Bit().constData());

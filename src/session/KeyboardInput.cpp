@@ -50,7 +50,7 @@ void KeyboardInput::characterKey(std::uint8_t k) {
     std::uint8_t c = m_asciiToAtascii[k];
     if (c == kBackspaceKey) c = kAtasciiBackspace;
     if (m_inverse && c < 128) c = static_cast<std::uint8_t>(c + 128);
-    enqueue(PendingKey{c, k == kCtrlC, false});
+    enqueue(PendingKey{c, k == kCtrlC, PendingKey::Kind::Character});
 }
 
 void KeyboardInput::enqueue(PendingKey key) {
@@ -69,7 +69,7 @@ void KeyboardInput::handleNextKeys() {
         m_pending.pop_front();
         m_busy = true;
         handleKey(key);
-        if (key.editingKey) continue;
+        if (key.kind != PendingKey::Kind::Character) continue;
         if (m_config.KeyPressDelay && m_config.KeyDelayValue > 0) {
             m_delay->start(m_config.KeyDelayValue, false);
             return;
@@ -79,8 +79,12 @@ void KeyboardInput::handleNextKeys() {
 }
 
 void KeyboardInput::handleKey(const PendingKey& key) {
-    if (key.editingKey) {
+    if (key.kind == PendingKey::Kind::EditingKey) {
         if (!m_hooks.connected()) drawOffline(key.code);
+        return;
+    }
+    if (key.kind == PendingKey::Kind::Macro) {
+        if (m_hooks.runMacro) m_hooks.runMacro(key.code);
         return;
     }
     m_stayAlive.pauseForKey();
@@ -98,7 +102,7 @@ void KeyboardInput::handleKey(const PendingKey& key) {
 
 void KeyboardInput::editingKeyOffline(std::uint8_t code) {
     if (m_busy)
-        enqueue(PendingKey{code, false, true});
+        enqueue(PendingKey{code, false, PendingKey::Kind::EditingKey});
     else
         drawOffline(code);
 }
@@ -106,7 +110,11 @@ void KeyboardInput::editingKeyOffline(std::uint8_t code) {
 bool KeyboardInput::specialKey(KeyCode code, bool shift, bool ctrl, bool alt) {
     const int value = static_cast<int>(code);
     if (shift && ctrl && value >= static_cast<int>(KeyCode::Digit0) && value <= static_cast<int>(KeyCode::Digit9)) {
-        if (m_hooks.runMacro) m_hooks.runMacro(value - static_cast<int>(KeyCode::Digit0));
+        const auto digit = static_cast<std::uint8_t>(value - static_cast<int>(KeyCode::Digit0));
+        if (m_busy)
+            enqueue(PendingKey{digit, false, PendingKey::Kind::Macro});
+        else if (m_hooks.runMacro)
+            m_hooks.runMacro(digit);
         return true;
     }
     switch (code) {

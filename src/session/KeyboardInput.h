@@ -78,12 +78,14 @@ public:
     std::size_t pendingKeys() const { return m_pending.size(); }
 
 private:
-    // A key as it was typed: its ATASCII code (inverse typing applied at the moment of typing),
-    // and whether it is an editing key that is only ever drawn offline.
+    // A key as it was typed: a character with its ATASCII code (inverse typing applied at the
+    // moment of typing), an editing key that is only ever drawn offline, or a macro hot key
+    // (its digit in `code`), which waits behind keys typed before it.
     struct PendingKey {
+        enum class Kind { Character, EditingKey, Macro };
         std::uint8_t code = 0;
         bool ctrlC = false;
-        bool editingKey = false;
+        Kind kind = Kind::Character;
     };
 
     void drawOffline(std::uint8_t code);

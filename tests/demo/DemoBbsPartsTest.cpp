@@ -169,6 +169,8 @@ private slots:
         QTest::newRow("empty") << QStringList{"--port="} << -1 << false;
         QTest::newRow("unknown") << QStringList{"--bogus"} << -1 << false;
         QTest::newRow("stray word") << QStringList{"6502"} << -1 << false;
+        QTest::newRow("record") << QStringList{"--record", "in.bin", "--port", "9"} << 9 << false;
+        QTest::newRow("record without a file") << QStringList{"--record"} << -1 << false;
     }
     void options() {
         QFETCH(QStringList, args);

@@ -148,6 +148,18 @@ TEST_F(KeyboardTest, OfflineEditingKeysQueueBehindTypedKeys) {
     EXPECT_EQ(rowText(0).substr(0, 2), "AC");  // the C went where the arrow put the cursor, on the B
 }
 
+TEST_F(KeyboardTest, AMacroHotKeyWaitsBehindTheKeysTypedBeforeIt) {
+    config.KeyPressDelay = true;
+    config.KeyDelayValue = 65;
+    connectDirect(0);  // macro 1 of the sample board is "yourpassword<cr>"
+    keys().characterKey('a');
+    keys().characterKey('b');
+    keys().specialKey(49, true, true, false);  // Shift+Ctrl+1
+    keys().characterKey('c');
+    timeline.advance(1000);
+    EXPECT_EQ(socket.sent, "abyourpassword\x9b" "c");
+}
+
 TEST_F(KeyboardTest, AFullKeyQueueRefusesKeysWithTheBell) {
     config.KeyPressDelay = true;
     config.KeyDelayValue = 65;
