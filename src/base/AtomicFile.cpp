@@ -105,6 +105,19 @@ int writeFileAtomically(const std::string& path, std::string_view bytes) {
 
 #endif
 
+MoveResult moveWithoutReplacing(const std::string& from, const std::string& to) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return MoveResult::Moved;
+    if (errno == EEXIST) return MoveResult::TargetExists;
+    // Some file systems cannot refuse to replace; there the check below has to do.
+    if (errno != EINVAL && errno != ENOSYS) return MoveResult::Failed;
+#endif
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(to, error))) return MoveResult::TargetExists;
+    std::filesystem::rename(from, to, error);
+    return error ? MoveResult::Failed : MoveResult::Moved;
+}
+
 bool readWholeFile(const std::string& path, std::string& bytes) {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file) return false;

@@ -20,6 +20,10 @@ constexpr int kFileTooLarge = 223;
 // file is removed and a FileStatus code is returned.
 int writeFileAtomically(const std::string& path, std::string_view bytes);
 
+enum class MoveResult { Moved, TargetExists, Failed };
+// Renames `from` to `to` but never over an existing file.
+MoveResult moveWithoutReplacing(const std::string& from, const std::string& to);
+
 // The whole file, or nothing when it cannot be read.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
