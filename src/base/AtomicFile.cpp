@@ -37,10 +37,32 @@ int statusOf(int error) {
 
 }  // namespace
 
+std::string followLinks(const std::string& path) {
+    namespace fs = std::filesystem;
+    fs::path current(path);
+    // A loop of links ends somewhere: the last link reached is then replaced like a file.
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(current, error))) break;
+        const fs::path target = fs::read_symlink(current, error);
+        if (error) break;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current.string();
+}
+
 #ifndef _WIN32
 
-int writeFileAtomically(const std::string& path, std::string_view bytes) {
+int writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
+    const std::string path = followLinks(linkOrPath);
     const std::filesystem::path target(path);
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    if (replacing) {
+        if ((old.st_mode & 0222) == 0) return FileStatus::kAccessDenied;
+        if (::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+            return statusOf(errno);
+    }
     std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) return statusOf(errno);
@@ -51,8 +73,7 @@ int writeFileAtomically(const std::string& path, std::string_view bytes) {
         return statusOf(error);
     };
     // Keep the permissions of the file being replaced (a new file stays private to the user).
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    if (replacing) ::fchmod(fd, old.st_mode & 07777);
 
     std::size_t written = 0;
     while (written < bytes.size()) {
@@ -79,8 +100,8 @@ int writeFileAtomically(const std::string& path, std::string_view bytes) {
 
 #else
 
-int writeFileAtomically(const std::string& path, std::string_view bytes) {
-    const std::filesystem::path target(path);
+int writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
+    const std::filesystem::path target(followLinks(linkOrPath));
     const std::filesystem::path temporary = target.parent_path() / (target.filename().string() + ".tmp");
     {
         std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
@@ -104,6 +125,19 @@ int writeFileAtomically(const std::string& path, std::string_view bytes) {
 }
 
 #endif
+
+MoveResult moveWithoutReplacing(const std::string& from, const std::string& to) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return MoveResult::Moved;
+    if (errno == EEXIST) return MoveResult::TargetExists;
+    // Some file systems cannot refuse to replace; there the check below has to do.
+    if (errno != EINVAL && errno != ENOSYS) return MoveResult::Failed;
+#endif
+    std::error_code error;
+    if (std::filesystem::exists(std::filesystem::symlink_status(to, error))) return MoveResult::TargetExists;
+    std::filesystem::rename(from, to, error);
+    return error ? MoveResult::Failed : MoveResult::Moved;
+}
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
     std::ifstream file(path, std::ios::binary | std::ios::ate);

@@ -1,6 +1,7 @@
 #include "base/Formats.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <limits>
@@ -55,19 +56,45 @@ struct Reader {
     }
 };
 
+bool setDate(LocalDateTime& t, int year, int month, int day) {
+    if (month < 1 || month > 12 || year < 100 || day < 1 || day > daysInMonth(year, month)) return false;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    return true;
+}
+
+// Three numbers with one separator between them, or nothing (and the reader where it was).
+std::optional<std::array<int, 3>> readTriple(Reader& in, char separator, std::array<int, 3> maxDigits) {
+    const std::size_t start = in.at;
+    std::array<int, 3> parts{};
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const auto part = in.number(maxDigits[i]);
+        if (!part || (i < 2 && !in.take(separator))) {
+            in.at = start;
+            return std::nullopt;
+        }
+        parts[i] = *part;
+    }
+    return parts;
+}
+
+// month/day/year as this program writes it; year-month-day (ISO) and day.month.year as Windows
+// writes dates under other regional settings.
 bool readDate(Reader& in, LocalDateTime& t) {
     const std::size_t start = in.at;
-    const auto month = in.number(2);
-    if (!month || !in.take('/')) return (in.at = start, false);
-    const auto day = in.number(2);
-    if (!day || !in.take('/')) return (in.at = start, false);
-    const auto year = in.number(4);
-    if (!year || *month < 1 || *month > 12 || *year < 100) return (in.at = start, false);
-    if (*day < 1 || *day > daysInMonth(*year, *month)) return (in.at = start, false);
-    t.year = *year;
-    t.month = *month;
-    t.day = *day;
-    return true;
+    if (const auto us = readTriple(in, '/', {2, 2, 4}); us && setDate(t, (*us)[2], (*us)[0], (*us)[1])) return true;
+    in.at = start;
+    if (const auto iso = readTriple(in, '-', {4, 2, 2}); iso && setDate(t, (*iso)[0], (*iso)[1], (*iso)[2])) {
+        in.take('T');  // 2024-11-30T23:02:00
+        return true;
+    }
+    in.at = start;
+    if (const auto dotted = readTriple(in, '.', {2, 2, 4});
+        dotted && setDate(t, (*dotted)[2], (*dotted)[1], (*dotted)[0]))
+        return true;
+    in.at = start;
+    return false;
 }
 
 bool readTime(Reader& in, LocalDateTime& t) {

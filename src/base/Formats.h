@@ -24,7 +24,9 @@ std::string formatFileStamp(const LocalDateTime& t);      // "yyyymmdd-hhmmss": 
 // zero date reads "12:00:00 AM"; the time is left out at exactly midnight of any other day.
 std::string formatGeneralDateTime(const LocalDateTime& t);
 // Reads the date and time texts the program writes (general, LastCall and edit-stamp forms,
-// date only, time only). Returns nothing for a text that is not a valid date or time.
+// date only, time only), and the dates Windows writes under other regional settings:
+// "2024-11-30 23:02:00" and "06.12.2019 21:15:02". Returns nothing for a text that is not a
+// valid date or time.
 std::optional<LocalDateTime> parseGeneralDateTime(std::string_view text);
 
 // "#,##0": 1234567 -> "1,234,567".

@@ -3,12 +3,24 @@
 #include <filesystem>
 
 #include "base/Formats.h"
+#include "base/SystemPaths.h"
 #include "base/Version.h"
 
 namespace vx {
 namespace {
 
 const std::string kType = "S";
+
+// Text values are trimmed once the profile read has removed the quotes around them, so that
+// QuotePrefix=" -> " holds "->". The password is kept exactly: its scrambled text is its own.
+std::string trimBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// The folder settings a configuration carries, in key-table order.
+constexpr const char* kFolderKeys[] = {"SysFolder", "CaptureFolder", "ScreenDumpPath", "MojisDumpPath"};
 
 }  // namespace
 
@@ -50,10 +62,14 @@ ConfigFile::SaveResult ConfigFile::SaveConfig(const ConfigSettings& settings) {
     bool first = true;
     for (const ConfigKey& row : configKeys()) {
         const int status = m_store.WriteSettingValue(m_path, row.section, row.key, kType, encode(row, settings));
-        if (first && status != SettingsStore::kOk) return SaveResult::NoFile;
+        if (first && status != SettingsStore::kOk) {
+            m_lastSaveStatus = status;
+            return SaveResult::NoFile;
+        }
         first = false;
     }
-    return batch.commit() == SettingsStore::kOk ? SaveResult::Saved : SaveResult::WriteFailed;
+    m_lastSaveStatus = batch.commit();
+    return m_lastSaveStatus == SettingsStore::kOk ? SaveResult::Saved : SaveResult::WriteFailed;
 }
 
 std::string ConfigFile::read(const char* section, const char* key, const std::string& missing) {
@@ -72,9 +88,11 @@ void ConfigFile::loadKey(const ConfigKey& row, ConfigSettings& settings, const s
             else if constexpr (std::is_same_v<T, std::int16_t>)
                 settings.*member = clampToInt16(parseLeadingNumber(value));
             else if (row.kind == ConfigKey::Kind::StayAliveField)
-                settings.setStayAliveChar(value);
-            else
+                settings.setStayAliveChar(trimBlanks(value));
+            else if (member == &ConfigSettings::SData)
                 settings.*member = value;
+            else
+                settings.*member = trimBlanks(value);
         },
         row.field);
 }
@@ -82,7 +100,7 @@ void ConfigFile::loadKey(const ConfigKey& row, ConfigSettings& settings, const s
 ConfigSettings ConfigFile::LoadConfig(const std::string& systemFolder, Scrambler& scrambler) {
     ConfigSettings settings;
     // The folder defaults are built from the SysFolder the file holds.
-    settings.SysFolder = read("Config", "SysFolder", systemFolder);
+    settings.SysFolder = trimBlanks(read("Config", "SysFolder", systemFolder));
     const std::string& folder = settings.SysFolder.empty() ? systemFolder : settings.SysFolder;
     for (const ConfigKey& row : configKeys())
         if (row.loaded) loadKey(row, settings, folder);
@@ -96,6 +114,38 @@ ConfigSettings ConfigFile::LoadConfig(const std::string& systemFolder, Scrambler
 
     settings.DATAwritten = TextToBoolean(read("Positions", "DATAwritten", "False"));
     return settings;
+}
+
+std::vector<ConfigFile::FolderReset> ConfigFile::resetForeignFolders(ConfigSettings& settings,
+                                                                     const std::string& systemFolder) {
+    std::vector<FolderReset> resets;
+    for (const char* key : kFolderKeys) {
+        const ConfigKey* row = findConfigKey(key);
+        std::string& value = settings.*std::get<std::string ConfigSettings::*>(row->field);
+        if (value.empty() || isLocalAbsolutePath(value)) continue;
+        resets.push_back({key, value, resolveConfigDefault(row->missing, systemFolder)});
+        value = resets.back().newValue;
+    }
+    if (resets.empty()) return resets;
+    // Written back so that the next run starts from real folders; a file that cannot be written
+    // gets the same reset (and message) again next time.
+    SettingsStore::Batch batch(m_store, m_path);
+    for (const FolderReset& reset : resets)
+        m_store.WriteSettingValue(m_path, findConfigKey(reset.key)->section, reset.key, kType, reset.newValue);
+    batch.commit();
+    return resets;
+}
+
+std::string ConfigFile::folderResetMessage(const std::vector<FolderReset>& resets) {
+    std::string text = "Folder settings of the Config file that cannot be used on this system were reset:\r";
+    for (const FolderReset& reset : resets) text += "\r" + reset.key + "=" + reset.oldValue;
+    text += "\r\rNow:\r";
+    for (const FolderReset& reset : resets) text += "\r" + reset.key + "=" + reset.newValue;
+    return text;
+}
+
+std::string ConfigFile::folderResetLogLine(const FolderReset& reset) {
+    return "Config: " + reset.key + " reset from " + reset.oldValue + " to " + reset.newValue;
 }
 
 void ConfigFile::checkDumpFolders(ConfigSettings& settings, Prompter& prompter, std::function<void()> done) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "config/ConfigSettings.h"
 #include "config/Scrambler.h"
@@ -29,9 +30,30 @@ public:
     };
     // Writes all 40 keys in table order, as one replacement of the file.
     SaveResult SaveConfig(const ConfigSettings& settings);
+    // The status of the last SaveConfig (SettingsStore::statusText says it in words).
+    int lastSaveStatus() const { return m_lastSaveStatus; }
 
     // Reads every key and writes the password marker when it is missing.
     ConfigSettings LoadConfig(const std::string& systemFolder, Scrambler& scrambler);
+
+    // A folder setting that cannot name a folder on this system, and what it became.
+    struct FolderReset {
+        std::string key;
+        std::string oldValue;
+        std::string newValue;
+        friend bool operator==(const FolderReset&, const FolderReset&) = default;
+    };
+    // SysFolder, CaptureFolder, ScreenDumpPath and MojisDumpPath as loaded from a configuration
+    // written elsewhere (a Windows drive-letter or backslash path, or a relative path) are taken
+    // as missing: each is rebuilt from the real system folder, in `settings` and in the file.
+    // Empty values stay as they are. Runs before checkDumpFolders, so its questions are about
+    // real folders. Returns what was reset, in key-table order.
+    std::vector<FolderReset> resetForeignFolders(ConfigSettings& settings, const std::string& systemFolder);
+    // The one message telling the user which folder settings were reset and what they held.
+    static std::string folderResetMessage(const std::vector<FolderReset>& resets);
+    // The log line for one reset.
+    static std::string folderResetLogLine(const FolderReset& reset);
+
     // The end of loading: asks whether to create a missing screen-dump folder, then a missing
     // 'Mojis folder (Yes creates it and stores the path, No empties the path for this run).
     // `settings` must live until `done` runs.
@@ -41,6 +63,7 @@ public:
     int saveTotals(std::int32_t totalIncoming, std::int32_t sessionNum);
 
     static constexpr const char* kUnableToCreate = "Unable to create Config file!";
+    static constexpr const char* kUnableToRead = "Unable to read Config file!";
 
 private:
     std::string read(const char* section, const char* key, const std::string& missing);
@@ -51,6 +74,7 @@ private:
 
     SettingsStore& m_store;
     std::string m_path;
+    int m_lastSaveStatus = SettingsStore::kOk;
 };
 
 }  // namespace vx

@@ -6,6 +6,8 @@ namespace vx {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LEMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BEMark = "\xFE\xFF";
 constexpr std::string_view kNewLine = "\r\n";
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
@@ -52,38 +54,90 @@ std::string withoutLineBreaks(std::string_view value) {
     return out;
 }
 
+unsigned unitAt(std::string_view bytes, std::size_t index, bool bigEndian) {
+    const auto first = static_cast<unsigned char>(bytes[2 * index]);
+    const auto second = static_cast<unsigned char>(bytes[2 * index + 1]);
+    return bigEndian ? (first << 8 | second) : (second << 8 | first);
+}
+
 }  // namespace
 
 IniFile IniFile::parse(std::string_view bytes) {
     IniFile file;
     if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
-        file.m_byteOrderMark = true;
+        file.m_encoding = Encoding::Utf8WithMark;
         bytes.remove_prefix(kByteOrderMark.size());
+    } else if (bytes.substr(0, 2) == kUtf16LEMark || bytes.substr(0, 2) == kUtf16BEMark) {
+        const bool bigEndian = bytes.substr(0, 2) == kUtf16BEMark;
+        file.m_encoding = bigEndian ? Encoding::Utf16BE : Encoding::Utf16LE;
+        bytes.remove_prefix(2);
+        if (bytes.size() % 2 != 0) {
+            file.m_oddByte = bytes.substr(bytes.size() - 1);
+            bytes.remove_suffix(1);
+        }
+        std::string text(bytes.size() / 2, '\0');
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const unsigned unit = unitAt(bytes, i, bigEndian);
+            text[i] = unit <= 0xFF ? static_cast<char>(unit) : '?';
+        }
+        file.parseLines(text, bytes);
+        return file;
     }
+    file.parseLines(bytes, {});
+    return file;
+}
+
+// Splits the text into lines; `utf16` is the file's UTF-16 bytes behind the text (one code unit
+// per character), or empty for a file of bytes.
+void IniFile::parseLines(std::string_view bytes, std::string_view utf16) {
+    const bool bigEndian = m_encoding == Encoding::Utf16BE;
     std::size_t at = 0;
     while (at < bytes.size()) {
         const std::size_t newline = bytes.find('\n', at);
         Line line;
+        std::size_t end;
         if (newline == std::string_view::npos) {
+            end = bytes.size();
             line.text = bytes.substr(at);
             at = bytes.size();
         } else {
             const bool crlf = newline > at && bytes[newline - 1] == '\r';
-            line.text = bytes.substr(at, newline - at - (crlf ? 1 : 0));
+            end = newline - (crlf ? 1 : 0);
+            line.text = bytes.substr(at, end - at);
             line.ending = crlf ? "\r\n" : "\n";
             at = newline + 1;
         }
+        if (!utf16.empty()) {
+            const std::size_t start = end - line.text.size();
+            for (std::size_t i = start; i < end; ++i) {
+                if (unitAt(utf16, i, bigEndian) > 0xFF) {
+                    line.wide = utf16.substr(2 * start, 2 * (end - start));
+                    break;
+                }
+            }
+        }
         if (const auto name = sectionName(line.text)) {
-            file.m_sectionIndex.try_emplace(lower(*name), file.m_sections.size());
-            file.m_sections.push_back(Section{std::move(line), {}, {}});
-        } else if (file.m_sections.empty()) {
-            file.m_preamble.push_back(std::move(line));
+            m_sectionIndex.try_emplace(lower(*name), m_sections.size());
+            m_sections.push_back(Section{std::move(line), {}, {}});
+        } else if (m_sections.empty()) {
+            m_preamble.push_back(std::move(line));
         } else {
-            file.m_sections.back().body.push_back(std::move(line));
+            m_sections.back().body.push_back(std::move(line));
         }
     }
-    for (Section& section : file.m_sections) indexKeys(section);
-    return file;
+    for (Section& section : m_sections) indexKeys(section);
+}
+
+std::string IniFile::encode(std::string_view text) const {
+    if (m_encoding != Encoding::Utf16LE && m_encoding != Encoding::Utf16BE) return std::string(text);
+    const bool bigEndian = m_encoding == Encoding::Utf16BE;
+    std::string out;
+    out.reserve(2 * text.size());
+    for (const char c : text) {
+        out += bigEndian ? '\0' : c;
+        out += bigEndian ? c : '\0';
+    }
+    return out;
 }
 
 void IniFile::indexKeys(Section& section) {
@@ -94,16 +148,29 @@ void IniFile::indexKeys(Section& section) {
 
 std::string IniFile::serialize() const {
     std::string out;
-    if (m_byteOrderMark) out += kByteOrderMark;
+    switch (m_encoding) {
+        case Encoding::Bytes:
+            break;
+        case Encoding::Utf8WithMark:
+            out += kByteOrderMark;
+            break;
+        case Encoding::Utf16LE:
+            out += kUtf16LEMark;
+            break;
+        case Encoding::Utf16BE:
+            out += kUtf16BEMark;
+            break;
+    }
     const auto put = [&](const Line& line) {
-        out += line.text;
-        out += line.ending;
+        out += line.wide.empty() ? encode(line.text) : line.wide;
+        out += encode(line.ending);
     };
     for (const Line& line : m_preamble) put(line);
     for (const Section& section : m_sections) {
         put(section.header);
         for (const Line& line : section.body) put(line);
     }
+    out += m_oddByte;
     return out;
 }
 
@@ -113,6 +180,16 @@ const IniFile::Section* IniFile::findSection(std::string_view name) const {
 }
 
 bool IniFile::hasSection(std::string_view section) const { return findSection(section) != nullptr; }
+
+bool IniFile::sectionHasValues(std::string_view section) const {
+    const std::string name = lower(trim(section));
+    for (const Section& candidate : m_sections) {
+        if (lower(*sectionName(candidate.header.text)) != name) continue;
+        for (const Line& line : candidate.body)
+            if (keyOf(line.text) && !valueOf(line.text).empty()) return true;
+    }
+    return false;
+}
 
 std::string IniFile::valueOf(std::string_view line) {
     std::string_view value = trim(line.substr(line.find('=') + 1));
@@ -142,6 +219,8 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
 }
 
 void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
+    // A stray last byte of a UTF-16 file would put everything written after it out of step.
+    m_oddByte.clear();
     const std::string cleanValue = withoutLineBreaks(value);
     const std::string cleanKey = withoutLineBreaks(trim(key));
     const std::string cleanSection = withoutLineBreaks(trim(section));
@@ -155,8 +234,8 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
         else if (!m_preamble.empty())
             last = &m_preamble.back();
         if (last && last->ending.empty()) last->ending = kNewLine;
-        Section added{Line{"[" + cleanSection + "]", std::string(kNewLine)}, {}, {}};
-        added.body.push_back(Line{cleanKey + "=" + cleanValue, std::string(kNewLine)});
+        Section added{Line{"[" + cleanSection + "]", std::string(kNewLine), {}}, {}, {}};
+        added.body.push_back(Line{cleanKey + "=" + cleanValue, std::string(kNewLine), {}});
         indexKeys(added);
         m_sectionIndex.emplace(lower(cleanSection), m_sections.size());
         m_sections.push_back(std::move(added));
@@ -168,6 +247,7 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
         Line& existing = target.body[line->second];
         const std::string_view trimmed = trim(existing.text);
         existing.text = std::string(trim(trimmed.substr(0, trimmed.find('=')))) + "=" + cleanValue;
+        existing.wide.clear();
         return;
     }
 
@@ -178,7 +258,7 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
     Line& before = insertAt == 0 ? target.header : target.body[insertAt - 1];
     if (before.ending.empty()) before.ending = kNewLine;
     target.body.insert(target.body.begin() + static_cast<std::ptrdiff_t>(insertAt),
-                       Line{cleanKey + "=" + cleanValue, std::string(kNewLine)});
+                       Line{cleanKey + "=" + cleanValue, std::string(kNewLine), {}});
     indexKeys(target);
 }
 

@@ -17,6 +17,11 @@ namespace vx {
 //    line of its section, a missing section is added at the end of the file;
 //  - every other line (comments, blank lines, unknown lines, lines without '=', a UTF-8 byte
 //    order mark) is kept byte for byte; new lines end in CR LF; CR LF and LF are both read.
+//  - a file that starts with a UTF-16 byte order mark (little- or big-endian, as Notepad saves
+//    "Unicode" files) is read as UTF-16 and written back in it, mark included. Its characters
+//    reach the program as bytes (Latin-1), as the profile functions hand them to a program
+//    that works in bytes; a character beyond Latin-1 reads as '?', while the line holding it
+//    is written back as it was unless the program changes that line.
 // Texts are byte strings. Parsing never fails: any bytes give some file.
 class IniFile {
 public:
@@ -36,11 +41,15 @@ public:
     void write(std::string_view section, std::string_view key, std::string_view value);
 
     bool hasSection(std::string_view section) const;
+    // True when a section of that name (the first or any later one) has a key with a value.
+    bool sectionHasValues(std::string_view section) const;
 
 private:
+    enum class Encoding { Bytes, Utf8WithMark, Utf16LE, Utf16BE };
     struct Line {
         std::string text;    // without its line ending
         std::string ending;  // "\r\n", "\n" or "" for a last line without one
+        std::string wide;    // UTF-16 files: the text's bytes as read, when it has characters beyond Latin-1
     };
     struct Section {
         Line header;
@@ -51,8 +60,11 @@ private:
     static void indexKeys(Section& section);
     const Section* findSection(std::string_view name) const;
     static std::string valueOf(std::string_view line);
+    void parseLines(std::string_view text, std::string_view utf16);
+    std::string encode(std::string_view text) const;
 
-    bool m_byteOrderMark = false;
+    Encoding m_encoding = Encoding::Bytes;
+    std::string m_oddByte;  // a UTF-16 file of odd length: its last byte, kept until the file changes
     std::vector<Line> m_preamble;
     std::vector<Section> m_sections;
     std::unordered_map<std::string, std::size_t> m_sectionIndex;  // lower-case name -> first section

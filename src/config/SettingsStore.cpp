@@ -1,9 +1,11 @@
 #include "config/SettingsStore.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <new>
 
 #include "base/AtomicFile.h"
 
@@ -48,24 +50,82 @@ SettingsStore::RootHandle SettingsStore::SettingsRootHandle(const std::string& r
     return {};
 }
 
-SettingsStore::CachedFile* SettingsStore::load(const std::string& path) {
+SettingsStore::CachedFile* SettingsStore::load(const std::string& path, int& status) {
+    status = kOk;
     auto found = m_files.find(path);
     if (found != m_files.end() && found->second.openBatches > 0) return &found->second;
 
     FileStamp stamp;
     if (!stampOf(path, stamp)) {
         if (found != m_files.end()) m_files.erase(found);
+        status = kInvalidRoot;
         return nullptr;
     }
     if (found != m_files.end() && found->second.stamp == stamp) return &found->second;
+    if (found != m_files.end()) m_files.erase(found);
 
-    std::string bytes;
-    if (!readWholeFile(path, bytes)) return nullptr;
-    CachedFile& cached = m_files[path];
-    cached.file = IniFile::parse(bytes);
-    cached.stamp = stamp;
-    cached.changed = false;
-    return &cached;
+    // Whatever lies at the path (a huge log renamed by mistake, a binary file) must not take the
+    // program down: what cannot be a settings file is refused before it is parsed.
+    if (stamp.size > kMaxFileSize) {
+        status = FileStatus::kFileTooLarge;
+        return nullptr;
+    }
+    try {
+        std::string bytes;
+        if (!readWholeFile(path, bytes)) {
+            status = ::access(path.c_str(), R_OK) != 0 ? FileStatus::kAccessDenied : FileStatus::kReadFault;
+            return nullptr;
+        }
+        if (bytes.size() > kMaxFileSize ||
+            static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) > kMaxLines) {
+            status = FileStatus::kFileTooLarge;
+            return nullptr;
+        }
+        IniFile parsed = IniFile::parse(bytes);
+        CachedFile& cached = m_files[path];
+        cached.file = std::move(parsed);
+        cached.stamp = stamp;
+        cached.changed = false;
+        return &cached;
+    } catch (const std::bad_alloc&) {
+        m_files.erase(path);
+        status = FileStatus::kFileTooLarge;
+        return nullptr;
+    }
+}
+
+int SettingsStore::fileStatus(const std::string& path) {
+    if (isRegistryRoot(path)) return kInvalidRoot;
+    int status = kOk;
+    load(path, status);
+    return status;
+}
+
+bool SettingsStore::sectionHasValues(const std::string& path, const std::string& section) {
+    int status = kOk;
+    const CachedFile* cached = load(path, status);
+    return cached && cached->file.sectionHasValues(section);
+}
+
+std::string SettingsStore::statusText(int status) {
+    switch (status) {
+        case kOk:
+            return "no error";
+        case kInvalidRoot:
+            return "the file does not exist";
+        case FileStatus::kAccessDenied:
+            return "access denied";
+        case FileStatus::kWriteFault:
+            return "write fault";
+        case FileStatus::kReadFault:
+            return "read fault";
+        case FileStatus::kDiskFull:
+            return "the disk is full";
+        case FileStatus::kFileTooLarge:
+            return "file too large";
+        default:
+            return "error " + std::to_string(status);
+    }
 }
 
 int SettingsStore::store(const std::string& path, CachedFile& cached) {
@@ -84,8 +144,9 @@ int SettingsStore::ReadSettingValue(const std::string& root, const std::string& 
                                     const std::string& type, const std::string& defaultValue, std::string& result) {
     result = defaultValue;
     if (isRegistryRoot(root)) return kInvalidRoot;
-    CachedFile* cached = load(root);
-    if (!cached) return kInvalidRoot;
+    int status = kOk;
+    CachedFile* cached = load(root, status);
+    if (!cached) return status;
     if (upper(type) == "S") result = cached->file.read(section, key, defaultValue);
     return kOk;
 }
@@ -94,8 +155,9 @@ int SettingsStore::readFullValue(const std::string& root, const std::string& sec
                                  const std::string& defaultValue, std::string& result) {
     result = defaultValue;
     if (isRegistryRoot(root)) return kInvalidRoot;
-    CachedFile* cached = load(root);
-    if (!cached) return kInvalidRoot;
+    int status = kOk;
+    CachedFile* cached = load(root, status);
+    if (!cached) return status;
     if (auto value = cached->file.find(section, key)) result = std::move(*value);
     return kOk;
 }
@@ -113,8 +175,9 @@ int SettingsStore::DeleteSettingValue(const std::string& root, const std::string
 
 int SettingsStore::writeIni(const std::string& path, const std::string& section, const std::string& key,
                             const std::string& value) {
-    CachedFile* cached = load(path);
-    if (!cached) return kInvalidRoot;
+    int status = kOk;
+    CachedFile* cached = load(path, status);
+    if (!cached) return status;
     cached->file.write(section, key, value);
     if (cached->openBatches > 0) {
         cached->changed = true;
@@ -129,8 +192,10 @@ int SettingsStore::replaceFile(const std::string& path, const std::string& bytes
     return status;
 }
 
-void SettingsStore::openBatch(const std::string& path) {
-    if (CachedFile* cached = load(path)) ++cached->openBatches;
+int SettingsStore::openBatch(const std::string& path) {
+    int status = kOk;
+    if (CachedFile* cached = load(path, status)) ++cached->openBatches;
+    return status;
 }
 
 int SettingsStore::closeBatch(const std::string& path) {
@@ -142,16 +207,18 @@ int SettingsStore::closeBatch(const std::string& path) {
 }
 
 SettingsStore::Batch::Batch(SettingsStore& store, std::string path) : m_store(store), m_path(std::move(path)) {
-    m_store.openBatch(m_path);
+    m_openStatus = m_store.openBatch(m_path);
 }
 
 SettingsStore::Batch::~Batch() {
-    if (m_open) m_store.closeBatch(m_path);
+    if (m_open && m_openStatus == kOk) m_store.closeBatch(m_path);
 }
 
 int SettingsStore::Batch::commit() {
     if (!m_open) return kOk;
     m_open = false;
+    if (m_openStatus == kInvalidRoot) return kOk;
+    if (m_openStatus != kOk) return m_openStatus;
     return m_store.closeBatch(m_path);
 }
 

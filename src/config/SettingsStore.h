@@ -12,7 +12,9 @@ namespace vx {
 // The one gateway to named values in the system files. A root is either a registry root name
 // (HKCU, HKLM, HKU, HKDD, HKCC, HKCR, any letter case) or the path of an existing INI file.
 // Every operation returns a status: 0 for success, 99 for an invalid root (nothing read or
-// written, a read leaves the default), otherwise the error of the failed write (FileStatus).
+// written, a read leaves the default), otherwise a FileStatus: the error of a failed write, or
+// why an existing file cannot be read (kFileTooLarge for a file above kMaxFileSize or with more
+// than kMaxLines lines, which no settings file comes near; kAccessDenied, kReadFault).
 // This system has no registry: registry roots are recognised and answer 99.
 //
 // Each call goes back to the file: a parsed copy is kept only while the file's size, times and
@@ -22,6 +24,11 @@ class SettingsStore {
 public:
     static constexpr int kOk = 0;
     static constexpr int kInvalidRoot = 99;
+    static constexpr std::uint64_t kMaxFileSize = 16 * 1024 * 1024;
+    static constexpr std::size_t kMaxLines = 1 << 20;
+
+    // A status as words for messages: "access denied", "file too large", ...
+    static std::string statusText(int status);
 
     enum class RootKind { Registry, IniFile, Invalid };
     struct RootHandle {
@@ -48,9 +55,17 @@ public:
     // Replaces (or creates) a whole file atomically; used for new files and the raw list editor.
     int replaceFile(const std::string& path, const std::string& bytes);
 
+    // Whether the file can be read as settings: 0, 99 when it does not exist, or why not.
+    int fileStatus(const std::string& path);
+    // True when the file has a section of that name holding at least one key with a value (in
+    // any of the sections of that name).
+    bool sectionHasValues(const std::string& path, const std::string& section);
+
     // While a Batch is open on a file, writes to it are collected in memory (reads see them) and
     // the file is replaced once, when the outermost Batch commits or ends. A failed commit leaves
-    // the old file and drops the collected writes.
+    // the old file and drops the collected writes. A batch on a file that does not exist collects
+    // nothing: each write answers 99 and the commit, having nothing to write, kOk (openStatus()
+    // tells). A batch on a file that exists but cannot be read commits nothing and reports why.
     class Batch {
     public:
         Batch(SettingsStore& store, std::string path);
@@ -60,10 +75,13 @@ public:
         // Writes the file now (when this is the outermost batch) and returns its status; writes
         // made after that go to the file one by one again.
         int commit();
+        // How the file was found when the batch opened: kOk, 99 when missing, or why it cannot be read.
+        int openStatus() const { return m_openStatus; }
 
     private:
         SettingsStore& m_store;
         std::string m_path;
+        int m_openStatus = kOk;
         bool m_open = true;
     };
 
@@ -82,10 +100,10 @@ private:
 
     static bool stampOf(const std::string& path, FileStamp& stamp);
     static bool isRegistryRoot(const std::string& root);
-    CachedFile* load(const std::string& path);
+    CachedFile* load(const std::string& path, int& status);
     int store(const std::string& path, CachedFile& cached);
     int writeIni(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
-    void openBatch(const std::string& path);
+    int openBatch(const std::string& path);
     int closeBatch(const std::string& path);
 
     std::unordered_map<std::string, CachedFile> m_files;

@@ -63,11 +63,10 @@ std::string boolText(bool value) { return value ? "True" : "False"; }
 std::string macroKey(int n) { return "Macro" + std::to_string(n); }
 std::string hiddenKey(int n) { return "MacVisible" + std::to_string(n); }
 
-// A stored date: kept when it is a date or time the program can read, "0" otherwise.
-std::string validDate(const std::string& text) {
-    if (text.empty() || !parseGeneralDateTime(text)) return "0";
-    return text;
-}
+// A stored date as the record holds it: "0" when there is none. A text the date reader does not
+// know (Windows writes dates in the user's regional form) is kept as it stands, so that loading
+// and saving a record never destroys a date.
+std::string storedDate(const std::string& text) { return text.empty() ? "0" : text; }
 
 const LocalDateTime kZeroDate{};
 
@@ -83,7 +82,14 @@ std::string BBSList::read(const std::string& section, const std::string& key, co
 }
 
 void BBSList::write(const std::string& section, const std::string& key, const std::string& value) {
+    // Writes run inside a batch, whose commit reports the outcome.
     m_store.WriteSettingValue(m_path, section, key, kType, value);
+}
+
+void BBSList::reportWriteFailure(int status, const std::string& notDone) {
+    m_prompter.message(
+        "Unable to write the BBS list file:\r" + m_path + "\r(" + SettingsStore::statusText(status) + ")\r\r" + notDone,
+        "", MessageIcon::Exclamation);
 }
 
 std::string BBSList::SetMapFlag(std::string map, int n, bool flag) {
@@ -91,10 +97,16 @@ std::string BBSList::SetMapFlag(std::string map, int n, bool flag) {
     return map;
 }
 
-int BBSList::FirstFreeID(const std::string& map) {
+int BBSList::FirstFreeID(const std::string& map) { return FirstFreeID(map, {}); }
+
+int BBSList::FirstFreeID(const std::string& map, const std::function<bool(int id)>& taken) {
     for (int n = 1; n <= kMaxRecords && n <= static_cast<int>(map.size()); ++n)
-        if (map[static_cast<std::size_t>(n - 1)] == '0') return n;
+        if (map[static_cast<std::size_t>(n - 1)] == '0' && !(taken && taken(n))) return n;
     return 0;
+}
+
+int BBSList::firstFreeIdInFile() {
+    return FirstFreeID(m_map, [this](int id) { return m_store.sectionHasValues(m_path, std::to_string(id)); });
 }
 
 int BBSList::ParsePortList(const std::string& text, std::array<std::string, 10>& ports) {
@@ -154,17 +166,17 @@ bool BBSList::writeNewRecord(const std::string& id, const BBSRecord& record) {
     put("BaudSim", boolText(record.BaudSim));
     put("Permanent", boolText(record.Permanent));
     put("Signature", record.Signature);
-    StampBBSListEdited();
-    return batch.commit() == SettingsStore::kOk;
+    stamp();
+    return commit(batch) == SettingsStore::kOk;
 }
 
 bool BBSList::writeSampleMacros(const std::string& id) {
     SettingsStore::Batch batch(m_store, m_path);
     for (int n = 0; n < 10; ++n) {
         write(id, macroKey(n), n == 0 ? "yourlogin<cr>" : n == 1 ? "yourpassword<cr>" : "");
-        StampBBSListEdited();
+        stamp();
     }
-    return batch.commit() == SettingsStore::kOk;
+    return commit(batch) == SettingsStore::kOk;
 }
 
 bool BBSList::CreateBBSListFile() {
@@ -205,26 +217,35 @@ bool BBSList::CreateBBSListFile() {
     m_map = SetMapFlag(std::string(kMaxRecords, '0'), 1, true);
     write(kConfig, "BBSMap", m_map);
     write(kIndex, "1", record.BBSname);
-    const bool committed = batch.commit() == SettingsStore::kOk;
+    const bool committed = commit(batch) == SettingsStore::kOk;
     return committed && writeSampleMacros("1");
 }
 
 bool BBSList::LoadBBSList() {
     const std::string title = "Critical ERROR - Invalid BBSFile Entry!";
-    const std::string count = read(kConfig, "NumBBS", "0");
-    if (!isWholeNumberText(count) || parseLeadingNumber(count) < 1) {
-        m_prompter.message(title + "\r\r" + "NumBBS=0", "", MessageIcon::Critical);
+    if (const int status = m_store.fileStatus(m_path); status != SettingsStore::kOk) {
+        m_prompter.message(title + "\r\r" + m_path + "\r(" + SettingsStore::statusText(status) + ")", "",
+                           MessageIcon::Critical);
         return false;
     }
-    m_numBBS = clampToInt16(parseLeadingNumber(count));
+    const std::string count = read(kConfig, "NumBBS", "");
     // The map is 255 characters, one longer than a profile read returns: read it whole, or the
     // flag of ID 255 would be lost and a new record could take that ID over an existing one.
     std::string map;
     m_store.readFullValue(m_path, kConfig, "BBSMap", "", map);
+    // Deleting the last record leaves NumBBS 0 and a map of zeros: a directory with no boards,
+    // from which the user adds the next one.
+    const bool emptyDirectory = isWholeNumberText(count) && parseLeadingNumber(count) == 0 && !map.empty() &&
+                                map.find_first_not_of('0') == std::string::npos;
+    if (!emptyDirectory && (!isWholeNumberText(count) || parseLeadingNumber(count) < 1)) {
+        m_prompter.message(title + "\r\r" + "NumBBS=0", "", MessageIcon::Critical);
+        return false;
+    }
     if (map.empty()) {
         m_prompter.message(title + "\r\r" + "BBS Map is empty!", "", MessageIcon::Critical);
         return false;
     }
+    m_numBBS = clampToInt16(parseLeadingNumber(count));
     // A hand-edited map of another length is read as far as it goes; the rest is free.
     map.resize(kMaxRecords, '0');
     m_map = map;
@@ -249,6 +270,11 @@ bool BBSList::LoadBBSRecord(const std::string& id) {
         m_prompter.message("No BBS Selected!", "", MessageIcon::Information);
         return false;
     }
+    makeCurrent(section, readRecord(section));
+    return true;
+}
+
+BBSRecord BBSList::readRecord(const std::string& section) {
     const auto text = [&](const char* key, const char* missing) { return trim(read(section, key, missing)); };
     const auto flag = [&](const char* key) { return TextToBoolean(read(section, key, "0")); };
     const auto number = [&](const char* key, const char* missing) {
@@ -275,10 +301,10 @@ bool BBSList::LoadBBSRecord(const std::string& id) {
     record.BBSXDelay = text("BBSXDelay", "300");
     record.Permanent = flag("Permanent");
     record.Mode80Col = flag("Mode80Col");
-    record.Created = validDate(text("Created", "0"));
-    record.LastCall = validDate(text("LastCall", "0"));
+    record.Created = storedDate(text("Created", "0"));
+    record.LastCall = storedDate(text("LastCall", "0"));
     record.LastTimeOnline = text("LastTimeOnline", "");
-    record.LastEdited = validDate(text("LastEdited", "0"));
+    record.LastEdited = storedDate(text("LastEdited", "0"));
     record.Connects = clampToInt32(number("Connects", "0"));
     record.TotalTime = clampToInt32(number("TotalTime", "0"));
     record.Website = text("Website", "");
@@ -289,13 +315,18 @@ bool BBSList::LoadBBSRecord(const std::string& id) {
         StoredMacro& macro = record.macros[static_cast<std::size_t>(n)];
         macro.text = read(section, macroKey(n), "");
         macro.hidden = read(section, hiddenKey(n), "");
-        const std::string plain = macro.hidden == "1" ? Scrambler::UnscrambleText(macro.text) : macro.text;
-        m_activeMacros[static_cast<std::size_t>(n)] = ExpandMacro(plain);
+    }
+    return record;
+}
+
+void BBSList::makeCurrent(const std::string& section, BBSRecord record) {
+    for (std::size_t n = 0; n < record.macros.size(); ++n) {
+        const StoredMacro& macro = record.macros[n];
+        m_activeMacros[n] = ExpandMacro(macro.hidden == "1" ? Scrambler::UnscrambleText(macro.text) : macro.text);
     }
     m_record = std::move(record);
     m_recordId = section;
     m_portCount = ParsePortList(m_record.PortList, m_ports);
-    return true;
 }
 
 void BBSList::useUnsavedRecord(const std::string& host, int port) {
@@ -309,10 +340,7 @@ void BBSList::useUnsavedRecord(const std::string& host, int port) {
     m_portCount = ParsePortList(m_record.PortList, m_ports);
 }
 
-void BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
-                            std::function<void()> done) {
-    SettingsStore::Batch batch(m_store, m_path);
-    const std::string section = trim(id);
+void BBSList::writeRecordFields(const std::string& section, const BBSRecord& record) {
     if (section != kDefaultId) write(kIndex, section, record.BBSname);
     const auto put = [&](const char* key, const std::string& value) { write(section, key, value); };
     put("BBSname", record.BBSname);
@@ -343,25 +371,52 @@ void BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool
     put("AlarmColValue", formatLeadingBlank(record.AlarmColValue));
     put("SendDelayValue", formatLeadingBlank(record.SendDelayValue));
     put("Signature", trim(record.Signature));
-    if (!askAboutMacros) {
-        writeMacros(section, record);
-        StampBBSListEdited();
-        batch.commit();
+}
+
+bool BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
+                            std::function<void()> done) {
+    return SaveBBSRecord(id, record, askAboutMacros, [done = std::move(done)](bool) {
         if (done) done();
-        return;
+    });
+}
+
+bool BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
+                            std::function<void(bool written)> done) {
+    const std::string section = trim(id);
+    SettingsStore::Batch batch(m_store, m_path);
+    writeRecordFields(section, record);
+    if (!askAboutMacros) writeMacros(section, record);
+    stamp();
+    if (const int status = commit(batch); status != SettingsStore::kOk) {
+        reportWriteFailure(status, "The BBS record was not saved.");
+        if (done) done(false);
+        return false;
     }
-    StampBBSListEdited();
-    batch.commit();
+    if (!askAboutMacros) {
+        if (done) done(true);
+        return true;
+    }
+    askToCopyMacros(section, record, std::move(done));
+    return true;
+}
+
+void BBSList::askToCopyMacros(const std::string& section, const BBSRecord& record,
+                              std::function<void(bool written)> done) {
     m_prompter.askYesNo("Copy Macros?", "", MessageIcon::Question,
                         [this, section, macros = record.macros, done = std::move(done)](bool yes) {
+                            bool written = true;
                             if (yes) {
-                                SettingsStore::Batch again(m_store, m_path);
+                                SettingsStore::Batch batch(m_store, m_path);
                                 BBSRecord withMacros;
                                 withMacros.macros = macros;
                                 writeMacros(section, withMacros);
-                                StampBBSListEdited();
+                                stamp();
+                                if (const int status = commit(batch); status != SettingsStore::kOk) {
+                                    reportWriteFailure(status, "The macros were not copied.");
+                                    written = false;
+                                }
                             }
-                            if (done) done();
+                            if (done) done(written);
                         });
 }
 
@@ -373,13 +428,13 @@ void BBSList::writeMacros(const std::string& section, const BBSRecord& record) {
     }
 }
 
-void BBSList::writeCountAndMap(bool leadingBlank) {
-    write(kConfig, "NumBBS", leadingBlank ? formatLeadingBlank(m_numBBS) : std::to_string(m_numBBS));
-    write(kConfig, "BBSMap", m_map);
+void BBSList::writeCountAndMap(int numBBS, const std::string& map, bool leadingBlank) {
+    write(kConfig, "NumBBS", leadingBlank ? formatLeadingBlank(numBBS) : std::to_string(numBBS));
+    write(kConfig, "BBSMap", map);
 }
 
 std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy) {
-    const int id = FirstFreeID(m_map);
+    const int id = firstFreeIdInFile();
     if (id == 0) {
         m_prompter.message("All 255 BBS records are in use. Delete a record before adding a new one.", "",
                            MessageIcon::Exclamation);
@@ -388,7 +443,7 @@ std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy) {
     const std::string section = std::to_string(id);
     BBSRecord record = source;
     record.BBSname = "New BBS - " + section;
-    record.Created = formatLastCall(m_clock.now());
+    record.Created = formatGeneralDateTime(m_clock.now());
     record.LastCall.clear();
     record.Comment.clear();
     if (isCopy)
@@ -396,26 +451,36 @@ std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy) {
     else
         record.LastEdited.clear();
 
-    {
-        SettingsStore::Batch batch(m_store, m_path);
-        ++m_numBBS;
-        m_map = SetMapFlag(m_map, id, true);
-        writeCountAndMap(true);
-        // A save leaves the statistics alone, but a copy keeps its source's time online.
-        if (isCopy) write(section, "TotalTime", std::to_string(record.TotalTime));
+    // The count, the map and the record land in the file together or not at all; only the
+    // macros of a copy wait for the user's answer.
+    const int numBBS = m_numBBS + 1;
+    const std::string map = SetMapFlag(m_map, id, true);
+    SettingsStore::Batch batch(m_store, m_path);
+    writeCountAndMap(numBBS, map, true);
+    // A save leaves the statistics alone, but a copy keeps its source's time online.
+    if (isCopy) write(section, "TotalTime", std::to_string(record.TotalTime));
+    writeRecordFields(section, record);
+    if (!isCopy) writeMacros(section, record);
+    stamp();
+    if (const int status = commit(batch); status != SettingsStore::kOk) {
+        reportWriteFailure(status, isCopy ? "The copy was not made." : "The new BBS record was not added.");
+        return std::nullopt;
     }
+    m_numBBS = numBBS;
+    m_map = map;
     m_listChanged = true;
-    m_record = record;
-    m_recordId = section;
-    SaveBBSRecord(section, record, isCopy, [this, section, isCopy] {
-        if (isCopy && m_recordId == section) LoadBBSRecord(section);
-    });
+    makeCurrent(section, record);
+    if (isCopy) {
+        askToCopyMacros(section, record, [this, section](bool) {
+            if (m_recordId == section) LoadBBSRecord(section);
+        });
+    }
     return id;
 }
 
 std::optional<int> BBSList::addRecord() {
-    if (!LoadBBSRecord(kDefaultId)) return std::nullopt;
-    return addFrom(m_record, false);
+    // The current record stays until the new one is in the file.
+    return addFrom(readRecord(kDefaultId), false);
 }
 
 std::optional<int> BBSList::copyRecord() {
@@ -423,12 +488,12 @@ std::optional<int> BBSList::copyRecord() {
     return addFrom(source, true);
 }
 
-void BBSList::DeleteBBSRecord(const std::string& id) {
+bool BBSList::DeleteBBSRecord(const std::string& id) {
     std::string upper = trim(id);
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
     if (upper == "DEFAULT") {
         m_prompter.message("Cannot delete " + id + " record.", "", MessageIcon::Information);
-        return;
+        return false;
     }
     const std::string section = trim(id);
     SettingsStore::Batch batch(m_store, m_path);
@@ -442,20 +507,29 @@ void BBSList::DeleteBBSRecord(const std::string& id) {
     const auto number = parseLeadingNumber(section);
     const bool inUse = isWholeNumberText(section) && number >= 1 && number <= kMaxRecords &&
                        m_map[static_cast<std::size_t>(number - 1)] == '1';
+    int numBBS = m_numBBS;
+    std::string map = m_map;
     if (inUse) {
-        --m_numBBS;
-        m_map = SetMapFlag(m_map, static_cast<int>(number), false);
-        writeCountAndMap(true);
+        --numBBS;
+        map = SetMapFlag(map, static_cast<int>(number), false);
+        writeCountAndMap(numBBS, map, true);
     }
-    StampBBSListEdited();
-    batch.commit();
+    stamp();
+    if (const int status = commit(batch); status != SettingsStore::kOk) {
+        reportWriteFailure(status, "The BBS record was not deleted.");
+        return false;
+    }
+    m_numBBS = numBBS;
+    m_map = map;
     FillBBSList();
     m_listChanged = true;
+    return true;
 }
 
-void BBSList::UpdateBBSStats(const std::string& id, bool disconnecting, const std::string& timeOnline) {
+bool BBSList::UpdateBBSStats(const std::string& id, bool disconnecting, const std::string& timeOnline) {
     const std::string section = trim(id);
-    if (section.empty() || section == "0") return;
+    if (section.empty() || section == "0") return true;
+    const BBSRecord before = m_record;
     SettingsStore::Batch batch(m_store, m_path);
     if (!disconnecting) {
         ++m_record.Connects;
@@ -468,21 +542,50 @@ void BBSList::UpdateBBSStats(const std::string& id, bool disconnecting, const st
         write(section, "LastTimeOnline", trim(timeOnline));
         write(section, "MaxBaud", std::to_string(m_record.MaxBaud));
     }
+    if (const int status = commit(batch); status != SettingsStore::kOk) {
+        // What this call counted goes; the time online the caller added stays in memory, so the
+        // next statistics that do reach the file include it.
+        m_record.Connects = before.Connects;
+        m_record.LastCall = before.LastCall;
+        m_record.LastTimeOnline = before.LastTimeOnline;
+        reportWriteFailure(status, "The call statistics were not saved.");
+        return false;
+    }
+    return true;
 }
 
 bool BBSList::CheckBBSCount(bool fix) {
     const int marked = static_cast<int>(std::count(m_map.begin(), m_map.end(), '1'));
     if (marked == m_numBBS) return true;
     if (fix) {
-        m_numBBS = marked;
-        write(kConfig, "NumBBS", std::to_string(m_numBBS));
+        SettingsStore::Batch batch(m_store, m_path);
+        write(kConfig, "NumBBS", std::to_string(marked));
+        if (const int status = commit(batch); status != SettingsStore::kOk)
+            reportWriteFailure(status, "NumBBS was not corrected.");
+        else
+            m_numBBS = marked;
     }
     return false;
 }
 
-void BBSList::StampBBSListEdited() {
+void BBSList::stamp() {
     write(kSystem, "LastEdited", formatStampDateTime(m_clock.now()));
     write(kSystem, "LastVersion", versionWithBuild());
+}
+
+bool BBSList::StampBBSListEdited() {
+    SettingsStore::Batch batch(m_store, m_path);
+    stamp();
+    if (const int status = commit(batch); status != SettingsStore::kOk) {
+        reportWriteFailure(status, "The edit stamp was not saved.");
+        return false;
+    }
+    return true;
+}
+
+int BBSList::commit(SettingsStore::Batch& batch) {
+    const int status = batch.commit();
+    return status != SettingsStore::kOk ? status : batch.openStatus();
 }
 
 std::string BBSList::BBSListStampText() {

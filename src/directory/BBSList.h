@@ -36,32 +36,47 @@ public:
     bool CreateBBSListFile();
 
     // Reads NumBBS and the map and fills the selection list. False (after the critical message)
-    // when the file is unusable: the program must stop.
+    // when the file is unusable: the program must stop. An empty directory (NumBBS 0 and no ID
+    // in the map, as deleting the last record leaves it) loads as an empty list.
     bool LoadBBSList();
     void FillBBSList();
     const std::vector<BBSListEntry>& entries() const { return m_entries; }
 
+    // Every writer below changes the file as one replacement. When that fails the user is told
+    // (with the reason), the writer reports false (or nothing), and the map, NumBBS, the
+    // selection list and the current record stay as the file is: nothing is half done.
+
     // Loads the record with that ID into record(); false (with "No BBS Selected!") for "" or "0".
     bool LoadBBSRecord(const std::string& id);
     // With askAboutMacros the user is asked "Copy Macros?" and the macros are written on Yes;
-    // `done` runs when everything is written.
-    void SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
+    // `done` runs when everything is written (or failed). Returns whether the record (without
+    // the macros that wait for the answer) was written.
+    bool SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
                        std::function<void()> done = {});
+    // The same; `done` learns whether the macros (when asked for) were written too.
+    bool SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
+                       std::function<void(bool written)> done);
     // Adds a record made from the DEFAULT record (or, for a copy, from the current one) under the
-    // lowest free ID, which is returned; nothing when all 255 IDs are in use (the user is told).
-    // A copy becomes the current record once the macro question is answered.
+    // lowest free ID, which is returned; nothing when all 255 IDs are in use or the file could
+    // not be written (the user is told). A copy becomes the current record once the macro
+    // question is answered.
     std::optional<int> addRecord();
     std::optional<int> copyRecord();
-    void DeleteBBSRecord(const std::string& id);
+    bool DeleteBBSRecord(const std::string& id);
     // Statistics of the current record: a call counted at connect, the time online at disconnect.
-    void UpdateBBSStats(const std::string& id, bool disconnecting, const std::string& timeOnline);
+    bool UpdateBBSStats(const std::string& id, bool disconnecting, const std::string& timeOnline);
     // True when NumBBS equals the IDs marked in the map; with `fix`, NumBBS is corrected.
     bool CheckBBSCount(bool fix);
-    void StampBBSListEdited();
+    bool StampBBSListEdited();
     std::string BBSListStampText();
 
     static std::string SetMapFlag(std::string map, int n, bool flag);
     static int FirstFreeID(const std::string& map);
+    // The lowest ID free in the map for which `taken` (when given) is false, or 0.
+    static int FirstFreeID(const std::string& map, const std::function<bool(int id)>& taken);
+    // The ID the next add or copy takes: free in the map, and with no section in the file that
+    // holds values (a record the map has lost is never written over). 0 when there is none.
+    int firstFreeIdInFile();
     // Up to ten ports from a text of numbers separated by any non-digits; at least 1 is returned.
     static int ParsePortList(const std::string& text, std::array<std::string, 10>& ports);
 
@@ -82,12 +97,23 @@ public:
 
 private:
     std::string read(const std::string& section, const std::string& key, const std::string& missing);
+    BBSRecord readRecord(const std::string& section);
+    // The record becomes the current one, with its macros ready to send and its ports parsed.
+    void makeCurrent(const std::string& section, BBSRecord record);
     void write(const std::string& section, const std::string& key, const std::string& value);
     bool writeNewRecord(const std::string& id, const BBSRecord& record);
     bool writeSampleMacros(const std::string& id);
     std::optional<int> addFrom(const BBSRecord& source, bool isCopy);
-    void writeCountAndMap(bool leadingBlank);
+    void writeCountAndMap(int numBBS, const std::string& map, bool leadingBlank);
+    void writeRecordFields(const std::string& section, const BBSRecord& record);
     void writeMacros(const std::string& section, const BBSRecord& record);
+    // "Copy Macros?": Yes writes the record's macros into the section.
+    void askToCopyMacros(const std::string& section, const BBSRecord& record, std::function<void(bool written)> done);
+    void stamp();
+    // Commits the batch; the status also covers a file that was missing when it opened.
+    static int commit(SettingsStore::Batch& batch);
+    // Tells the user that a write failed, why, and what was therefore not done.
+    void reportWriteFailure(int status, const std::string& notDone);
     BBSRecord defaultRecord() const;
 
     SettingsStore& m_store;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "base/AtomicFile.h"
 #include "base/Formats.h"
 #include "base/SystemPaths.h"
 #include "log/StatusReporter.h"
@@ -38,17 +39,34 @@ std::string SystemLog::ArchiveLogFile(Prompter& prompter, StatusReporter& status
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error)) {
         std::filesystem::create_directories(folder, error);
+        if (!std::filesystem::is_directory(folder, error)) {
+            prompter.message("Unable to create the LOGS Folder: " + folder + "\r\rThe log file was not renamed.", "",
+                             MessageIcon::Exclamation);
+            status.ShowStatus("Folder: " + folder + " could not be created.", true, true);
+            return {};
+        }
         prompter.message("LOGS Folder Created: " + folder, "", MessageIcon::Information);
         status.ShowStatus("Folder: " + folder + " created.", true, true);
     }
-    const std::string archive = AddBackslash(folder) + "LOG-" + formatFileStamp(m_clock.now()) + ".txt";
+    const std::string stem = AddBackslash(folder) + "LOG-" + formatFileStamp(m_clock.now());
     if (!exists()) {
         prompter.message(m_path + "\r\n" + "Log File not found!", "", MessageIcon::Information);
         return {};
     }
-    std::filesystem::rename(m_path, archive, error);
-    if (error) return {};
-    return archive;
+    // Two archives in one second, or in the hour a clock change repeats, get the same stamp; the
+    // later one takes the next free "-n" so that no archive is ever replaced.
+    for (int n = 1; n <= kMaxArchivesPerStamp; ++n) {
+        const std::string archive = stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".txt";
+        switch (moveWithoutReplacing(m_path, archive)) {
+            case MoveResult::Moved:
+                return archive;
+            case MoveResult::TargetExists:
+                continue;
+            case MoveResult::Failed:
+                return {};
+        }
+    }
+    return {};
 }
 
 }  // namespace vx

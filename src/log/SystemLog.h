@@ -30,11 +30,14 @@ public:
     // The LOGS folder inside the system folder.
     std::string logsFolder() const;
     // Moves the log into the LOGS folder as "LOG-yyyymmdd-hhmmss.txt" (creating the folder and
-    // saying so first). Returns the archive's path, or "" when there was no log or it could not
-    // be moved.
+    // saying so first), or "LOG-yyyymmdd-hhmmss-2.txt" and so on when an archive of that stamp
+    // exists: an archive is never replaced. Returns the archive's path, or "" when there was no
+    // log, the folder could not be created (the user is told) or the log could not be moved.
     std::string ArchiveLogFile(Prompter& prompter, StatusReporter& status);
 
 private:
+    static constexpr int kMaxArchivesPerStamp = 999;
+
     const Clock& m_clock;
     std::string m_systemFolder;
     std::string m_path;

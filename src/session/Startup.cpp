@@ -73,11 +73,30 @@ void Startup::firstRunSetup(std::function<void(bool)> done) {
 }
 
 void Startup::loadExisting(std::function<void(bool)> done) {
+    const std::string path = m_s.paths.configFile();
+    // A file that cannot be read is not taken for an empty one: that would replace the user's
+    // settings with defaults at the next save.
+    if (const int status = m_s.store.fileStatus(path); status != SettingsStore::kOk) {
+        m_s.prompter.message(
+            std::string(ConfigFile::kUnableToRead) + "\r" + path + "\r(" + SettingsStore::statusText(status) + ")", "",
+            MessageIcon::Critical, [done] { done(false); });
+        return;
+    }
     // The file object lives until its questions about missing dump folders are answered.
-    auto config = std::make_shared<ConfigFile>(m_s.store, m_s.paths.configFile());
+    auto config = std::make_shared<ConfigFile>(m_s.store, path);
     m_s.config = config->LoadConfig(m_s.paths.systemFolder, m_s.scrambler);
-    config->checkDumpFolders(m_s.config, m_s.prompter,
-                             [this, config, done = std::move(done)]() mutable { bbsListAndFinish(std::move(done)); });
+    m_folderResets = config->resetForeignFolders(m_s.config, m_s.paths.systemFolder);
+    auto askAboutFolders = [this, config, done = std::move(done)]() mutable {
+        config->checkDumpFolders(m_s.config, m_s.prompter, [this, config, done = std::move(done)]() mutable {
+            bbsListAndFinish(std::move(done));
+        });
+    };
+    if (m_folderResets.empty()) {
+        askAboutFolders();
+        return;
+    }
+    m_s.prompter.message(ConfigFile::folderResetMessage(m_folderResets), "", MessageIcon::Exclamation,
+                         std::move(askAboutFolders));
 }
 
 void Startup::bbsListAndFinish(std::function<void(bool)> done) {
@@ -113,10 +132,13 @@ void Startup::finish(std::function<void(bool)> done) {
     const auto logStart = [this, done] {
         m_s.status.setSysLog(m_s.config.SysLog);
         m_s.status.log().setSessionNumber(m_s.config.SessionNum);
-        if (m_s.config.SysLog)
+        if (m_s.config.SysLog) {
             m_s.status.log().WriteLogLine("v" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
                                               "." + std::to_string(kRevision) + " - System Started...",
                                           true);
+            for (const ConfigFile::FolderReset& reset : m_folderResets)
+                m_s.status.log().WriteLogLine(ConfigFile::folderResetLogLine(reset), false);
+        }
         done(true);
     };
     if (!m_s.config.CaptureFolder.empty() && !isFolder(m_s.config.CaptureFolder)) {

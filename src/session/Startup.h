@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "base/SystemPaths.h"
 #include "config/ConfigFile.h"
@@ -39,6 +40,9 @@ public:
     // "System Started..." are in the log (when SysLog is on).
     void run(std::function<void(bool ok)> done);
     bool firstRun() const { return m_firstRun; }
+    // The folder settings of a configuration from elsewhere that this start reset (the user has
+    // been told, and the log has a line for each).
+    const std::vector<ConfigFile::FolderReset>& folderResets() const { return m_folderResets; }
 
     // The end of the run: "System Unloaded", the totals written, the character counts logged.
     void shutdown(std::int64_t charactersThisRun);
@@ -55,6 +59,7 @@ private:
     Services m_s;
     bool m_firstRun = false;
     bool m_folderCreated = false;
+    std::vector<ConfigFile::FolderReset> m_folderResets;
 };
 
 }  // namespace vx

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "base/Formats.h"
 
 using namespace vx;
@@ -44,9 +46,23 @@ TEST(Formats, ParsesEveryDateTextTheProgramWrites) {
     EXPECT_EQ(parseGeneralDateTime("23:15"), (LocalDateTime{1899, 12, 30, 23, 15, 0}));
 }
 
+// Dates as Windows writes them under other regional settings.
+TEST(Formats, ParsesIsoAndDayMonthYearDates) {
+    const std::pair<const char*, LocalDateTime> cases[] = {
+        {"2024-11-30 23:02:00", {2024, 11, 30, 23, 2, 0}},
+        {"2024-11-30T23:02:00", {2024, 11, 30, 23, 2, 0}},
+        {"2024-02-29", {2024, 2, 29, 0, 0, 0}},
+        {"06.12.2019 21:15:02", {2019, 12, 6, 21, 15, 2}},
+        {"6.1.2020 09:05", {2020, 1, 6, 9, 5, 0}},
+        {"31.12.1999", {1999, 12, 31, 0, 0, 0}},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(parseGeneralDateTime(text), expected) << text;
+}
+
 TEST(Formats, RejectsWhatIsNoDate) {
     for (const char* text : {"", "0", "   ", "yesterday", "13/1/2026", "2/30/2026", "2/29/2025", "1/1/2026 13:00 PM",
-                             "1/1/2026 24:00", "1/1/2026 10:61", "1/1/2026 10:00 AM extra", "12/6"})
+                             "1/1/2026 24:00", "1/1/2026 10:61", "1/1/2026 10:00 AM extra", "12/6", "2024-13-01",
+                             "2023-02-29", "31.04.2024", "06.12.19", "2024-11-30 25:00", "2024/11/30"})
         EXPECT_FALSE(parseGeneralDateTime(text).has_value()) << text;
 }
 

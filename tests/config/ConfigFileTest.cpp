@@ -252,8 +252,65 @@ TEST_F(ConfigFileTest, WindowsWrittenFileLoadsUnchanged) {
     const std::string saved = readFile(path);
     EXPECT_NE(saved.find("; kept by hand\r\nPassword=4F1A22\r\nUnknownKey=stays\r\n"), std::string::npos);
     EXPECT_NE(saved.find("\r\nKeyDelayValue=41\r\n"), std::string::npos);
-    EXPECT_NE(saved.find("\r\nstayalivechar= ..\r\n"), std::string::npos);  // the key as the file spells it
+    // The key as the file spells it; the value trimmed inside its quotes, as every text value.
+    EXPECT_NE(saved.find("\r\nstayalivechar=..\r\n"), std::string::npos);
     EXPECT_NE(saved.find("\r\nEnableRAWedits=True\r\n"), std::string::npos);
+}
+
+// Quotes keep blanks from the profile read's trimming; the text inside is then trimmed like any
+// text value. Only the scrambled password is taken exactly.
+TEST_F(ConfigFileTest, QuotedTextValuesAreTrimmedInsideTheirQuotes) {
+    struct Row {
+        const char* section;
+        const char* key;
+        std::string stored;
+        std::string ConfigSettings::*field;
+        std::string loaded;
+    };
+    const Row rows[] = {
+        {"Config", "QuotePrefix", "\" -> \"", &ConfigSettings::QuotePrefix, "->"},
+        {"Config", "ConnectMsg", "'  CONNECT 2400 '", &ConfigSettings::ConnectMsg, "CONNECT 2400"},
+        {"Config", "DisconnectMsg", "\"\tNO CARRIER\t\"", &ConfigSettings::DisconnectMsg, "NO CARRIER"},
+        {"Config", "WebBrowser", "\" /usr/bin/browser \"", &ConfigSettings::WebBrowser, "/usr/bin/browser"},
+        {"Capture", "CaptureFileName", "' session.txt'", &ConfigSettings::CaptureFileName, "session.txt"},
+        {"Capture", "DefaultBMPName", "\"board.bmp \"", &ConfigSettings::DefaultBMPName, "board.bmp"},
+        {"Config", "SysFolder", "\" " + systemFolder + " \"", &ConfigSettings::SysFolder, systemFolder},
+        {"Config", "SData", "\" 01AB \"", &ConfigSettings::SData, " 01AB "},
+    };
+    ASSERT_EQ(config.WriteConfigHeader(clock.now()), 0);
+    for (const Row& row : rows) store.WriteSettingValue(path, row.section, row.key, "S", row.stored);
+    store.WriteSettingValue(path, "Config", "StayAliveChar", "S", "\" .. \"");
+    const ConfigSettings loaded = loadWithQuestions();
+    for (const Row& row : rows) EXPECT_EQ(loaded.*row.field, row.loaded) << row.key;
+    EXPECT_EQ(loaded.StayAliveChar, ".." + std::string(18, ' '));
+}
+
+// A configuration carried over from Windows (or edited by hand) holds folders that cannot exist
+// here; they are rebuilt from the real system folder and written back, and nothing else is.
+TEST_F(ConfigFileTest, ForeignFoldersAreResetToTheSystemFolder) {
+    const std::string sys = systemFolder + "/";
+    const std::vector<ConfigFile::FolderReset> rows = {
+        {"SysFolder", "C:\\Users\\Marta\\Documents\\Vexterm", systemFolder},
+        {"CaptureFolder", "D:/Captures", sys + "Captures"},
+        {"ScreenDumpPath", "Screens", sys + "Screens"},
+        {"MojisDumpPath", "/srv/vexterm/Mojis\\old", sys + "Mojis"},
+    };
+    ASSERT_EQ(config.WriteConfigHeader(clock.now()), 0);
+    for (const auto& row : rows)
+        store.WriteSettingValue(path, vx::findConfigKey(row.key)->section, row.key, "S", row.oldValue);
+    ConfigSettings settings = config.LoadConfig(systemFolder, scrambler);
+    EXPECT_EQ(config.resetForeignFolders(settings, systemFolder), rows);
+    for (const auto& row : rows) EXPECT_EQ(stored(vx::findConfigKey(row.key)->section, row.key), row.newValue);
+    EXPECT_EQ(settings.capturePath(), sys + "Captures/VX3_Capture.txt");
+    EXPECT_EQ(settings.MojisDumpPath, sys + "Mojis");
+
+    // Folders that are real paths here, and empty ones, are left alone.
+    const std::string before = readFile(path);
+    settings.ScreenDumpPath.clear();
+    settings.MojisDumpPath = (temp / "elsewhere").string();
+    EXPECT_TRUE(config.resetForeignFolders(settings, systemFolder).empty());
+    EXPECT_EQ(settings.MojisDumpPath, (temp / "elsewhere").string());
+    EXPECT_EQ(readFile(path), before);
 }
 
 }  // namespace

@@ -173,4 +173,98 @@ TEST_F(SettingsStoreTest, ReplaceKeepsThePermissionsOfTheOldFile) {
     EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
+// Files that cannot be settings files are refused with a status before they are parsed: the
+// program must be able to say so, not run out of memory.
+TEST_F(SettingsStoreTest, HugeFilesAreRefusedWithAStatus) {
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"above 16 MiB", "[Config]\r\nName=Big\r\n" + std::string(SettingsStore::kMaxFileSize, 'x')},
+        {"too many lines", "[Config]\r\nName=Many\r\n" + std::string(SettingsStore::kMaxLines, '\n')},
+    };
+    for (const auto& [what, bytes] : cases) {
+        writeFile(path, bytes);
+        std::string result;
+        EXPECT_EQ(store.ReadSettingValue(path, "Config", "Name", "S", "dflt", result), vx::FileStatus::kFileTooLarge)
+            << what;
+        EXPECT_EQ(result, "dflt") << what;
+        EXPECT_EQ(store.fileStatus(path), vx::FileStatus::kFileTooLarge) << what;
+        EXPECT_EQ(store.WriteSettingValue(path, "Config", "Name", "S", "New"), vx::FileStatus::kFileTooLarge) << what;
+        int committed;
+        {
+            SettingsStore::Batch batch(store, path);
+            store.WriteSettingValue(path, "Config", "Name", "S", "New");
+            committed = batch.commit();
+        }
+        EXPECT_EQ(committed, vx::FileStatus::kFileTooLarge) << what;
+        EXPECT_EQ(std::filesystem::file_size(path), bytes.size()) << what;
+        EXPECT_EQ(SettingsStore::statusText(committed), "file too large");
+    }
+}
+
+// The rename of an atomic write would replace a file the user marked read-only; it is refused.
+TEST_F(SettingsStoreTest, AReadOnlyFileIsReportedAndKept) {
+    const std::string before = readFile(path);
+    ::chmod(path.c_str(), 0444);
+    EXPECT_EQ(store.WriteSettingValue(path, "Config", "Name", "S", "New"), vx::FileStatus::kAccessDenied);
+    int committed;
+    {
+        SettingsStore::Batch batch(store, path);
+        store.WriteSettingValue(path, "Config", "Other", "S", "x");
+        committed = batch.commit();
+    }
+    EXPECT_EQ(committed, vx::FileStatus::kAccessDenied);
+    EXPECT_EQ(SettingsStore::statusText(committed), "access denied");
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(read("Config", "Name"), "Old");
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    EXPECT_EQ(info.st_mode & 0777, 0444u);
+}
+
+TEST_F(SettingsStoreTest, ALinkedFileIsWrittenThroughItsLink) {
+    std::filesystem::create_directories(temp / "real");
+    const auto target = temp / "real" / "VX3_Cfg.ini";
+    std::filesystem::rename(path, target);
+    std::filesystem::create_symlink("real/VX3_Cfg.ini", path);
+    EXPECT_EQ(store.WriteSettingValue(path, "Config", "Name", "S", "New"), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(readFile(target), "[Config]\r\nName=New\r\n");
+    EXPECT_EQ(read("Config", "Name"), "New");
+}
+
+// Notepad's "Unicode" files: UTF-16 with a byte order mark, read and written back in it.
+class SettingsStoreUtf16Test : public SettingsStoreTest, public ::testing::WithParamInterface<bool> {
+protected:
+    // The oracle: each character of a Latin-1 text as one UTF-16 unit, after the mark.
+    static std::string utf16(const std::string& text, bool bigEndian) {
+        std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (const char c : text) {
+            out += bigEndian ? '\0' : c;
+            out += bigEndian ? c : '\0';
+        }
+        return out;
+    }
+};
+
+TEST_P(SettingsStoreUtf16Test, ReadsAndWritesInTheFilesEncoding) {
+    const bool bigEndian = GetParam();
+    // A Euro sign (beyond Latin-1) in a comment line that is never changed.
+    const std::string euro = bigEndian ? std::string("\x20\xAC", 2) : std::string("\xAC\x20", 2);
+    const std::string comment = utf16("; price 5", bigEndian).substr(2) + euro + utf16("\r\n", bigEndian).substr(2);
+    const std::string price = utf16("Price=5", bigEndian).substr(2) + euro + utf16("\r\n", bigEndian).substr(2);
+    writeFile(path, utf16("[Config]\r\nName=M\xFCller\r\n", bigEndian) + comment + price +
+                        utf16("Keep=as is\r\n", bigEndian).substr(2));
+    EXPECT_EQ(read("Config", "Name"), "M\xFCller");
+    EXPECT_EQ(read("Config", "Price"), "5?");  // beyond Latin-1, as a program working in bytes gets it
+    EXPECT_EQ(read("Config", "Keep"), "as is");
+    EXPECT_EQ(store.WriteSettingValue(path, "Config", "Name", "S", "Sm\xF8rrebr\xF8d"), 0);
+    EXPECT_EQ(store.WriteSettingValue(path, "Config", "Price", "S", "5 EUR"), 0);
+    EXPECT_EQ(store.WriteSettingValue(path, "Totals", "SessionNum", "S", " 3"), 0);
+    EXPECT_EQ(readFile(path),
+              utf16("[Config]\r\nName=Sm\xF8rrebr\xF8d\r\n", bigEndian) + comment +
+                  utf16("Price=5 EUR\r\nKeep=as is\r\n[Totals]\r\nSessionNum= 3\r\n", bigEndian).substr(2));
+}
+
+INSTANTIATE_TEST_SUITE_P(ByteOrders, SettingsStoreUtf16Test, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "BigEndian" : "LittleEndian"; });
+
 }  // namespace

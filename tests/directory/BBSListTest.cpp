@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "config/IniFile.h"
@@ -141,7 +142,7 @@ TEST_F(BBSListTest, DeletedIdsAreReusedWithoutStaleValues) {
     EXPECT_EQ(list.record().BBSname, "New BBS - 3");
     EXPECT_EQ(list.record().Sysop, "{BBS Sysop name}");  // from the DEFAULT record, not the old one
     EXPECT_EQ(list.record().Comment, "");
-    EXPECT_EQ(list.record().Created, "12/06/2026 10:51AM");
+    EXPECT_EQ(list.record().Created, "12/6/2026 10:51:21 AM");  // the general form, as the file's other dates
     EXPECT_EQ(stored("Config", "NumBBS"), "5");
 }
 
@@ -271,11 +272,16 @@ TEST_F(BBSListTest, UnusableListsStopTheProgram) {
         {"[Config]\r\nNumBBS=abc\r\nBBSMap=1\r\n", "NumBBS=0"},
         {"[Config]\r\nNumBBS=0\r\nBBSMap=1\r\n", "NumBBS=0"},
         {"[Config]\r\nNumBBS=2\r\n", "BBS Map is empty!"},
+        {"[Config]\r\nNumBBS=0\r\nBBSMap=\r\n", "NumBBS=0"},
+        {"[Config]\r\nNumBBS=0\r\nBBSMap=00x0\r\n", "NumBBS=0"},
+        {"[Config]\r\nBBSMap=0000\r\n", "NumBBS=0"},
+        {"[Config]\r\nNumBBS=1\r\nBBSMap=1\r\n" + std::string(vx::SettingsStore::kMaxFileSize, ';'),
+         path + "\r(file too large)"},
     };
     for (const auto& [file, reason] : cases) {
         std::ofstream(path, std::ios::binary | std::ios::trunc) << file;
         prompter.messages.clear();
-        EXPECT_FALSE(list.LoadBBSList()) << file;
+        EXPECT_FALSE(list.LoadBBSList()) << file.substr(0, 40);
         ASSERT_EQ(prompter.messages.size(), 1u);
         EXPECT_EQ(prompter.messages[0].text, "Critical ERROR - Invalid BBSFile Entry!\r\r" + reason);
         EXPECT_EQ(prompter.messages[0].icon, vx::MessageIcon::Critical);
@@ -347,11 +353,141 @@ TEST_F(BBSListTest, WindowsWrittenListLoads) {
     EXPECT_EQ(list.activeMacros()[3], "");
 
     ASSERT_TRUE(list.LoadBBSRecord("2"));
-    EXPECT_EQ(list.record().Created, "0");   // not a date
+    // Kept: the reader does not know the form, but the text is not lost.
+    EXPECT_EQ(list.record().Created, "not a date");
     EXPECT_EQ(list.record().LastCall, "0");  // empty
     EXPECT_EQ(list.record().AlarmColValue, 30);
     EXPECT_EQ(list.record().Signature, "");
     EXPECT_EQ(list.record().BBSXDelay, "300");
 }
+
+// Deleting the last record leaves NumBBS 0 and a map of zeros. That is a directory without
+// boards, not a broken file: it loads, and the next board can be added.
+TEST_F(BBSListTest, AnEmptyDirectoryLoadsAsAnEmptyList) {
+    createWithRecords(1);
+    ASSERT_TRUE(list.DeleteBBSRecord("1"));
+    EXPECT_EQ(stored("Config", "NumBBS"), "0");
+    BBSList again{store, prompter, clock, path};
+    EXPECT_TRUE(again.LoadBBSList());
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(again.entries().empty());
+    EXPECT_EQ(again.numBBS(), 0);
+    EXPECT_EQ(again.addRecord(), 1);
+}
+
+// Windows writes dates in the user's regional form. The record keeps what it cannot read, so a
+// load and a save never turn a date into "0".
+TEST_F(BBSListTest, DatesInOtherFormsAreKeptAsTheyStand) {
+    createWithRecords(1);
+    const std::vector<std::pair<std::string, std::string>> dates = {
+        {"Created", "06.12.2019 21:15:02"},
+        {"LastEdited", "2024-11-30 23:02:00"},
+        {"LastCall", "30 Nov 2024 10:58 PM"},
+    };
+    for (const auto& [key, value] : dates) store.WriteSettingValue(path, "1", key, "S", value);
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    EXPECT_EQ(list.record().Created, "06.12.2019 21:15:02");
+    EXPECT_EQ(list.record().LastEdited, "2024-11-30 23:02:00");
+    EXPECT_EQ(list.record().LastCall, "30 Nov 2024 10:58 PM");
+    ASSERT_TRUE(list.SaveBBSRecord("1", list.record(), false));
+    const std::string text = readFile(path);
+    for (const auto& [key, value] : dates)
+        EXPECT_NE(text.find("\r\n" + key + "=" + value + "\r\n"), std::string::npos) << key;
+
+    // Only a date that is not there reads as "0".
+    store.WriteSettingValue(path, "1", "Created", "S", "");
+    store.DeleteSettingValue(path, "1", "LastCall");
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    EXPECT_EQ(list.record().Created, "0");
+    EXPECT_EQ(list.record().LastCall, "0");
+}
+
+TEST_F(BBSListTest, NewRecordsStampCreatedInTheGeneralForm) {
+    createWithRecords(1);
+    clock.time = {2027, 1, 2, 15, 4, 5};
+    ASSERT_EQ(list.addRecord(), 2);
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    ASSERT_EQ(list.copyRecord(), 3);
+    for (const char* id : {"2", "3"}) EXPECT_EQ(stored(id, "Created"), "1/2/2027 3:04:05 PM") << id;
+}
+
+// A section that holds values belongs to a board, whatever the map says: add and copy never
+// write over it.
+TEST_F(BBSListTest, SectionsInTheFileAreNeverHandedOutAsFree) {
+    createWithRecords(1);
+    store.WriteSettingValue(path, "2", "BBSname", "S", "Orphan");
+    store.WriteSettingValue(path, "3", "Sysop", "S", "");  // a section with no values is free
+    ASSERT_TRUE(list.LoadBBSList());
+    EXPECT_EQ(BBSList::FirstFreeID(list.map()), 2);
+    EXPECT_EQ(list.firstFreeIdInFile(), 3);
+    EXPECT_EQ(list.addRecord(), 3);
+    ASSERT_TRUE(list.LoadBBSRecord("1"));
+    prompter.yesNoAnswers = {true};
+    EXPECT_EQ(list.copyRecord(), 4);
+    EXPECT_EQ(stored("2", "BBSname"), "Orphan");
+    EXPECT_EQ(stored("2", "Created"), "<missing>");
+    // A deleted record leaves its section with empty values only: its ID is free again.
+    ASSERT_TRUE(list.DeleteBBSRecord("3"));
+    EXPECT_EQ(list.firstFreeIdInFile(), 3);
+}
+
+// Every writer either changes the file or tells the user and changes nothing, in the file or in
+// memory.
+enum class Failure { ReadOnly, Missing };
+
+class BBSListWriteFailureTest : public BBSListTest, public ::testing::WithParamInterface<Failure> {};
+
+TEST_P(BBSListWriteFailureTest, NothingIsHalfDone) {
+    createWithRecords(2);
+    store.WriteSettingValue(path, "Config", "NumBBS", "S", "5");  // for the count repair
+    ASSERT_TRUE(list.LoadBBSList());
+    ASSERT_TRUE(list.LoadBBSRecord("2"));
+    list.clearListChanged();
+    const std::string before = readFile(path);
+    if (GetParam() == Failure::ReadOnly)
+        std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    else
+        std::filesystem::rename(path, path + ".away");
+    const std::string reason = GetParam() == Failure::ReadOnly ? "(access denied)" : "(the file does not exist)";
+
+    BBSRecord edited = list.record();
+    edited.Sysop = "Changed";
+    const std::vector<std::pair<const char*, std::function<bool()>>> writers = {
+        {"add", [&] { return list.addRecord().has_value(); }},
+        {"copy", [&] { return list.copyRecord().has_value(); }},
+        {"delete", [&] { return list.DeleteBBSRecord("2"); }},
+        {"save", [&] { return list.SaveBBSRecord("2", edited, false); }},
+        {"call counted", [&] { return list.UpdateBBSStats("2", false, ""); }},
+        {"time online", [&] { return list.UpdateBBSStats("2", true, "0:05"); }},
+        {"stamp", [&] { return list.StampBBSListEdited(); }},
+    };
+    for (const auto& [what, writer] : writers) {
+        prompter.messages.clear();
+        const BBSRecord record = list.record();
+        EXPECT_FALSE(writer()) << what;
+        ASSERT_EQ(prompter.messages.size(), 1u) << what;
+        EXPECT_NE(prompter.messages[0].text.find("Unable to write the BBS list file:\r" + path + "\r" + reason),
+                  std::string::npos)
+            << what << ": " << prompter.messages[0].text;
+        EXPECT_EQ(list.numBBS(), 5) << what;
+        EXPECT_EQ(list.map().substr(0, 3), "110") << what;
+        EXPECT_EQ(listedIds(), (std::vector<int>{1, 2})) << what;
+        EXPECT_EQ(list.record(), record) << what;
+        EXPECT_EQ(list.recordId(), "2") << what;
+    }
+    prompter.messages.clear();
+    EXPECT_FALSE(list.CheckBBSCount(true));
+    EXPECT_EQ(list.numBBS(), 5);
+    EXPECT_EQ(prompter.messages.size(), 1u);
+    EXPECT_FALSE(list.listChanged());
+
+    if (GetParam() == Failure::ReadOnly)
+        EXPECT_EQ(readFile(path), before);
+    else
+        EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+INSTANTIATE_TEST_SUITE_P(Failures, BBSListWriteFailureTest, ::testing::Values(Failure::ReadOnly, Failure::Missing),
+                         [](const auto& info) { return info.param == Failure::ReadOnly ? "ReadOnly" : "Missing"; });
 
 }  // namespace

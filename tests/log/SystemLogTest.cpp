@@ -76,6 +76,43 @@ TEST_F(SystemLogTest, ArchivingWithoutALogRenamesNothing) {
     EXPECT_EQ(prompter.messages[0].text, log.path() + "\r\nLog File not found!");
 }
 
+// Archives made in the same second (or in the hour a clock change repeats) never replace one
+// another: each takes the next free "-n".
+TEST_F(SystemLogTest, ArchivingNeverReplacesAnEarlierArchive) {
+    const std::string folder = (temp / "LOGS").string();
+    std::filesystem::create_directories(folder);
+    clock.time = {2026, 10, 25, 2, 30, 0};
+    // Left by the first pass through the repeated hour.
+    std::ofstream(folder + "/LOG-20261025-023000.txt", std::ios::binary) << "first pass";
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"one", folder + "/LOG-20261025-023000-2.txt"},
+        {"two", folder + "/LOG-20261025-023000-3.txt"},
+        {"three", folder + "/LOG-20261025-023000-4.txt"},
+    };
+    for (const auto& [line, archive] : expected) {
+        log.WriteLogLine(line, false);
+        EXPECT_EQ(log.ArchiveLogFile(prompter, status), archive);
+    }
+    EXPECT_EQ(readFile(folder + "/LOG-20261025-023000.txt"), "first pass");
+    for (const auto& [line, archive] : expected)
+        EXPECT_EQ(readFile(archive), "VXC3-1025-02:30:00 " + line + "\r\n") << archive;
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(SystemLogTest, ALogsFolderThatCannotBeCreatedIsAFailure) {
+    status.setSysLog(true);
+    const std::string folder = (temp / "LOGS").string();
+    std::ofstream(folder) << "a file where the folder should be";
+    log.WriteLogLine("kept", false);
+    EXPECT_EQ(log.ArchiveLogFile(prompter, status), "");
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text.find("LOGS Folder Created"), std::string::npos);
+    EXPECT_NE(prompter.messages[0].text.find("Unable to create the LOGS Folder: " + folder), std::string::npos);
+    // The log stays where it was, and says what went wrong rather than that the folder was made.
+    EXPECT_EQ(readFile(log.path()),
+              "VXC3-1206-10:51:21 kept\r\nVXC3-1206-10:51:21 Folder: " + folder + " could not be created.\r\n");
+}
+
 TEST_F(SystemLogTest, AnUnwritableLogLosesTheLineSilently) {
     vx::SystemLog nowhere(clock, (temp / "missing" / "folder").string());
     EXPECT_NO_THROW(nowhere.WriteLogLine("lost", true));

@@ -153,4 +153,65 @@ TEST_F(StartupTest, EachShutdownAddsTheRunToTheTotals) {
     EXPECT_EQ(vx::Startup::appInfoText(), " Vexterm v3.14  Build: 717 ");
 }
 
+// A configuration brought over from a Windows installation: its folders are reset to the real
+// system folder before any folder is checked or created, and the user is told once.
+TEST_F(StartupTest, WindowsFoldersAreResetBeforeAnyFolderIsMade) {
+    ASSERT_TRUE(runStartup());
+    std::filesystem::copy_file(std::string(VX_TEST_DATA_DIR) + "/config/windows/VX3_Cfg.ini", paths.configFile(),
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove_all(paths.inFolder("Captures"));
+    prompter.messages.clear();
+    prompter.questions.clear();
+    // Relative paths would land in the working folder: make that one we can look into.
+    const auto work = temp / "work";
+    std::filesystem::create_directories(work);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(work);
+    const bool ok = runStartup();
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(ok);
+
+    EXPECT_TRUE(std::filesystem::is_empty(work));
+    EXPECT_TRUE(prompter.questions.empty());  // Screens and Mojis exist in the real system folder
+    const std::string windows = "C:\\Users\\Marta\\Documents\\Vexterm";
+    ASSERT_EQ(prompter.messages.size(), 2u);
+    for (const char* key : {"SysFolder", "CaptureFolder", "ScreenDumpPath", "MojisDumpPath"})
+        EXPECT_NE(prompter.messages[0].text.find(std::string("\r") + key + "=" + windows), std::string::npos) << key;
+    EXPECT_EQ(prompter.messages[1].text, "Capture Folder Created: " + paths.inFolder("Captures"));
+    EXPECT_EQ(config.capturePath(), paths.inFolder("Captures") + "/session.txt");
+    EXPECT_NE(readFile(paths.logFile())
+                  .find(" Config: CaptureFolder reset from " + windows + "\\Captures to " + paths.inFolder("Captures") +
+                        "\r\n"),
+              std::string::npos);
+
+    // Told once: the next start finds real folders.
+    prompter.messages.clear();
+    ASSERT_TRUE(runStartup());
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
+// Deleting the last board must not lock the user out: the empty directory starts.
+TEST_F(StartupTest, AnEmptyDirectoryStarts) {
+    ASSERT_TRUE(runStartup());
+    ASSERT_TRUE(bbsList.DeleteBBSRecord("1"));
+    prompter.messages.clear();
+    ASSERT_TRUE(runStartup());
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(bbsList.entries().empty());
+    EXPECT_EQ(bbsList.addRecord(), 1);
+}
+
+// A configuration that cannot be read is reported, not replaced by defaults.
+TEST_F(StartupTest, AnUnreadableConfigurationIsReportedAndKept) {
+    ASSERT_TRUE(runStartup());
+    const std::string huge(vx::SettingsStore::kMaxFileSize + 1, '\xFF');
+    std::ofstream(paths.configFile(), std::ios::binary | std::ios::trunc) << huge;
+    prompter.messages.clear();
+    EXPECT_FALSE(runStartup());
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "Unable to read Config file!\r" + paths.configFile() + "\r(file too large)");
+    EXPECT_EQ(prompter.messages[0].icon, vx::MessageIcon::Critical);
+    EXPECT_EQ(std::filesystem::file_size(paths.configFile()), huge.size());
+}
+
 }  // namespace
