@@ -256,11 +256,11 @@ TEST_P(SettingsStoreUtf16Test, ReadsAndWritesInTheFilesEncoding) {
     EXPECT_EQ(read("Config", "Name"), "M\xFCller");
     EXPECT_EQ(read("Config", "Price"), "5?");  // beyond Latin-1, as a program working in bytes gets it
     EXPECT_EQ(read("Config", "Keep"), "as is");
-    EXPECT_EQ(store.WriteSettingValue(path, "Config", "Name", "S", "Sm\xF8rrebr\xF8d"), 0);
+    EXPECT_EQ(store.WriteSettingValue(path, "Config", "Name", "S", "Sm\xF8rrebr\xF8" "d"), 0);
     EXPECT_EQ(store.WriteSettingValue(path, "Config", "Price", "S", "5 EUR"), 0);
     EXPECT_EQ(store.WriteSettingValue(path, "Totals", "SessionNum", "S", " 3"), 0);
     EXPECT_EQ(readFile(path),
-              utf16("[Config]\r\nName=Sm\xF8rrebr\xF8d\r\n", bigEndian) + comment +
+              utf16("[Config]\r\nName=Sm\xF8rrebr\xF8" "d\r\n", bigEndian) + comment +
                   utf16("Price=5 EUR\r\nKeep=as is\r\n[Totals]\r\nSessionNum= 3\r\n", bigEndian).substr(2));
 }
 

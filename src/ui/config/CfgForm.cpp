@@ -422,7 +422,10 @@ bool CfgForm::writeConfig(const ConfigSettings& settings, ConfigFile::SaveResult
             m_s.prompter.message(ConfigFile::kUnableToCreate, "", MessageIcon::Critical, m_s.onFatal);
             return false;
         case ConfigFile::SaveResult::WriteFailed:
-            m_s.prompter.message(cfgedit::kUnableToSave, "", MessageIcon::Exclamation);
+            // Say why: a read-only file or a full disk each want a different remedy.
+            m_s.prompter.message(std::string(cfgedit::kUnableToSave) + "\r(" +
+                                     SettingsStore::statusText(file.lastSaveStatus()) + ")",
+                                 "", MessageIcon::Exclamation);
             return false;
     }
     return false;
