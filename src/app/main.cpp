@@ -7,14 +7,20 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSocketNotifier>
 #include <QStandardPaths>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
+#include "base/SystemPaths.h"
 #include "base/Version.h"
 #include "config/CommandLine.h"
+#include "config/SettingsStore.h"
+#include "directory/BBSCsv.h"
+#include "directory/BBSList.h"
 #include "ui/frame/DesktopApp.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
@@ -55,6 +61,64 @@ QString lockPath(const QString& systemFolder) {
     return QDir(runtime).filePath("vexterm-" + QString::fromLatin1(key) + ".lock");
 }
 
+// Messages of the core on the terminal; no question is asked of someone who may not be there.
+class ConsolePrompter : public vx::Prompter {
+public:
+    void message(const std::string& text, const std::string&, vx::MessageIcon, std::function<void()> done) override {
+        std::fprintf(stderr, "vexterm: %s\n", lines(text).c_str());
+        if (done) done();
+    }
+    void askYesNo(const std::string&, const std::string&, vx::MessageIcon, std::function<void(bool)> answer) override {
+        answer(false);
+    }
+    void askYesNoCancel(const std::string&, const std::string&, vx::MessageIcon,
+                        std::function<void(Answer)> answer) override {
+        answer(Answer::Cancel);
+    }
+    void askText(const std::string&, const std::string&, const std::string&,
+                 std::function<void(std::optional<std::string>)> answer) override {
+        answer(std::nullopt);
+    }
+    static std::string lines(std::string text) {
+        std::replace(text.begin(), text.end(), '\r', '\n');
+        return text;
+    }
+};
+
+// --import-bbs and --export-bbs: the BBS list of the system folder as CSV, without a window.
+// Exit status: 0 done, 1 some rows refused (the rest imported), 2 nothing done.
+int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLockFile& lock) {
+    if (!lock.tryLock(0)) {
+        std::fprintf(stderr, "vexterm: Vexterm is running on %s; close it first\n", qPrintable(systemFolder));
+        return 2;
+    }
+    const vx::SystemPaths paths{QDir::toNativeSeparators(systemFolder).toLocal8Bit().toStdString()};
+    if (!QFileInfo::exists(QString::fromLocal8Bit(paths.bbsListFile().c_str()))) {
+        std::fprintf(stderr, "vexterm: there is no BBS list in %s yet; start Vexterm once to make it\n",
+                     qPrintable(systemFolder));
+        return 2;
+    }
+    vx::SettingsStore store;
+    ConsolePrompter prompter;
+    vx::QtClock clock;
+    vx::BBSList list(store, prompter, clock, paths.bbsListFile());
+    if (!list.LoadBBSList()) return 2;
+    if (!line.exportBbs.empty()) {
+        const std::string problem = vx::bbscsv::exportFile(list, line.exportBbs);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "vexterm: %s\n", problem.c_str());
+            return 2;
+        }
+        const auto boards = std::count(list.map().begin(), list.map().end(), '1');
+        std::printf("Exported %ld boards to %s\n", static_cast<long>(boards), line.exportBbs.c_str());
+        return 0;
+    }
+    const vx::bbscsv::ImportResult result = vx::bbscsv::importFile(list, line.importBbs);
+    std::printf("%s\n", ConsolePrompter::lines(result.report()).c_str());
+    if (!result.error.empty()) return 2;
+    return result.refused.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -72,6 +136,16 @@ int main(int argc, char** argv) {
     if (line.version) {
         std::printf("%s\n", vx::versionLine().c_str());
         return 0;
+    }
+
+    if (!line.importBbs.empty() || !line.exportBbs.empty()) {
+        QCoreApplication app(argc, argv);
+        const QString systemFolder = line.systemFolder.empty()
+                                         ? defaultSystemFolder()
+                                         : QDir(QString::fromLocal8Bit(line.systemFolder.c_str())).absolutePath();
+        QLockFile lock(lockPath(systemFolder));
+        lock.setStaleLockTime(0);
+        return runListCommand(line, systemFolder, lock);
     }
 
     QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/HostAddress.h"
 #include "base/Version.h"
 
 namespace vx {
@@ -9,42 +10,16 @@ namespace {
 
 constexpr std::string_view kFolderOption = "--system-folder";
 
-// "1".."65535" only: a port typed wrong must not quietly dial some other port.
-std::optional<int> parsePort(std::string_view text) {
-    if (text.empty() || text.size() > 5 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    const int port = std::stoi(std::string(text));
-    if (port < 1 || port > 65535) return std::nullopt;
-    return port;
-}
-
-// "host", "host:port", "[v6 address]" or "[v6 address]:port".
+// "host", "host:port", "[v6 address]" or "[v6 address]:port"; on the command line a bare IPv6
+// address is refused, since its last group would be taken for a port by anyone reading it.
 std::variant<CommandLine, std::string> parseAddress(const std::string& arg, CommandLine line) {
-    std::string host = arg;
-    std::string_view port;
-    if (arg.starts_with('[')) {
-        const auto close = arg.find(']');
-        if (close == std::string::npos) return "missing ']' in " + arg;
-        host = arg.substr(1, close - 1);
-        const std::string_view rest = std::string_view(arg).substr(close + 1);
-        if (!rest.empty()) {
-            if (rest.front() != ':') return "unexpected text after ']' in " + arg;
-            port = rest.substr(1);
-            if (port.empty()) return "missing port after ':' in " + arg;
-        }
-    } else if (const auto colon = arg.rfind(':'); colon != std::string::npos) {
-        if (arg.find(':') != colon) return "put an IPv6 address in brackets: [" + arg + "]";
-        host = arg.substr(0, colon);
-        port = std::string_view(arg).substr(colon + 1);
-        if (port.empty()) return "missing port after ':' in " + arg;
-    }
-    if (host.empty()) return "missing host name in " + arg;
-    if (!port.empty()) {
-        const auto number = parsePort(port);
-        if (!number) return "bad port '" + std::string(port) + "' (1 to 65535)";
-        line.port = *number;
-    }
-    line.host = host;
+    if (!arg.starts_with('[') && std::count(arg.begin(), arg.end(), ':') > 1)
+        return "put an IPv6 address in brackets: [" + arg + "]";
+    auto parsed = parseHostAndPort(arg);
+    if (auto* problem = std::get_if<std::string>(&parsed)) return *problem;
+    const HostAndPort& address = std::get<HostAndPort>(parsed);
+    line.host = address.host;
+    if (address.port) line.port = *address.port;
     return line;
 }
 
@@ -64,6 +39,9 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
         } else if (arg.starts_with(std::string(kFolderOption) + "=")) {
             line.systemFolder = arg.substr(kFolderOption.size() + 1);
             if (line.systemFolder.empty()) return "--system-folder needs a folder";
+        } else if (arg == "--import-bbs" || arg == "--export-bbs") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) return arg + " needs a file";
+            (arg == "--import-bbs" ? line.importBbs : line.exportBbs) = args[++i];
         } else if (arg.starts_with('-')) {
             return "unknown option " + arg;
         } else if (line.host) {
@@ -74,16 +52,24 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
             line = std::get<CommandLine>(parsed);
         }
     }
+    if (!line.importBbs.empty() && !line.exportBbs.empty()) return "--import-bbs and --export-bbs go one at a time";
+    if ((!line.importBbs.empty() || !line.exportBbs.empty()) && line.host)
+        return "a board is not dialled while the BBS list is imported or exported";
     return line;
 }
 
 std::string commandLineUsage() {
     return "Usage: vexterm [HOST[:PORT]] [--system-folder DIR] [--help] [--version]\n"
+           "       vexterm [--system-folder DIR] --import-bbs FILE | --export-bbs FILE\n"
            "\n"
            "  HOST[:PORT]           dial this board at once, without adding it to the BBS list\n"
            "                        (port 23 when omitted; IPv6 addresses in brackets)\n"
            "  --system-folder DIR   keep the configuration, BBS list, log, captures, screens and\n"
            "                        'Mojis in DIR instead of Documents/Vexterm\n"
+           "  --import-bbs FILE     add the boards of a CSV file (header row; columns Name,\n"
+           "                        Address, Port, Sysop, Website, Comment) to the BBS list and\n"
+           "                        report the rows refused; no window opens\n"
+           "  --export-bbs FILE     write the BBS list to a CSV file of those columns\n"
            "  --help                show this text\n"
            "  --version             show the version\n"
            "\n"

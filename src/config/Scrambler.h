@@ -27,6 +27,10 @@ public:
     // Unscrambles (trailing blanks of the text removed). Any text gives some result.
     static std::string UnscrambleText(std::string_view text);
     static bool HasBlank(std::string_view text);
+    // The login: the typed text must be exactly the stored password (no trimming, case counts).
+    static bool passwordMatches(std::string_view typed, std::string_view storedScrambled) {
+        return !storedScrambled.empty() && unscramble(kKey, storedScrambled) == typed;
+    }
 
     // Scrambling with a given offset (1-101); the result may hold blanks (values below 16).
     static std::string scrambleWithOffset(std::string_view key, std::string_view text, int offset);

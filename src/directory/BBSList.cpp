@@ -6,6 +6,7 @@
 #include "base/Formats.h"
 #include "base/Version.h"
 #include "config/ConfigSettings.h"
+#include "config/IniFile.h"
 #include "config/Scrambler.h"
 #include "directory/Macros.h"
 
@@ -392,6 +393,9 @@ bool BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool
         if (done) done(false);
         return false;
     }
+    // Edits of the board that is current (selected, perhaps being called) take effect at once:
+    // its macros, switches and address are read back as the file now holds them.
+    if (!m_recordId.empty() && section == m_recordId) makeCurrent(section, readRecord(section));
     if (!askAboutMacros) {
         if (done) done(true);
         return true;
@@ -433,7 +437,8 @@ void BBSList::writeCountAndMap(int numBBS, const std::string& map, bool leadingB
     write(kConfig, "BBSMap", map);
 }
 
-std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy) {
+std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy, bool makeItCurrent,
+                                    std::function<void(int id)> afterMacros) {
     const int id = firstFreeIdInFile();
     if (id == 0) {
         m_prompter.message("All 255 BBS records are in use. Delete a record before adding a new one.", "",
@@ -469,10 +474,11 @@ std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy) {
     m_numBBS = numBBS;
     m_map = map;
     m_listChanged = true;
-    makeCurrent(section, record);
+    if (makeItCurrent) makeCurrent(section, record);
     if (isCopy) {
-        askToCopyMacros(section, record, [this, section](bool) {
+        askToCopyMacros(section, record, [this, id, section, afterMacros = std::move(afterMacros)](bool) {
             if (m_recordId == section) LoadBBSRecord(section);
+            if (afterMacros) afterMacros(id);
         });
     }
     return id;
@@ -480,12 +486,76 @@ std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy) {
 
 std::optional<int> BBSList::addRecord() {
     // The current record stays until the new one is in the file.
-    return addFrom(readRecord(kDefaultId), false);
+    return addFrom(readRecord(kDefaultId), false, true);
 }
 
 std::optional<int> BBSList::copyRecord() {
     const BBSRecord source = m_record;
-    return addFrom(source, true);
+    return addFrom(source, true, true);
+}
+
+std::optional<int> BBSList::addRecordAside() { return addFrom(readRecord(kDefaultId), false, false); }
+
+std::optional<int> BBSList::copyRecordAside(const BBSRecord& source, std::function<void(int id)> copied) {
+    return addFrom(source, true, false, std::move(copied));
+}
+
+std::optional<std::vector<int>> BBSList::addRecordsAside(const std::vector<BBSRecord>& records) {
+    const BBSRecord defaults = readRecord(kDefaultId);
+    std::string map = m_map;
+    int numBBS = m_numBBS;
+    std::vector<int> ids;
+    SettingsStore::Batch batch(m_store, m_path);
+    for (const BBSRecord& source : records) {
+        const int id = FirstFreeID(map, [this](int n) { return m_store.sectionHasValues(m_path, std::to_string(n)); });
+        if (id == 0) break;
+        BBSRecord record = source;
+        record.macros = defaults.macros;
+        record.Created = formatGeneralDateTime(m_clock.now());
+        map = SetMapFlag(map, id, true);
+        ++numBBS;
+        writeRecordFields(std::to_string(id), record);
+        writeMacros(std::to_string(id), record);
+        ids.push_back(id);
+    }
+    if (ids.empty()) return ids;
+    writeCountAndMap(numBBS, map, true);
+    stamp();
+    if (const int status = commit(batch); status != SettingsStore::kOk) {
+        reportWriteFailure(status, "No BBS record was added.");
+        return std::nullopt;
+    }
+    m_numBBS = numBBS;
+    m_map = map;
+    m_listChanged = true;
+    FillBBSList();
+    return ids;
+}
+
+std::string BBSList::replaceWithRawText(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    const std::string trimmed =
+        first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    const IniFile parsed = IniFile::parse(trimmed);
+    const auto count = parsed.find(kConfig, "NumBBS");
+    const auto map = parsed.find(kConfig, "BBSMap");
+    if (!count || !isWholeNumberText(*count) || parseLeadingNumber(*count) < 0)
+        return "[Config] NumBBS must be a number of records.";
+    if (!map || map->empty() || map->find_first_not_of("01") != std::string::npos)
+        return "[Config] BBSMap must be the map of IDs in use: 255 characters, each 0 or 1.";
+    if (parseLeadingNumber(*count) == 0 && map->find('1') != std::string::npos)
+        return "[Config] NumBBS is 0 but BBSMap marks records in use.";
+    if (const int status = m_store.replaceFile(m_path, trimmed + "\r\n"); status != SettingsStore::kOk)
+        return "The BBS list file could not be written (" + SettingsStore::statusText(status) + ").";
+    LoadBBSList();
+    return {};
+}
+
+BBSRecord BBSList::recordOf(const std::string& id) { return readRecord(trim(id)); }
+
+BBSList::Summary BBSList::summaryOf(int id) {
+    const std::string section = std::to_string(id);
+    return {trim(read(kIndex, section, "Invalid")), trim(read(section, "URL", "")), trim(read(section, "Sysop", ""))};
 }
 
 bool BBSList::DeleteBBSRecord(const std::string& id) {

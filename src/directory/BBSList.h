@@ -62,6 +62,28 @@ public:
     // question is answered.
     std::optional<int> addRecord();
     std::optional<int> copyRecord();
+    // The BBS editor's add and copy: the new record is written but the current record (the one
+    // a call may be running on) stays. A copy is made from `source`; `copied` runs once the
+    // macro question is answered.
+    std::optional<int> addRecordAside();
+    std::optional<int> copyRecordAside(const BBSRecord& source, std::function<void(int id)> copied);
+    // Adds the records (made by the caller, e.g. from an import) under the lowest free IDs, all
+    // in one replacement of the file: all are added, or (after the user was told) none. Their
+    // macros are the DEFAULT record's. Returns the IDs given.
+    std::optional<std::vector<int>> addRecordsAside(const std::vector<BBSRecord>& records);
+    // The raw editor's save: the whole file replaced by `text` (trimmed, CR LF at the end), then
+    // read again. A text the program could not start from (no usable NumBBS or BBSMap) is
+    // refused and nothing is written. Returns "" when saved, else why not.
+    std::string replaceWithRawText(const std::string& text);
+    // A record as the file holds it, without making it the current one.
+    BBSRecord recordOf(const std::string& id);
+    // The name, address and sysop of a record, for lists that show many.
+    struct Summary {
+        std::string name;
+        std::string address;
+        std::string sysop;
+    };
+    Summary summaryOf(int id);
     bool DeleteBBSRecord(const std::string& id);
     // Statistics of the current record: a call counted at connect, the time online at disconnect.
     bool UpdateBBSStats(const std::string& id, bool disconnecting, const std::string& timeOnline);
@@ -103,7 +125,8 @@ private:
     void write(const std::string& section, const std::string& key, const std::string& value);
     bool writeNewRecord(const std::string& id, const BBSRecord& record);
     bool writeSampleMacros(const std::string& id);
-    std::optional<int> addFrom(const BBSRecord& source, bool isCopy);
+    std::optional<int> addFrom(const BBSRecord& source, bool isCopy, bool makeItCurrent,
+                               std::function<void(int id)> afterMacros = {});
     void writeCountAndMap(int numBBS, const std::string& map, bool leadingBlank);
     void writeRecordFields(const std::string& section, const BBSRecord& record);
     void writeMacros(const std::string& section, const BBSRecord& record);

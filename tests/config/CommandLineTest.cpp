@@ -47,6 +47,8 @@ TEST(CommandLineTest, Options) {
     EXPECT_TRUE(line.version);
     EXPECT_TRUE(line.help);
     EXPECT_EQ(parsed({"--system-folder=/x"}).systemFolder, "/x");
+    EXPECT_EQ(parsed({"--import-bbs", "boards.csv"}).importBbs, "boards.csv");
+    EXPECT_EQ(parsed({"--export-bbs", "out.csv", "--system-folder", "/x"}).exportBbs, "out.csv");
 }
 
 TEST(CommandLineTest, ProblemsAreNamed) {
@@ -62,6 +64,9 @@ TEST(CommandLineTest, ProblemsAreNamed) {
     EXPECT_NE(problem({"--system-folder"}).find("needs a folder"), std::string::npos);
     EXPECT_NE(problem({"--system-folder="}).find("needs a folder"), std::string::npos);
     EXPECT_NE(problem({"--colour"}).find("unknown option --colour"), std::string::npos);
+    EXPECT_NE(problem({"--import-bbs"}).find("needs a file"), std::string::npos);
+    EXPECT_NE(problem({"--import-bbs", "a", "--export-bbs", "b"}).find("one at a time"), std::string::npos);
+    EXPECT_NE(problem({"--export-bbs", "b", "h:23"}).find("not dialled"), std::string::npos);
 }
 
 TEST(CommandLineTest, UsageAndVersion) {

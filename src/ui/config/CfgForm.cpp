@@ -1,5 +1,4 @@
 #include "ui/config/CfgForm.h"
-#include "ui/platform/WindowPlacement.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -18,6 +17,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include "ui/dialogs/BrowseDir.h"
+#include "ui/platform/WindowPlacement.h"
 
 namespace vx {
 namespace {
@@ -340,25 +342,18 @@ void CfgForm::askRecreateMojis() {
 }
 
 void CfgForm::openChooser(QLineEdit* edit, const QString& title, Browse mode) {
-    auto* dialog = new QFileDialog(this, title);
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    // The platform's own dialog would ignore the caption of the confirm button.
-    dialog->setOption(QFileDialog::DontUseNativeDialog);
-    dialog->setLabelText(QFileDialog::Accept, cfgedit::kSaveAndExit);
+    BrowseRequest request;
+    request.fMode = mode == Browse::File;
+    request.fTitle = title;
+    request.fLoadSave = cfgedit::kSaveAndExit;
     const std::string current = bytesOf(edit->text());
-    if (mode == Browse::Folder) {
-        dialog->setFileMode(QFileDialog::Directory);
-        dialog->setOption(QFileDialog::ShowDirsOnly);
-        dialog->setDirectory(current.empty() ? QDir::rootPath() : shown(current));
-    } else {
-        const std::string folder = cfgedit::folderOfPath(current);
-        dialog->setFileMode(QFileDialog::ExistingFile);
-        dialog->setDirectory(folder.empty() ? QDir::rootPath() : shown(folder));
-        dialog->selectFile(shown(cfgedit::fileOfPath(current)));
-    }
-    connect(dialog, &QFileDialog::fileSelected, edit,
-            [edit](const QString& chosen) { edit->setText(QDir::toNativeSeparators(chosen)); });
-    dialog->open();
+    request.fFldr = shown(mode == Browse::File ? cfgedit::folderOfPath(current) : current);
+    if (mode == Browse::File) request.fname = shown(cfgedit::fileOfPath(current));
+    QPointer<QLineEdit> target(edit);
+    openBrowseDir(this, request, m_s.prompter, [target, mode](const BrowseRequest& chosen) {
+        if (chosen.cCancel || !target) return;
+        target->setText(mode == Browse::File ? QDir(chosen.fFldr).filePath(chosen.fname) : chosen.fFldr);
+    });
 }
 
 void CfgForm::closeEvent(QCloseEvent* event) {

@@ -1,12 +1,22 @@
 #include "ui/frame/DesktopApp.h"
 
 #include <QCoreApplication>
+#include <QFileDialog>
 #include <filesystem>
 
 #include "config/CfgEditor.h"
 #include "config/WindowPositions.h"
+#include "directory/BBSCsv.h"
 #include "tools/MojiFiles.h"
 #include "ui/config/CfgForm.h"
+#include "ui/config/MoveWindows.h"
+#include "ui/dialogs/AboutBox.h"
+#include "ui/dialogs/WebsiteWindow.h"
+#include "ui/directory/BBSEditorWindow.h"
+#include "ui/directory/LoginWindow.h"
+#include "ui/directory/PortChooser.h"
+#include "ui/directory/RawListEditor.h"
+#include "ui/platform/WindowPlacement.h"
 #include "ui/frame/WelcomeWindow.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
@@ -21,26 +31,39 @@ QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The places the configuration keeps, for the windows this program has so far: the main frame.
-// The other windows answer 0 and are not moved until they exist.
+// The places the configuration keeps, for the windows this program has so far: the main frame
+// and the BBS editor. The other windows answer 0 and are not moved until they exist.
 class FrameGeometry : public WindowGeometry {
 public:
-    explicit FrameGeometry(MainFrame& frame) : m_frame(frame) {}
+    FrameGeometry(MainFrame& frame, std::function<QWidget*()> bbsEditor) : m_frame(frame), m_bbsEditor(std::move(bbsEditor)) {}
     int top(PlacedWindow window) override {
-        return window == PlacedWindow::MainFrame ? m_frame.y() * MainFrame::kTwipsPerPixel : 0;
+        QWidget* w = widget(window);
+        return w ? w->y() * MainFrame::kTwipsPerPixel : 0;
     }
     int left(PlacedWindow window) override {
-        return window == PlacedWindow::MainFrame ? m_frame.x() * MainFrame::kTwipsPerPixel : 0;
+        QWidget* w = widget(window);
+        return w ? w->x() * MainFrame::kTwipsPerPixel : 0;
     }
     void setTop(PlacedWindow window, int twips) override {
-        if (window == PlacedWindow::MainFrame) m_frame.move(m_frame.x(), twips / MainFrame::kTwipsPerPixel);
+        if (QWidget* w = widget(window)) w->move(w->x(), twips / MainFrame::kTwipsPerPixel);
     }
     void setLeft(PlacedWindow window, int twips) override {
-        if (window == PlacedWindow::MainFrame) m_frame.move(twips / MainFrame::kTwipsPerPixel, m_frame.y());
+        if (QWidget* w = widget(window)) w->move(twips / MainFrame::kTwipsPerPixel, w->y());
     }
 
 private:
+    QWidget* widget(PlacedWindow window) {
+        switch (window) {
+            case PlacedWindow::MainFrame:
+                return &m_frame;
+            case PlacedWindow::BBSEditor:
+                return m_bbsEditor();
+            default:
+                return nullptr;
+        }
+    }
     MainFrame& m_frame;
+    std::function<QWidget*()> m_bbsEditor;
 };
 
 }  // namespace
@@ -63,6 +86,7 @@ DesktopApp::DesktopApp(Options options)
                                                                 m_browser->OpenHelpPage(m_options.programFolder);
                                                             }});
 
+    makeBBSEditor();
     m_screenWindow = new ScreenWindow(m_surface, m_session->keyboard(), m_session->capture());
     m_terminalWindow = new TerminalWindow(*m_session, m_list, m_config, m_screen);
     m_frame.setWindows(m_screenWindow, m_terminalWindow);
@@ -98,8 +122,9 @@ void DesktopApp::wireSession() {
                                                          m_config.DetectURLs = !m_config.DetectURLs;
                                                          refreshAll();
                                                      }});
-    m_terminalWindow->setActions(TerminalWindow::Actions{
-        [this] { shutdown(); }, [this] { refocusScreen(); }, [this] { m_screenWindow->surfaceChanged(); }});
+    m_terminalWindow->setActions(TerminalWindow::Actions{[this] { shutdown(); }, [this] { refocusScreen(); },
+                                                         [this] { m_screenWindow->surfaceChanged(); },
+                                                         [this] { openBBSEditor(); }});
 }
 
 void DesktopApp::wireToolbar() {
@@ -123,8 +148,18 @@ void DesktopApp::wireToolbar() {
     m_frame.setToolAction("tbEDITCFG", [this] { openConfiguration(); });
     m_frame.setToolAction("tbHELP", [this] { m_browser->OpenHelpPage(m_options.programFolder); });
     m_frame.setToolAction("tbBROWSE", [this] {
-        if (m_session->connection().website().empty())
-            m_prompter.message("No website for this BBS.", "", MessageIcon::Information);
+        showWebsite(m_session->connection().websiteTitle(), m_session->connection().website());
+    });
+    m_frame.setToolAction("tbEDITLIST", [this] { openBBSEditor(); });
+    m_frame.setToolAction("tbABOUT", [this] {
+        auto* about = new AboutBox(&m_frame);
+        about->setAttribute(Qt::WA_DeleteOnClose);
+        about->open();
+    });
+    m_frame.setToolAction("tbMOVE", [this] {
+        auto* move = new MoveWindows([this] { saveWindowPositions(); }, &m_frame);
+        move->setAttribute(Qt::WA_DeleteOnClose);
+        move->show();
     });
     // tbSND and tbREC do nothing; the other keys open windows that come with later tools.
 }
@@ -162,7 +197,7 @@ void DesktopApp::afterStartup(bool ok) {
     m_frame.show();
     m_frame.centreOnScreen(kFrameTopPx);
     if (m_config.DATAwritten) {
-        FrameGeometry geometry(m_frame);
+        FrameGeometry geometry(m_frame, [this] { return &editorWindow(); });
         WindowPositions(m_store, geometry).SaveRestorePositions(false, m_paths.configFile(), m_config.DATAwritten);
     }
     refocusScreen();
@@ -170,6 +205,7 @@ void DesktopApp::afterStartup(bool ok) {
     if (m_config.TitleBarMsg) m_titleTimer.start();
     m_status.ShowStatus("Not Connected...", false, false);
     refreshAll();
+    if (m_startup->firstRun() || m_config.UseBBSEditor) openBBSEditor();
     if (m_options.host) m_session->connection().dialAddress(*m_options.host, m_options.port);
 }
 
@@ -182,6 +218,7 @@ void DesktopApp::switchColumns(bool mode80) {
     m_screenWindow->setColumns(columns, m_frame.availableWidth());
     m_frame.setColumns(columns, m_screenWindow->width());
     if (m_frame.isVisible()) m_frame.centreOnScreen(m_frame.y());
+    if (m_config.UseBBSEditor) placeBBSEditor();
     m_screenWindow->surfaceChanged();
 }
 
@@ -198,6 +235,7 @@ void DesktopApp::refreshAll() {
     if (link != m_link) {
         m_link = link;
         if (link != LinkState::Idle) refocusScreen();
+        m_editor->setConnected(link == LinkState::Connected);
     }
     m_terminalWindow->refresh();
     m_screenWindow->setUrlDetectionChecked(m_config.DetectURLs);
@@ -208,6 +246,142 @@ void DesktopApp::refreshAll() {
 void DesktopApp::titleTick() { m_frame.setWindowTitle(latin1(m_hints.tick(m_random))); }
 
 void DesktopApp::refocusScreen() { m_screenWindow->screen()->setFocus(); }
+
+void DesktopApp::makeBBSEditor() {
+    BBSEditor::Hooks hooks;
+    hooks.login = [this](std::function<void(bool)> done) {
+        auto* login = new LoginWindow(m_config.SData, m_prompter, &editorWindow());
+        login->setAttribute(Qt::WA_DeleteOnClose);
+        login->ask([this, done = std::move(done)](bool ok) {
+            m_loggedIn = ok;
+            done(ok);
+        });
+    };
+    hooks.sendSignature = [this](const std::string& signature) {
+        m_session->sendPath().SendToBBS(signature, 0, true);
+        refocusScreen();
+    };
+    hooks.listChanged = [this] {
+        m_list.FillBBSList();
+        m_terminalWindow->fillBBSList();
+        if (m_editorWindow) m_editorWindow->refreshDirectory();
+    };
+    hooks.changed = [this] {
+        if (m_editorWindow) m_editorWindow->refresh();
+    };
+    hooks.closed = [this](std::optional<std::string> connectTo) { bbsEditorClosed(std::move(connectTo)); };
+    hooks.choosePort = [this](std::vector<std::string> ports, int selected,
+                              std::function<void(std::optional<std::string>)> done) {
+        auto* chooser = new PortChooser(ports, selected, &editorWindow());
+        chooser->setAttribute(Qt::WA_DeleteOnClose);
+        chooser->ask(std::move(done));
+    };
+    m_editor = std::make_unique<BBSEditor>(m_list, m_prompter, m_clock, m_config, m_scrambler, m_loggedIn,
+                                           std::move(hooks));
+}
+
+BBSEditorWindow& DesktopApp::editorWindow() {
+    if (!m_editorWindow) {
+        m_editorWindow = new BBSEditorWindow(*m_editor, &m_frame);
+        m_editorWindow->setActions(BBSEditorWindow::Actions{
+            [this] { showWebsite(m_editor->fields().name, m_editor->fields().website); },
+            [this] { openRawListEditor(); }, [this] { importBBSList(); }, [this] { exportBBSList(); }});
+        placeBBSEditor();
+    }
+    return *m_editorWindow;
+}
+
+void DesktopApp::openBBSEditor() {
+    BBSEditorWindow& window = editorWindow();
+    if (!m_editor->isOpen()) {
+        const std::string& id = m_session->connection().recordId();
+        m_editor->open(id.empty() ? "1" : id);
+    }
+    window.setRawEditsAllowed(m_config.EnableRawEdits);
+    window.refresh();
+    window.refreshDirectory();
+    window.show();
+    keepOnScreen(window);
+    window.raise();
+    window.activateWindow();
+}
+
+void DesktopApp::placeBBSEditor() {
+    if (!m_editorWindow || m_config.DATAwritten) return;
+    // Beside the main frame, as long as no window places were saved.
+    m_editorWindow->move(m_frame.frameGeometry().right() + 1, m_frame.y());
+}
+
+void DesktopApp::bbsEditorClosed(std::optional<std::string> connectTo) {
+    if (m_editorWindow) m_editorWindow->hide();
+    m_terminalWindow->fillBBSList();
+    if (connectTo && !m_session->connection().connected()) m_session->connection().connectToRecord(*connectTo);
+    refocusScreen();
+}
+
+void DesktopApp::showWebsite(const std::string& name, const std::string& website) {
+    if (website.empty()) {
+        m_prompter.message("No website for this BBS.", "", MessageIcon::Information);
+        return;
+    }
+    if (!m_websiteWindow)
+        m_websiteWindow = new WebsiteWindow(
+            [this](const std::string& url) {
+                if (m_browser->openUrl(url)) m_status.ShowStatus("Website: " + url, true, false);
+            },
+            &m_frame);
+    m_websiteWindow->showBoard(name, website);
+    keepOnScreen(*m_websiteWindow);
+}
+
+void DesktopApp::importBBSList() {
+    auto* dialog = new QFileDialog(&editorWindow(), "Import BBS List", {}, "CSV files (*.csv);;All files (*)");
+    dialog->setObjectName("dlgImport");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& file) {
+        const bbscsv::ImportResult result = bbscsv::importFile(m_list, file.toLocal8Bit().toStdString());
+        m_list.FillBBSList();
+        m_terminalWindow->fillBBSList();
+        if (m_editorWindow) m_editorWindow->refreshDirectory();
+        m_prompter.message(result.report(), "Import", result.refused.empty() && result.error.empty()
+                                                          ? MessageIcon::Information
+                                                          : MessageIcon::Exclamation);
+    });
+    dialog->open();
+}
+
+void DesktopApp::exportBBSList() {
+    auto* dialog = new QFileDialog(&editorWindow(), "Export BBS List", {}, "CSV files (*.csv)");
+    dialog->setObjectName("dlgExport");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix("csv");
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& file) {
+        const std::string problem = bbscsv::exportFile(m_list, file.toLocal8Bit().toStdString());
+        m_prompter.message(problem.empty() ? "BBS list exported to:\r" + file.toLocal8Bit().toStdString() : problem,
+                           "Export", problem.empty() ? MessageIcon::Information : MessageIcon::Exclamation);
+    });
+    dialog->open();
+}
+
+void DesktopApp::openRawListEditor() {
+    auto* raw = new RawListEditor(
+        m_list, m_prompter,
+        [this] {
+            m_terminalWindow->fillBBSList();
+            if (m_editor->isOpen()) m_editor->open(m_editor->recId() == "0" ? "1" : m_editor->recId());
+            if (m_editorWindow) m_editorWindow->refreshDirectory();
+        },
+        &editorWindow());
+    raw->open();
+}
+
+void DesktopApp::saveWindowPositions() {
+    FrameGeometry geometry(m_frame, [this] { return &editorWindow(); });
+    WindowPositions(m_store, geometry).SaveRestorePositions(true, m_paths.configFile(), m_config.DATAwritten);
+    m_status.ShowStatus("Window positions saved", true, false);
+}
 
 void DesktopApp::openConfiguration() {
     if (!m_cfgForm) {

@@ -11,6 +11,7 @@
 #include "config/ConfigSettings.h"
 #include "config/Scrambler.h"
 #include "config/SettingsStore.h"
+#include "directory/BBSEditor.h"
 #include "directory/BBSList.h"
 #include "log/StatusReporter.h"
 #include "log/SystemLog.h"
@@ -29,8 +30,10 @@
 
 namespace vx {
 
+class BBSEditorWindow;
 class CfgForm;
 struct CfgSaved;
+class WebsiteWindow;
 class ScreenWindow;
 class TerminalWindow;
 class WelcomeWindow;
@@ -66,6 +69,13 @@ public:
     WelcomeWindow* welcomeWindow() { return m_welcome.get(); }
     // The configuration editor, made on first use.
     CfgForm* configurationEditor() { return m_cfgForm; }
+    // The BBS editor: its core and its window (made on first use).
+    BBSEditor& bbsEditor() { return *m_editor; }
+    BBSEditorWindow* bbsEditorWindow() { return m_editorWindow; }
+    WebsiteWindow* websiteWindow() { return m_websiteWindow; }
+    // Opens the BBS editor on the record selected in the terminal (or record 1).
+    void openBBSEditor();
+    bool loggedIn() const { return m_loggedIn; }
     TerminalSession& session() { return *m_session; }
     ScreenInterpreter& screen() { return m_screen; }
     Framebuffer& surface() { return m_surface; }
@@ -88,6 +98,15 @@ private:
     void refocusScreen();
     void openConfiguration();
     void configurationSaved(const CfgSaved& saved);
+    void makeBBSEditor();
+    BBSEditorWindow& editorWindow();
+    void placeBBSEditor();
+    void bbsEditorClosed(std::optional<std::string> connectTo);
+    void showWebsite(const std::string& name, const std::string& website);
+    void importBBSList();
+    void exportBBSList();
+    void openRawListEditor();
+    void saveWindowPositions();
 
     // Until The Box and VXEditor have windows, what would go to them is kept here.
     class HeldText : public BoxText, public MojiCodeSink {
@@ -132,6 +151,10 @@ private:
     TerminalWindow* m_terminalWindow = nullptr;
     std::unique_ptr<WelcomeWindow> m_welcome;
     CfgForm* m_cfgForm = nullptr;
+    bool m_loggedIn = false;  // the program password was given: hidden macros may be shown
+    std::unique_ptr<BBSEditor> m_editor;
+    BBSEditorWindow* m_editorWindow = nullptr;
+    WebsiteWindow* m_websiteWindow = nullptr;
     TitleHints m_hints;
     QTimer m_titleTimer;
     enum class LinkState { Idle, Connecting, Connected };

@@ -57,8 +57,10 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     connect(m_connect, &QPushButton::clicked, this, [this] { m_session.connection().connectButton(); });
     m_disconnect = button("Command3", "Disconnect", "Disconnect from the BBS");
     connect(m_disconnect, &QPushButton::clicked, this, [this] { m_session.connection().disconnectButton(); });
-    auto* editBBS = button("cmdEditBBS", "Edit BBS", "BBS List");
-    editBBS->setEnabled(false);  // the BBS editor window comes with the directory tools
+    m_editBBS = button("cmdEditBBS", "Edit BBS", "BBS List");
+    connect(m_editBBS, &QPushButton::clicked, this, [this] {
+        if (m_actions.editBBS) m_actions.editBBS();
+    });
     auto* clear = button("cmdClearScreen", "Clear", "Clear the Local Screen");
     connect(clear, &QPushButton::clicked, this, [this] {
         m_screen.ScreenHandler(ScreenInterpreter::kClearScreen);
@@ -72,7 +74,7 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     row0->addWidget(m_connectedLight);
     row0->addWidget(m_combo, 1);
     for (QWidget* w : {static_cast<QWidget*>(m_connect), static_cast<QWidget*>(m_disconnect),
-                       static_cast<QWidget*>(editBBS), static_cast<QWidget*>(clear), static_cast<QWidget*>(exitButton)})
+                       static_cast<QWidget*>(m_editBBS), static_cast<QWidget*>(clear), static_cast<QWidget*>(exitButton)})
         row0->addWidget(w);
     grid->addLayout(row0, 0, 0);
 

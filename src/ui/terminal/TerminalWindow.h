@@ -26,6 +26,7 @@ public:
         std::function<void()> exit{};           // cmdExit: the program's shutdown
         std::function<void()> refocusScreen{};  // after a button, the keys go back to the screen
         std::function<void()> screenChanged{};  // something was drawn (the clear-screen button)
+        std::function<void()> editBBS{};       // cmdEditBBS: the BBS editor
     };
 
     TerminalWindow(TerminalSession& session, BBSList& list, ConfigSettings& config, ScreenInterpreter& screen,
@@ -57,6 +58,7 @@ private:
     QComboBox* m_combo = nullptr;
     QPushButton* m_connect = nullptr;
     QPushButton* m_disconnect = nullptr;
+    QPushButton* m_editBBS = nullptr;
     std::array<QPushButton*, 10> m_macros{};
     QLineEdit* m_online = nullptr;
     QLabel* m_connectedLight = nullptr;

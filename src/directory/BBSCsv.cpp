@@ -1,0 +1,294 @@
+#include "directory/BBSCsv.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "base/AtomicFile.h"
+#include "base/HostAddress.h"
+
+namespace vx::bbscsv {
+namespace {
+
+constexpr const char* kColumns[] = {"Name", "Address", "Port", "Sysop", "Website", "Comment"};
+
+std::string trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
+std::string lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
+
+std::string latin1ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+// UTF-8 to the list's one byte per character; what Latin-1 cannot hold becomes "?". A text that
+// is not UTF-8 at all (an older export in a Windows code page) is taken byte for byte.
+std::string utf8ToLatin1(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) return std::string(text);
+        std::uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
+        for (int k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            if ((next & 0xC0) != 0x80) return std::string(text);
+            code = (code << 6) | (next & 0x3F);
+        }
+        out += code < 256 ? static_cast<char>(code) : '?';
+        i += static_cast<std::size_t>(length);
+    }
+    return out;
+}
+
+std::string csvField(std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(field);
+    std::string out = "\"";
+    for (const char c : field) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string keyOf(const std::string& host, int port) { return lower(host) + ":" + std::to_string(port); }
+
+}  // namespace
+
+std::vector<CsvRow> parseCsv(std::string_view text) {
+    std::vector<CsvRow> rows;
+    CsvRow row;
+    std::string field;
+    bool inQuotes = false;
+    bool fieldStarted = false;
+    int line = 1;
+    row.line = 1;
+    const auto endField = [&] {
+        row.fields.push_back(std::move(field));
+        field.clear();
+        fieldStarted = false;
+    };
+    const auto endRow = [&] {
+        const bool blank = row.fields.size() == 1 && row.fields[0].empty() && !row.unterminatedQuote;
+        if (!blank) rows.push_back(std::move(row));
+        row = CsvRow{};
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inQuotes) {
+            if (c == '"') {
+                if (i + 1 < text.size() && text[i + 1] == '"') {
+                    field += '"';
+                    ++i;
+                } else {
+                    inQuotes = false;
+                }
+            } else {
+                if (c == '\n') ++line;
+                field += c;
+            }
+            continue;
+        }
+        if (c == '"' && !fieldStarted) {
+            inQuotes = true;
+            fieldStarted = true;
+        } else if (c == ',') {
+            endField();
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            endField();
+            endRow();
+            row.line = ++line;
+        } else {
+            field += c;
+            fieldStarted = true;
+        }
+    }
+    if (inQuotes) row.unterminatedQuote = true;
+    if (!field.empty() || fieldStarted || !row.fields.empty() || row.unterminatedQuote) {
+        endField();
+        endRow();
+    }
+    return rows;
+}
+
+std::string exportText(BBSList& list) {
+    std::string text;
+    for (std::size_t i = 0; i < std::size(kColumns); ++i) text += (i ? "," : "") + std::string(kColumns[i]);
+    text += "\r\n";
+    const std::string& map = list.map();
+    for (int id = 1; id <= static_cast<int>(map.size()); ++id) {
+        if (map[static_cast<std::size_t>(id - 1)] != '1') continue;
+        const BBSRecord record = list.recordOf(std::to_string(id));
+        const std::string fields[] = {record.BBSname, record.URL,     std::to_string(record.Port),
+                                      record.Sysop,   record.Website, record.Comment};
+        for (std::size_t i = 0; i < std::size(fields); ++i) text += (i ? "," : "") + csvField(latin1ToUtf8(fields[i]));
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string ImportResult::report() const {
+    if (!error.empty()) return "Nothing was imported: " + error;
+    std::string text = "Imported " + std::to_string(added.size()) + (added.size() == 1 ? " board." : " boards.");
+    if (refused.empty()) return text;
+    text += "\r" + std::to_string(refused.size()) + (refused.size() == 1 ? " row was" : " rows were") + " refused:";
+    for (const Refusal& r : refused) text += "\r  line " + std::to_string(r.line) + ": " + r.reason;
+    return text;
+}
+
+ImportResult importText(BBSList& list, std::string_view text) {
+    ImportResult result;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    const std::vector<CsvRow> rows = parseCsv(utf8ToLatin1(text));
+    if (rows.empty()) {
+        result.error = "the file holds no rows.";
+        return result;
+    }
+    std::map<std::string, std::size_t> columns;
+    for (std::size_t i = 0; i < rows[0].fields.size(); ++i) columns.emplace(lower(trim(rows[0].fields[i])), i);
+    if (!columns.count("name") || !columns.count("address")) {
+        result.error = "the first row must name the columns, with at least Name and Address.";
+        return result;
+    }
+    const auto column = [&](const CsvRow& row, const char* name) -> std::string {
+        const auto found = columns.find(name);
+        if (found == columns.end() || found->second >= row.fields.size()) return {};
+        return trim(row.fields[found->second]);
+    };
+
+    // Boards already in the list, by address and port, so an import run twice adds nothing new.
+    std::set<std::string> known;
+    const std::string& map = list.map();
+    for (int id = 1; id <= static_cast<int>(map.size()); ++id)
+        if (map[static_cast<std::size_t>(id - 1)] == '1') {
+            const BBSRecord record = list.recordOf(std::to_string(id));
+            known.insert(keyOf(record.URL, record.Port));
+        }
+    const BBSRecord defaults = list.recordOf(BBSList::kDefaultId);
+    int room = static_cast<int>(std::count(map.begin(), map.end(), '0'));
+
+    std::vector<BBSRecord> accepted;
+    std::vector<int> acceptedLines;
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const CsvRow& row = rows[r];
+        const auto refuse = [&](std::string reason) { result.refused.push_back({row.line, std::move(reason)}); };
+        if (row.unterminatedQuote) {
+            refuse("a quoted field is not closed");
+            continue;
+        }
+        const std::string name = column(row, "name");
+        const std::string address = column(row, "address");
+        const std::string portText = column(row, "port");
+        if (name.empty()) {
+            refuse("no name");
+            continue;
+        }
+        if (address.empty()) {
+            refuse("no address");
+            continue;
+        }
+        const auto parsed = parseHostAndPort(address);
+        if (const auto* problem = std::get_if<std::string>(&parsed)) {
+            refuse(*problem);
+            continue;
+        }
+        const HostAndPort& host = std::get<HostAndPort>(parsed);
+        int port = host.port.value_or(23);
+        if (!portText.empty()) {
+            const auto number = parsePortNumber(portText);
+            if (!number) {
+                refuse("bad port '" + portText + "' (1 to 65535)");
+                continue;
+            }
+            if (host.port && *host.port != *number) {
+                refuse("the address says port " + std::to_string(*host.port) + ", the Port column " + portText);
+                continue;
+            }
+            port = *number;
+        }
+        if (!known.insert(keyOf(host.host, port)).second) {
+            refuse("already in the list: " + host.host + ":" + std::to_string(port));
+            continue;
+        }
+        if (room == 0) {
+            refuse("the list is full (255 boards)");
+            continue;
+        }
+        --room;
+        BBSRecord record = defaults;
+        record.BBSname = name;
+        record.URL = host.host;
+        record.Port = port;
+        record.PortList = std::to_string(port);
+        record.Sysop = column(row, "sysop");
+        record.Website = column(row, "website");
+        record.Comment = column(row, "comment");
+        record.Permanent = false;
+        record.Connects = 0;
+        record.TotalTime = 0;
+        record.MaxBaud = 0;
+        record.LastCall.clear();
+        record.LastEdited.clear();
+        record.LastTimeOnline.clear();
+        accepted.push_back(std::move(record));
+        acceptedLines.push_back(row.line);
+    }
+    if (accepted.empty()) return result;
+    const auto ids = list.addRecordsAside(accepted);
+    if (!ids) {
+        result.error = "the BBS list could not be written.";
+        return result;
+    }
+    result.added = *ids;
+    return result;
+}
+
+ImportResult importFile(BBSList& list, const std::string& path) {
+    ImportResult result;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    if (error) {
+        result.error = "cannot read " + path + " (" + error.message() + ").";
+        return result;
+    }
+    if (size > kMaxFileBytes) {
+        result.error = path + " is larger than 16 MiB; that is no BBS list.";
+        return result;
+    }
+    std::string text;
+    if (!readWholeFile(path, text)) {
+        result.error = "cannot read " + path + ".";
+        return result;
+    }
+    return importText(list, text);
+}
+
+std::string exportFile(BBSList& list, const std::string& path) {
+    const int status = writeFileAtomically(path, exportText(list));
+    if (status == FileStatus::kOk) return {};
+    return "cannot write " + path + " (" + SettingsStore::statusText(status) + ").";
+}
+
+}  // namespace vx::bbscsv

@@ -1,0 +1,153 @@
+// The BBS list as CSV: the parser's rules as a table, a round trip through a fresh list, and the
+// import's refusals with their reasons.
+#include <gtest/gtest.h>
+
+#include "config/IniFile.h"
+#include "directory/BBSCsv.h"
+#include "support/Fakes.h"
+#include "support/TempDir.h"
+
+using vx::bbscsv::Refusal;
+
+namespace {
+
+struct CsvCase {
+    const char* name;
+    std::string text;
+    std::vector<std::vector<std::string>> rows;
+};
+void PrintTo(const CsvCase& c, std::ostream* out) { *out << c.name; }
+
+class CsvParsing : public ::testing::TestWithParam<CsvCase> {};
+
+TEST_P(CsvParsing, SplitsRowsAndFields) {
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& row : vx::bbscsv::parseCsv(GetParam().text)) rows.push_back(row.fields);
+    EXPECT_EQ(rows, GetParam().rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, CsvParsing,
+    ::testing::Values(CsvCase{"Plain", "a,b\r\nc,d\r\n", {{"a", "b"}, {"c", "d"}}},
+                      CsvCase{"LfAndCrEndRowsToo", "a\nb\rc", {{"a"}, {"b"}, {"c"}}},
+                      CsvCase{"QuotedCommaAndDoubledQuote", "\"x, y\",\"say \"\"hi\"\"\"", {{"x, y", "say \"hi\""}}},
+                      CsvCase{"LineBreakInsideQuotes", "\"two\r\nlines\",z\r\n", {{"two\r\nlines", "z"}}},
+                      CsvCase{"BlankLinesAreSkipped", "a\r\n\r\n\r\nb\r\n", {{"a"}, {"b"}}},
+                      CsvCase{"EmptyFieldsAreKept", ",,\r\n", {{"", "", ""}}},
+                      CsvCase{"NoLineEndAtTheEnd", "a,b", {{"a", "b"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CsvParsing, AnUnclosedQuoteMarksItsRow) {
+    const auto rows = vx::bbscsv::parseCsv("a,b\r\n\"never closed,c\r\nd\r\n");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_FALSE(rows[0].unterminatedQuote);
+    EXPECT_TRUE(rows[1].unterminatedQuote);
+    EXPECT_EQ(rows[1].line, 2);
+}
+
+class BBSCsvTest : public ::testing::Test {
+protected:
+    vx::test::TempDir temp;
+    vx::SettingsStore store;
+    vx::test::FakePrompter prompter;
+    vx::test::FakeClock clock;
+
+    std::unique_ptr<vx::BBSList> freshList(const std::string& name) {
+        auto list = std::make_unique<vx::BBSList>(store, prompter, clock, (temp / name).string());
+        EXPECT_TRUE(list->CreateBBSListFile());
+        EXPECT_TRUE(list->LoadBBSList());
+        return list;
+    }
+};
+
+// Export, then import into another list: every field comes back, commas, quotes and Latin-1
+// letters included.
+TEST_F(BBSCsvTest, ARoundTripKeepsEveryField) {
+    auto from = freshList("from.ini");
+    ASSERT_TRUE(from->addRecord());
+    vx::BBSRecord record = from->recordOf("2");
+    record.BBSname = "Caf\xE9 \"Atari\", Board";
+    record.URL = "bbs.example.org";
+    record.Port = 6400;
+    record.Sysop = "Ren\xE9";
+    record.Website = "https://bbs.example.org/";
+    record.Comment = "open nights, \"mostly\"";
+    ASSERT_TRUE(from->SaveBBSRecord("2", record, false));
+    const std::string file = (temp / "boards.csv").string();
+    ASSERT_EQ(vx::bbscsv::exportFile(*from, file), "");
+
+    auto into = freshList("into.ini");
+    const auto result = vx::bbscsv::importFile(*into, file);
+    EXPECT_EQ(result.error, "");
+    // The sample board is in both lists already: the import knows it and leaves it out.
+    EXPECT_EQ(result.refused, (std::vector<Refusal>{{2, "already in the list: 127.0.0.1:6502"}}));
+    ASSERT_EQ(result.added, (std::vector<int>{2}));
+    const vx::BBSRecord back = into->recordOf("2");
+    EXPECT_EQ(back.BBSname, record.BBSname);
+    EXPECT_EQ(back.URL, record.URL);
+    EXPECT_EQ(back.Port, 6400);
+    EXPECT_EQ(back.Sysop, record.Sysop);
+    EXPECT_EQ(back.Website, record.Website);
+    EXPECT_EQ(back.Comment, record.Comment);
+    EXPECT_EQ(into->numBBS(), 2);
+    EXPECT_TRUE(into->CheckBBSCount(false));
+    EXPECT_EQ(into->entries().size(), 2u);
+}
+
+TEST_F(BBSCsvTest, RefusedRowsSayWhy) {
+    auto list = freshList("list.ini");
+    const std::string csv =
+        "Name,Address,Port,Sysop\r\n"
+        "Good One,good.example.org,23,Ann\r\n"
+        ",nameless.example.org,23,\r\n"
+        "No Address,,23,\r\n"
+        "Bad Port,bad.example.org,99999,\r\n"
+        "Twice,good.example.org,23,\r\n"
+        "Clash,clash.example.org:7000,23,\r\n"
+        "In Brackets,[2001:db8::1]:8000,,\r\n"
+        "Open Quote,\"x.example.org,23\r\n";
+    const auto result = vx::bbscsv::importText(*list, csv);
+    EXPECT_EQ(result.refused,
+              (std::vector<Refusal>{{3, "no name"},
+                                    {4, "no address"},
+                                    {5, "bad port '99999' (1 to 65535)"},
+                                    {6, "already in the list: good.example.org:23"},
+                                    {7, "the address says port 7000, the Port column 23"},
+                                    {9, "a quoted field is not closed"}}));
+    ASSERT_EQ(result.added, (std::vector<int>{2, 3}));
+    EXPECT_EQ(list->recordOf("2").Sysop, "Ann");
+    EXPECT_EQ(list->recordOf("3").URL, "2001:db8::1");
+    EXPECT_EQ(list->recordOf("3").Port, 8000);
+    EXPECT_EQ(result.report(),
+              "Imported 2 boards.\r6 rows were refused:\r  line 3: no name\r  line 4: no address\r"
+              "  line 5: bad port '99999' (1 to 65535)\r  line 6: already in the list: good.example.org:23\r"
+              "  line 7: the address says port 7000, the Port column 23\r  line 9: a quoted field is not closed");
+}
+
+TEST_F(BBSCsvTest, AFileWithoutItsHeaderIsNotImported) {
+    auto list = freshList("list.ini");
+    const auto result = vx::bbscsv::importText(*list, "Good One,good.example.org,23\r\n");
+    EXPECT_NE(result.error, "");
+    EXPECT_TRUE(result.added.empty());
+    EXPECT_EQ(list->numBBS(), 1);
+}
+
+TEST_F(BBSCsvTest, TheListTakesNoMoreThan255Boards) {
+    auto list = freshList("list.ini");
+    std::string csv = "name,address\r\n";
+    for (int i = 0; i < 260; ++i) csv += "Board " + std::to_string(i) + ",host" + std::to_string(i) + ".example.org\r\n";
+    const auto result = vx::bbscsv::importText(*list, csv);
+    EXPECT_EQ(result.added.size(), 254u);  // the sample board holds ID 1
+    ASSERT_EQ(result.refused.size(), 6u);
+    EXPECT_EQ(result.refused[0].reason, "the list is full (255 boards)");
+    EXPECT_EQ(list->numBBS(), 255);
+    EXPECT_TRUE(list->CheckBBSCount(false));
+}
+
+TEST_F(BBSCsvTest, UnreadableAndHugeFilesAreRefused) {
+    auto list = freshList("list.ini");
+    EXPECT_NE(vx::bbscsv::importFile(*list, (temp / "missing.csv").string()).error, "");
+    EXPECT_NE(vx::bbscsv::exportFile(*list, (temp / "no-such-folder" / "out.csv").string()), "");
+}
+
+}  // namespace
