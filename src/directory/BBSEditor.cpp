@@ -142,6 +142,13 @@ BBSRecord BBSEditor::recordFromFields(const BBSEditorFields& f) {
     record.LastEdited = f.lastEdited;
     for (std::size_t i = 0; i < record.macros.size(); ++i) {
         StoredMacro& macro = record.macros[i];
+        const StoredMacro& loaded = m_loaded.macros[i];
+        const bool wasHidden = loaded.hidden == "1";
+        // A hidden macro nobody touched keeps its stored text: scrambling starts at a random
+        // offset, and a save should not change what the user did not.
+        if (f.hidden[i] && wasHidden && Scrambler::UnscrambleText(loaded.text) == f.macros[i]) continue;
+        // A plain macro keeps its stored marker too (an empty one stays empty).
+        if (!f.hidden[i] && !wasHidden && loaded.text == f.macros[i]) continue;
         macro.hidden = f.hidden[i] ? "1" : "0";
         macro.text = f.hidden[i] ? m_scrambler.ScrambleText(f.macros[i]) : f.macros[i];
     }

@@ -2,6 +2,7 @@
 // answered by the test.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -365,6 +366,68 @@ TEST_F(BBSEditorTest, TheDirectoryFiltersByNameAddressOrSysop) {
     EXPECT_EQ(ids("VEXTERM DEVELOPERS"), (std::vector<int>{1}));
     EXPECT_EQ(ids("new bbs - 4"), (std::vector<int>{4}));
     EXPECT_TRUE(ids("nowhere").empty());
+}
+
+// A list written by the Windows program: an edit of one field changes that field and the edit
+// stamps; every comment, section, key (in its letter case), value and order stays, and keys the
+// record lacked are only added at the end of its section.
+TEST(BBSEditorWindowsList, AnEditChangesOnlyWhatWasEdited) {
+    vx::test::TempDir temp;
+    const std::string path = (temp / "VX3_BBS.INI").string();
+    std::filesystem::copy_file(std::filesystem::path(VX_TEST_DATA_DIR) / "config/windows/VX3_BBS.INI", path);
+    const std::string before = readFile(path);
+    vx::SettingsStore store;
+    vx::test::FakePrompter prompter;
+    vx::test::FakeClock clock;
+    vx::test::FakeRandom random;
+    vx::Scrambler scrambler{random};
+    vx::ConfigSettings config;
+    bool loggedIn = false;
+    vx::BBSList list{store, prompter, clock, path};
+    ASSERT_TRUE(list.LoadBBSList());
+    BBSEditor editor(list, prompter, clock, config, scrambler, loggedIn, {});
+    editor.open("1");
+    editor.edit([](BBSEditorFields& f) { f.sysop = "Marta"; });
+    editor.saveButton();
+    const std::string after = readFile(path);
+
+    const auto lines = [](const std::string& text) {
+        std::vector<std::string> out;
+        std::size_t at = 0;
+        while (at < text.size()) {
+            const auto end = text.find("\r\n", at);
+            out.push_back(text.substr(at, end - at));
+            at = end == std::string::npos ? text.size() : end + 2;
+        }
+        return out;
+    };
+    const auto keyOf = [](const std::string& line) { return line.substr(0, line.find('=')); };
+    const vx::IniFile old = vx::IniFile::parse(before), now = vx::IniFile::parse(after);
+    // Each old line is found again, in order: comments and headers as they were, key lines with
+    // the same key text and (unless edited) the same value as the program reads it.
+    const std::vector<std::string> newLines = lines(after);
+    std::size_t cursor = 0;
+    std::string section;
+    for (const std::string& line : lines(before)) {
+        if (line.starts_with('[')) section = line.substr(1, line.find(']') - 1);
+        const bool keyLine = line.find('=') != std::string::npos && !line.starts_with(';');
+        while (cursor < newLines.size() &&
+               (keyLine ? keyOf(newLines[cursor]) != keyOf(line) : newLines[cursor] != line))
+            ++cursor;
+        ASSERT_LT(cursor, newLines.size()) << "lost or moved: " << line;
+        if (keyLine) {
+            const std::string key = keyOf(line);
+            const bool edited = section == "1" && (key == "Sysop" || key == "LastEdited");
+            const bool stamp = section == "System";
+            if (!edited && !stamp) {
+                EXPECT_EQ(now.read(section, key, "?"), old.read(section, key, "?")) << section << " " << key;
+            }
+        }
+        ++cursor;
+    }
+    EXPECT_EQ(now.read("1", "Sysop", ""), "Marta");
+    EXPECT_EQ(now.read("1", "Macro1", ""), "11F51EF7127684F020AB82");  // the hidden macro, untouched
+    EXPECT_EQ(now.read("1", "Macro2", ""), "hi<cr>");
 }
 
 TEST_F(BBSEditorTest, SteppingIsOffDuringACall) {

@@ -37,7 +37,8 @@ void setTextKeepingCursor(QLineEdit* edit, const QString& text) {
 BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(parent, Qt::Window), m_editor(editor) {
     setObjectName("frmBBS");
     setAttribute(Qt::WA_QuitOnClose, false);
-    auto* top = new QHBoxLayout(this);
+    // The directory above the record, so the window fits beside the main frame.
+    auto* right = new QVBoxLayout(this);
 
     // The directory: every record, filtered by name, address or sysop.
     auto* left = new QVBoxLayout;
@@ -49,17 +50,14 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
     m_directory = new QListWidget(this);
     m_directory->setObjectName("lstBBS");
     m_directory->setToolTip("Click to show a board, double-click to call it");
-    m_directory->setMinimumWidth(210);
+    m_directory->setFixedHeight(96);
     connect(m_directory, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { m_editor.show(item->data(Qt::UserRole).toInt()); });
     connect(m_directory, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { m_editor.dial(item->data(Qt::UserRole).toInt()); });
     left->addWidget(m_search);
-    left->addWidget(m_directory, 1);
-    top->addLayout(left);
-
-    auto* right = new QVBoxLayout;
-    top->addLayout(right, 1);
+    left->addWidget(m_directory);
+    right->addLayout(left);
 
     // The record number and the steps through the directory.
     auto* idRow = new QHBoxLayout;
@@ -131,7 +129,7 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
         grid->addWidget(check(name, caption.first, caption.second), cell / 3, cell % 3);
         ++cell;
     }
-    auto* numbers = new QHBoxLayout;
+    QHBoxLayout* numbers = new QHBoxLayout;
     numbers->addWidget(check("chkAlarmColumn", "Alarm Column:", &BBSEditorFields::alarmEnabled));
     QLineEdit* alarm = text("txtAlarmColumn", "Alarm Column:", &BBSEditorFields::alarmColumn);
     alarm->setMaximumWidth(50);
@@ -140,6 +138,9 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
     QLineEdit* pause = text("txtBBSXDelay", "AutoPause Delay (ms)", &BBSEditorFields::autoPauseDelay);
     pause->setMaximumWidth(60);
     numbers->addWidget(pause);
+    numbers->addStretch(1);
+    grid->addLayout(numbers, 3, 0, 1, 3);
+    numbers = new QHBoxLayout;
     numbers->addWidget(new QLabel("Box Delay (ms):", this));
     QLineEdit* sendDelay = text("txtSendDelay", "Box Delay (ms):", &BBSEditorFields::sendDelay);
     sendDelay->setMaximumWidth(60);
@@ -157,7 +158,7 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
     numbers->addWidget(m_mode80);
     numbers->addWidget(m_mode40);
     numbers->addStretch(1);
-    grid->addLayout(numbers, 3, 0, 1, 3);
+    grid->addLayout(numbers, 4, 0, 1, 3);
     right->addWidget(options);
 
     // The macros and their hidden marks.
