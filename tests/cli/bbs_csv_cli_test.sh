@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# bbs_csv_cli_test.sh VEXTERM: the BBS list imported and exported from the command line, with no
+# window: the report of refused rows, the exit status, a round trip, and a refusal while the
+# list file is missing.
+set -u
+vexterm=$1
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+system="$work/Vexterm"
+mkdir -p "$system"
+cp "$here/../e2e/VX3_BBS.INI" "$system/"
+
+"$vexterm" --system-folder "$system" --export-bbs "$work/out.csv" > "$work/export.txt" || fail "export failed"
+grep -q "^Exported 1 boards to " "$work/export.txt" || fail "export said: $(cat "$work/export.txt")"
+[ "$(head -n 1 "$work/out.csv" | tr -d '\r')" = "Name,Address,Port,Sysop,Website,Comment" ] || fail "no header row"
+grep -q "^Vexterm Demo BBS,127.0.0.1,6502," "$work/out.csv" || fail "the demo board is not exported"
+
+printf 'Name,Address,Port\r\n"Night Owl, the",owl.example.org,6400\r\nNo Address,,23\r\n' > "$work/in.csv"
+"$vexterm" --system-folder "$system" --import-bbs "$work/in.csv" > "$work/import.txt"
+status=$?
+[ "$status" -eq 1 ] || fail "a refused row must give exit status 1, not $status"
+grep -q "^Imported 1 board.$" "$work/import.txt" || fail "import said: $(cat "$work/import.txt")"
+grep -q "line 3: no address" "$work/import.txt" || fail "the refused row is not reported"
+
+"$vexterm" --system-folder "$system" --export-bbs "$work/again.csv" > /dev/null || fail "second export failed"
+grep -q '^"Night Owl, the",owl.example.org,6400,' "$work/again.csv" || fail "the imported board is not in the list"
+
+"$vexterm" --system-folder "$work/empty" --export-bbs "$work/x.csv" > /dev/null 2> "$work/err.txt"
+[ $? -eq 2 ] || fail "a folder without a list must give exit status 2"
+grep -q "no BBS list" "$work/err.txt" || fail "the missing list is not named: $(cat "$work/err.txt")"
+echo "ok: export, import with a refused row, round trip"
