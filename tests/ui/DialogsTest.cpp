@@ -1,0 +1,112 @@
+// The small windows: the folder chooser's create question, the About box, the website window's
+// link, and the window-position window saving the places of the frame and the BBS editor.
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include "config/IniFile.h"
+#include "support/DesktopRun.h"
+#include "support/UiTestSupport.h"
+#include "ui/config/MoveWindows.h"
+#include "ui/dialogs/AboutBox.h"
+#include "ui/dialogs/BrowseDir.h"
+#include "ui/dialogs/WebsiteWindow.h"
+#include "ui/directory/BBSEditorWindow.h"
+
+using namespace vx;
+using namespace vx::test;
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { failOnUnexpectedWarnings(); }
+
+    // A folder typed that does not exist is created only when the user agrees; either way the
+    // chooser returns it.
+    void theChooserCreatesAFolderOnlyWhenAsked_data() {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void theChooserCreatesAFolderOnlyWhenAsked() {
+        QFETCH(bool, yes);
+        TempDir temp;
+        FakePrompter prompter;
+        prompter.yesNoAnswers = {yes};
+        QWidget parent;
+        BrowseRequest request;
+        request.fFldr = QString::fromStdString(temp.path().string());
+        request.fTitle = "Choose Screen Dump Path:";
+        std::optional<BrowseRequest> chosen;
+        QFileDialog* dialog = openBrowseDir(&parent, request, prompter, [&](const BrowseRequest& r) { chosen = r; });
+        QCOMPARE(dialog->objectName(), QString("frmBrowseDir"));
+        QCOMPARE(dialog->windowTitle(), QString("Choose Screen Dump Path:"));
+        QCOMPARE(dialog->labelText(QFileDialog::Accept), QString("Save + Exit"));
+        const QString wanted = QString::fromStdString((temp / "new dumps").string());
+        emit dialog->fileSelected(wanted);
+        QVERIFY(chosen);
+        QVERIFY(!chosen->cCancel);
+        QCOMPARE(chosen->fFldr, wanted);
+        QCOMPARE(prompter.questions.at(0).text, std::string("Folder does not exist!\rDo you want to create it?"));
+        QCOMPARE(prompter.questions.at(0).title, std::string("CREATE FOLDER"));
+        QCOMPARE(std::filesystem::is_directory(temp / "new dumps"), yes);
+        dialog->close();
+    }
+
+    void theAboutBoxNamesTheBuild() {
+        AboutBox about;
+        QCOMPARE(about.findChild<QLabel*>("lblVersion")->text(), QString("Version 3.14  Build: 717"));
+        QVERIFY(about.findChild<QLabel*>("lblVersionDate")->text().startsWith("Version Date: "));
+        QVERIFY(about.findChild<QLabel*>("lblVersionDate")->text().size() > QString("Version Date: ").size());
+        about.show();
+        QVERIFY(about.isVisible());
+        QTest::mouseClick(about.findChild<QLabel*>("lblTitle"), Qt::LeftButton);  // a click closes it
+        QVERIFY(!about.isVisible());
+    }
+
+    void theWebsiteLinkOpensTheAddress() {
+        std::string opened;
+        WebsiteWindow window([&](const std::string& url) { opened = url; });
+        window.showBoard("Night Owl BBS", "https://owl.example.org/");
+        QCOMPARE(window.findChild<QLabel*>("lblBBSName")->text(), QString("Website: Night Owl BBS"));
+        emit window.findChild<QLabel*>("lblBBSwebsite")->linkActivated("#");
+        QCOMPARE(opened, std::string("https://owl.example.org/"));
+    }
+
+    void theWindowPlacesAreSavedAndComeBack() {
+        Run run;
+        run.app->start();
+        run.app->frame().toolButton("tbMOVE")->trigger();
+        auto* move = run.app->frame().findChild<MoveWindows*>("frmMoveWindows");
+        QVERIFY(move && move->isVisible());
+        QCOMPARE(move->windowTitle(), QString("Save Window Positions..."));
+        run.app->frame().move(150, 120);
+        run.app->bbsEditorWindow()->move(900, 60);
+        QTest::mouseClick(move->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QCOMPARE(run.app->frame().panelText("pnlSTAT"), QString("Window positions saved"));
+        const IniFile config = IniFile::parse(fileText(run.folder() / "VX3_Cfg.ini"));
+        QCOMPARE(config.read("Positions", "DATAwritten", ""), std::string("True"));
+        QCOMPARE(config.read("Positions", "BBSLeft", ""), std::to_string(900 * 15));
+        QCOMPARE(config.read("Positions", "MainLeft", ""), std::to_string(150 * 15));
+        QVERIFY(fileText(run.folder() / "VX3_log.txt").find(" Window positions saved\r\n") != std::string::npos);
+        run.app->shutdown();
+
+        FakePrompter prompter;
+        DesktopApp::Options options;
+        options.systemFolder = run.folder().string();
+        options.showWelcome = false;
+        options.prompter = &prompter;
+        options.quit = [] {};
+        DesktopApp again(options);
+        again.start();
+        QCOMPARE(again.frame().pos(), QPoint(150, 120));
+        QCOMPARE(again.bbsEditorWindow()->pos(), QPoint(900, 60));
+        again.shutdown();
+    }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "DialogsTest.moc"
