@@ -27,6 +27,27 @@ std::string lower(std::string text) {
     return text;
 }
 
+// Fields that show a record's text or switch as they are, in both directions.
+constexpr std::pair<std::string BBSEditorFields::*, std::string BBSRecord::*> kTexts[] = {
+    {&BBSEditorFields::name, &BBSRecord::BBSname},     {&BBSEditorFields::portList, &BBSRecord::PortList},
+    {&BBSEditorFields::sysop, &BBSRecord::Sysop},      {&BBSEditorFields::comment, &BBSRecord::Comment},
+    {&BBSEditorFields::website, &BBSRecord::Website},  {&BBSEditorFields::signature, &BBSRecord::Signature},
+    {&BBSEditorFields::autoPauseDelay, &BBSRecord::BBSXDelay},
+};
+constexpr std::pair<bool BBSEditorFields::*, bool BBSRecord::*> kSwitches[] = {
+    {&BBSEditorFields::alarmEnabled, &BBSRecord::AlarmColEnabled},
+    {&BBSEditorFields::stayAlive, &BBSRecord::StayAlive},
+    {&BBSEditorFields::baudSim, &BBSRecord::BaudSim},
+    {&BBSEditorFields::permanent, &BBSRecord::Permanent},
+    {&BBSEditorFields::lantronix, &BBSRecord::LANtronix},
+    {&BBSEditorFields::hideFromList, &BBSRecord::HideFromList},
+    {&BBSEditorFields::killBuffer, &BBSRecord::ClrBufferOnDisc},
+    {&BBSEditorFields::noWrap, &BBSRecord::NoWrap},
+    {&BBSEditorFields::autoPause, &BBSRecord::BBSXv1},
+    {&BBSEditorFields::oneAtATime, &BBSRecord::OneAtaTime},
+    {&BBSEditorFields::mode80, &BBSRecord::Mode80Col},
+};
+
 bool isRecordNumber(const std::string& id) {
     return isWholeNumberText(id) && parseLeadingNumber(id) >= 1 && parseLeadingNumber(id) <= BBSList::kMaxRecords;
 }
@@ -63,28 +84,12 @@ void BBSEditor::display(const std::string& id, const BBSRecord& record) {
     m_loaded = record;
     BBSEditorFields f;
     f.id = id;
-    f.name = record.BBSname;
+    for (const auto& [field, key] : kTexts) f.*field = record.*key;
+    for (const auto& [field, key] : kSwitches) f.*field = record.*key;
     f.address = record.URL;
     f.port = std::to_string(record.Port);
-    f.portList = record.PortList;
-    f.sysop = record.Sysop;
-    f.comment = record.Comment;
-    f.website = record.Website;
-    f.signature = record.Signature;
-    f.autoPauseDelay = record.BBSXDelay;
     f.alarmColumn = std::to_string(record.AlarmColValue);
     f.sendDelay = std::to_string(record.SendDelayValue);
-    f.alarmEnabled = record.AlarmColEnabled;
-    f.stayAlive = record.StayAlive;
-    f.baudSim = record.BaudSim;
-    f.permanent = record.Permanent;
-    f.lantronix = record.LANtronix;
-    f.hideFromList = record.HideFromList;
-    f.killBuffer = record.ClrBufferOnDisc;
-    f.noWrap = record.NoWrap;
-    f.autoPause = record.BBSXv1;
-    f.oneAtATime = record.OneAtaTime;
-    f.mode80 = record.Mode80Col;
     f.deleted = false;  // never loaded: ticked only after a delete
     f.created = shownDate(record.Created);
     f.lastCall = shownDate(record.LastCall);
@@ -108,7 +113,8 @@ void BBSEditor::display(const std::string& id, const BBSRecord& record) {
 
 BBSRecord BBSEditor::recordFromFields(const BBSEditorFields& f) {
     BBSRecord record = m_loaded;
-    record.BBSname = f.name;
+    for (const auto& [field, key] : kTexts) record.*key = f.*field;
+    for (const auto& [field, key] : kSwitches) record.*key = f.*field;
     record.URL = f.address;
     record.Port = static_cast<std::int32_t>(std::clamp<std::int64_t>(parseLeadingNumber(f.port), 0, 65535));
     // "host:port" and "[IPv6]:port" in the address box are split, as users paste addresses.
@@ -117,25 +123,8 @@ BBSRecord BBSEditor::recordFromFields(const BBSEditorFields& f) {
         record.URL = address->host;
         if (address->port) record.Port = *address->port;
     }
-    record.PortList = f.portList;
-    record.Sysop = f.sysop;
-    record.Comment = f.comment;
-    record.Website = f.website;
-    record.Signature = f.signature;
-    record.BBSXDelay = f.autoPauseDelay;
     record.AlarmColValue = clampToInt16(parseLeadingNumber(f.alarmColumn));
     record.SendDelayValue = clampToInt16(parseLeadingNumber(f.sendDelay));
-    record.AlarmColEnabled = f.alarmEnabled;
-    record.StayAlive = f.stayAlive;
-    record.BaudSim = f.baudSim;
-    record.Permanent = f.permanent;
-    record.LANtronix = f.lantronix;
-    record.HideFromList = f.hideFromList;
-    record.ClrBufferOnDisc = f.killBuffer;
-    record.NoWrap = f.noWrap;
-    record.BBSXv1 = f.autoPause;
-    record.OneAtaTime = f.oneAtATime;
-    record.Mode80Col = f.mode80;
     record.Deleted = f.deleted;
     record.Connects = clampToInt32(parseLeadingNumber(f.connects));
     record.MaxBaud = clampToInt32(parseLeadingNumber(f.maxBps));

@@ -142,13 +142,8 @@ private slots:
         // The next run finds every value again; the hidden macro is masked and locked.
         run.app->shutdown();
         FakePrompter prompter;
-        DesktopApp::Options options;
-        options.systemFolder = run.folder().string();
-        options.showWelcome = false;
-        options.prompter = &prompter;
-        options.quit = [] {};
-        DesktopApp again(options);
-        again.start();
+        const auto nextRun = run.restarted(prompter);
+        DesktopApp& again = *nextRun;
         again.openBBSEditor();
         BBSEditorWindow* next = again.bbsEditorWindow();
         again.bbsEditor().show(2);

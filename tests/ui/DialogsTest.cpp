@@ -95,13 +95,8 @@ private slots:
         run.app->shutdown();
 
         FakePrompter prompter;
-        DesktopApp::Options options;
-        options.systemFolder = run.folder().string();
-        options.showWelcome = false;
-        options.prompter = &prompter;
-        options.quit = [] {};
-        DesktopApp again(options);
-        again.start();
+        const auto next = run.restarted(prompter);
+        DesktopApp& again = *next;
         QCOMPARE(again.frame().pos(), QPoint(150, 120));
         QCOMPARE(again.bbsEditorWindow()->pos(), QPoint(900, 60));
         again.shutdown();

@@ -44,6 +44,18 @@ struct Run {
         app = std::make_unique<DesktopApp>(options);
     }
     std::filesystem::path folder() const { return temp / "Vexterm"; }
+    // The program started again on the same folder (after this run's shutdown), answering its
+    // dialogs with `answers`.
+    std::unique_ptr<DesktopApp> restarted(FakePrompter& answers) const {
+        DesktopApp::Options options;
+        options.systemFolder = folder().string();
+        options.showWelcome = false;
+        options.prompter = &answers;
+        options.quit = [] {};
+        auto again = std::make_unique<DesktopApp>(options);
+        again->start();
+        return again;
+    }
     // A row of the screen as text; cells that are not printable characters read as blanks.
     std::string row(int r) const {
         const GlyphIndex glyphs;
