@@ -1,6 +1,7 @@
 #include "screen/AtasciiText.h"
 
 #include <array>
+#include <map>
 
 namespace vx {
 namespace {
@@ -71,6 +72,35 @@ std::string_view atasciiLookAlike(std::uint8_t code) {
     }
     if (plain < 32) return kGraphics[plain];
     return std::string_view(&kAscii[plain - 32], 1);
+}
+
+}  // namespace vx
+
+namespace vx {
+namespace {
+
+// The one code point of a look-alike (all of them are single characters).
+char32_t codePointOf(std::string_view utf8) {
+    const auto lead = static_cast<unsigned char>(utf8[0]);
+    if (lead < 0x80) return lead;
+    const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    char32_t code = lead & (0xFF >> (length + 1));
+    for (int i = 1; i < length; ++i) code = (code << 6) | (static_cast<unsigned char>(utf8[static_cast<std::size_t>(i)]) & 0x3F);
+    return code;
+}
+
+}  // namespace
+
+std::optional<std::uint8_t> atasciiFromLookAlike(char32_t character) {
+    static const std::map<char32_t, std::uint8_t> reverse = [] {
+        std::map<char32_t, std::uint8_t> table;
+        for (int code = 127; code >= 0; --code)
+            table[codePointOf(atasciiLookAlike(static_cast<std::uint8_t>(code)))] = static_cast<std::uint8_t>(code);
+        return table;
+    }();
+    const auto found = reverse.find(character);
+    if (found == reverse.end()) return std::nullopt;
+    return found->second;
 }
 
 }  // namespace vx

@@ -18,6 +18,20 @@ bool SendPath::SendToBBS(std::string text, int delayMs, bool addEndOfLine) {
     return true;
 }
 
+void SendPath::whenSent(std::function<void()> done) {
+    if (m_queue.empty()) {
+        if (done) done();
+        return;
+    }
+    m_queue.push_back({{}, 0, false, 0, std::move(done)});
+}
+
+void SendPath::finishFront() {
+    std::function<void()> done = std::move(m_queue.front().done);
+    m_queue.pop_front();
+    if (done) done();
+}
+
 void SendPath::cancel() {
     m_queue.clear();
     m_timer->stop();
@@ -51,7 +65,7 @@ void SendPath::runQueue() {
         bool ok = true;
         if (text.delayMs <= 0 && !text.bytes.empty()) ok = sendNow(text.bytes);
         if (ok && text.endOfLine) sendNow(std::string_view(&kEndOfLine, 1));
-        m_queue.pop_front();
+        finishFront();
     }
 }
 
@@ -60,7 +74,7 @@ void SendPath::step() {
     Text& text = m_queue.front();
     if (text.sent < text.bytes.size()) {
         if (!sendNow(std::string_view(text.bytes).substr(text.sent, 1))) {
-            m_queue.pop_front();
+            finishFront();
             runQueue();
             return;
         }
@@ -69,7 +83,7 @@ void SendPath::step() {
         return;
     }
     if (text.endOfLine) sendNow(std::string_view(&kEndOfLine, 1));
-    m_queue.pop_front();
+    finishFront();
     runQueue();
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,9 @@ public:
     // text reports a refusal when it happens. After a refusal the rest of that text is dropped.
     bool SendToBBS(std::string text, int delayMs, bool addEndOfLine);
 
+    // Runs `done` once every text given so far has gone out (at once when nothing waits).
+    void whenSent(std::function<void()> done);
+
     // True while texts are waiting or going out.
     bool busy() const { return !m_queue.empty(); }
     // Drops everything not sent yet.
@@ -38,7 +42,9 @@ private:
         int delayMs;
         bool endOfLine;
         std::size_t sent = 0;
+        std::function<void()> done{};  // a marker: runs when the texts before it are out
     };
+    void finishFront();
 
     bool sendNow(std::string_view bytes);
     void reportFailure(const SocketPort::SendError& error);

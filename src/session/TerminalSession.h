@@ -3,6 +3,7 @@
 #include "config/ConfigSettings.h"
 #include "directory/BBSList.h"
 #include "log/StatusReporter.h"
+#include "platform/Clipboard.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 #include "platform/SocketPort.h"
@@ -15,6 +16,7 @@
 #include "session/MacroSender.h"
 #include "session/SendPath.h"
 #include "session/StayAlive.h"
+#include "session/TheBox.h"
 #include "tools/Capture.h"
 #include "tools/Scrollback.h"
 #include "tools/TextSinks.h"
@@ -33,8 +35,9 @@ public:
         const Clock& clock;
         Prompter& prompter;
         Sound& sound;
-        BoxText& box;        // scrollback copied to The Box
+        BoxText& box;        // The Box's text (the editor of the terminal window)
         MojiCodeSink& moji;  // capture sent to VXEditor
+        Clipboard& clipboard;
     };
 
     TerminalSession(Ports ports, StatusReporter& status, ConfigSettings& config, BBSList& bbsList,
@@ -52,6 +55,7 @@ public:
     UrlDetector& urls() { return m_urls; }
     Scrollback& scrollback() { return m_scrollback; }
     CaptureFile& capture() { return m_capture; }
+    TheBox& box() { return m_box; }
     // Set by Ctrl-C while connected; the next chunk (or the rest of a drain) is thrown away.
     bool abortFlag() const { return m_abort; }
 
@@ -78,6 +82,7 @@ private:
     MacroSender m_macros;
     Connection m_connection;
     KeyboardInput m_keyboard;
+    TheBox m_box;
 };
 
 }  // namespace vx

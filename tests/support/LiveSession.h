@@ -31,6 +31,7 @@ struct LiveSession {
     FakeStatusSink statusSink;
     FakeBox box;
     FakeMojiSink moji;
+    FakeClipboard clipboard;
     QtClock clock;
     QtTimerFactory timers;
     QtSocketPort socket;
@@ -55,7 +56,7 @@ struct LiveSession {
             throw std::runtime_error("cannot point the record at the board");
         list.FillBBSList();
         session = std::make_unique<TerminalSession>(
-            TerminalSession::Ports{socket, timers, clock, prompter, sound, box, moji}, status, config, list, screen);
+            TerminalSession::Ports{socket, timers, clock, prompter, sound, box, moji, clipboard}, status, config, list, screen);
         socket.setEvents(&session->connection());
         session->start();
     }

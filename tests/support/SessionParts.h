@@ -27,6 +27,7 @@ struct SessionParts {
     FakeStatusSink statusSink;
     FakeBox box;
     FakeMojiSink moji;
+    FakeClipboard clipboard;
     SettingsStore store;
     ConfigSettings config = firstRunSettings(temp.path().string());
     BBSList bbsList{store, prompter, timeline, (temp / "VX3_BBS.INI").string()};
