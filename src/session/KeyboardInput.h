@@ -57,6 +57,7 @@ public:
                   Sound& sound, StayAlive& stayAlive, bool& abortFlag, Hooks hooks);
 
     void setMojiSink(MojiCodeSink* sink) { m_moji = sink; }
+    void setFocusToBox(std::function<void()> action) { m_hooks.focusToBox = std::move(action); }
 
     // Fills the key table: every code maps to itself, except 13 (Enter) to 155.
     void BuildTranslationTables();

@@ -136,6 +136,10 @@ void TheBox::clear() {
 
 void TheBox::clipboardToBox() { m_text.appendText(m_clipboard.text()); }
 
+void TheBox::pasteToScreen() {
+    if (connected()) m_send.SendToBBS(box::atasciiLineEnds(m_clipboard.text()), 0, false);
+}
+
 void TheBox::sendEndOfLine() {
     if (connected()) m_send.SendToBBS({}, 0, true);
 }

@@ -37,6 +37,14 @@ public:
     TheBox(BoxText& text, SendPath& send, Scrollback& scrollback, TimerFactory& timers, Prompter& prompter,
            Sound& sound, Clipboard& clipboard, const ConfigSettings& config, Hooks hooks);
 
+    // The window's part of the hooks (changed, focusBox, refocusScreen), set once it exists.
+    void setWindowHooks(std::function<void()> changed, std::function<void()> focusBox,
+                        std::function<void()> refocusScreen) {
+        m_hooks.changed = std::move(changed);
+        m_hooks.focusBox = std::move(focusBox);
+        m_hooks.refocusScreen = std::move(refocusScreen);
+    }
+
     // The board's settings, whenever a BBS is selected: send delay, alarm column, no-wrap; the
     // quote prefix box is emptied.
     void boardSelected(const BBSRecord& record);
@@ -53,6 +61,7 @@ public:
     void sendEndOfLine();             // cmdCR
     void sign();                      // "Sign"
     void keystroke(int index);        // cmdApS 0 "Again", 1 ". . .", 2 "! ! !"
+    void pasteToScreen();             // "Paste Clipboard to Main Screen"
     void toggleOpen() { setOpen(!m_open); }
     void toggleWidth();               // cmd4080
 

@@ -124,6 +124,20 @@ std::optional<std::string> autoCarriageReturnText(std::string_view boxText) {
     return std::string(boxText.substr(0, boxText.size() - 2));
 }
 
+std::string atasciiLineEnds(std::string_view text) {
+    std::string lines;
+    lines.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines += kEndOfLine;
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            lines += text[i];
+        }
+    }
+    return lines;
+}
+
 std::u32string displayText(std::string_view bytes) {
     std::u32string shown;
     shown.reserve(bytes.size());

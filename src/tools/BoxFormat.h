@@ -50,6 +50,10 @@ std::vector<std::string> sendPieces(std::string_view text);
 // line; otherwise nothing.
 std::optional<std::string> autoCarriageReturnText(std::string_view boxText);
 
+// Text pasted straight to the board: CR LF, a lone CR or a lone LF each become one ATASCII end
+// of line, so pasted lines arrive as lines (the board reads 13 and 10 as graphics).
+std::string atasciiLineEnds(std::string_view text);
+
 // The Box's text as the editor shows it, and back: CR LF is a paragraph break ('\n'), the ATASCII
 // end of line a line break inside it (U+2028), every other code a character the Box font draws as
 // its ATASCII glyph: printable codes as themselves, the rest (graphics 0-31, 127-159) at

@@ -203,6 +203,15 @@ TEST_F(TheBoxTest, SignSendsTheSignatureWithAnEndOfLine) {
     EXPECT_EQ(socket.sent, "-- joe" + std::string(1, kEol));
 }
 
+TEST_F(TheBoxTest, PastingToTheScreenSendsTheClipboardLinesWhenConnected) {
+    clipboard.contents = "one\r\ntwo";
+    theBox().pasteToScreen();
+    EXPECT_EQ(socket.sent, "");
+    connectDirect(0);
+    theBox().pasteToScreen();
+    EXPECT_EQ(socket.sent, "one" + std::string(1, kEol) + "two");
+}
+
 TEST_F(TheBoxTest, ClipboardTextIsAddedToTheBox) {
     box.contents = "a";
     clipboard.contents = "pasted";

@@ -117,6 +117,13 @@ INSTANTIATE_TEST_SUITE_P(Texts, FormatMsg,
                                            FormatCase{"\r\n\r\n", E + " " + E + " "},
                                            FormatCase{E + "\n", E + " "}, FormatCase{"plain", "plain"}));
 
+class AtasciiLineEnds : public ::testing::TestWithParam<FormatCase> {};
+TEST_P(AtasciiLineEnds, EachLineBreakIsOneEndOfLine) { EXPECT_EQ(vx::box::atasciiLineEnds(GetParam().text), GetParam().sent); }
+INSTANTIATE_TEST_SUITE_P(Texts, AtasciiLineEnds,
+                         ::testing::Values(FormatCase{"ab\r\ncd", "ab" + E + "cd"}, FormatCase{"a\nb\rc", "a" + E + "b" + E + "c"},
+                                           FormatCase{"\r\n\r\n", E + E}, FormatCase{"\n\r", E + E},
+                                           FormatCase{"end\r", "end" + E}, FormatCase{"", ""}));
+
 struct PiecesCase {
     std::size_t length;
     std::vector<std::size_t> pieces;

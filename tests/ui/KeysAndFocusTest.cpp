@@ -269,11 +269,14 @@ private slots:
         QVERIFY(fileText(again.folder() / "VX3_log.txt").find(" System Log File Enabled\r\n") != std::string::npos);
     }
 
-    // The 80-column frame never runs off the screen; on a screen wide enough it has its full width.
+    // The frame never runs off the screen, The Box open or not; at 80 columns on a screen wide
+    // enough it has its full width.
     void eightyColumnsFitTheScreen() {
         Run run;
         run.app->start();
         MainFrame& frame = run.app->frame();
+        QVERIFY(run.app->session().box().open());
+        QVERIFY(frame.screen()->availableGeometry().contains(frame.frameGeometry()));
         frame.toolButton("tb80")->trigger();
         const int available = frame.availableWidth();
         QVERIFY(frame.width() <= available);

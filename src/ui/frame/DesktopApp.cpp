@@ -18,9 +18,12 @@
 #include "ui/directory/RawListEditor.h"
 #include "ui/platform/WindowPlacement.h"
 #include "ui/frame/WelcomeWindow.h"
+#include "ui/terminal/BoxEditor.h"
+#include "ui/terminal/BoxPanel.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 #include "ui/terminal/TerminalWindow.h"
+#include "ui/tools/UrlListWindow.h"
 
 namespace vx {
 namespace {
@@ -31,11 +34,12 @@ QString latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The places the configuration keeps, for the windows this program has so far: the main frame
-// and the BBS editor. The other windows answer 0 and are not moved until they exist.
+// The places the configuration keeps, for the windows this program has so far: the main frame,
+// the BBS editor and the URL list. The other windows answer 0 and are not moved until they exist.
 class FrameGeometry : public WindowGeometry {
 public:
-    FrameGeometry(MainFrame& frame, std::function<QWidget*()> bbsEditor) : m_frame(frame), m_bbsEditor(std::move(bbsEditor)) {}
+    FrameGeometry(MainFrame& frame, std::function<QWidget*()> bbsEditor, std::function<QWidget*()> urlList)
+        : m_frame(frame), m_bbsEditor(std::move(bbsEditor)), m_urlList(std::move(urlList)) {}
     int top(PlacedWindow window) override {
         QWidget* w = widget(window);
         return w ? w->y() * MainFrame::kTwipsPerPixel : 0;
@@ -58,12 +62,15 @@ private:
                 return &m_frame;
             case PlacedWindow::BBSEditor:
                 return m_bbsEditor();
+            case PlacedWindow::LastURLs:
+                return m_urlList();
             default:
                 return nullptr;
         }
     }
     MainFrame& m_frame;
     std::function<QWidget*()> m_bbsEditor;
+    std::function<QWidget*()> m_urlList;
 };
 
 }  // namespace
@@ -77,9 +84,11 @@ DesktopApp::DesktopApp(Options options)
       m_list(m_store, m_prompter, m_clock, m_paths.bbsListFile()) {
     m_qtPrompter.setParent(&m_frame);
     m_screen.setListener(this);
+    // The Box's editor comes first: the session writes into it (scrollback, clipboard).
+    m_boxEditor = new BoxEditor;
     m_session = std::make_unique<TerminalSession>(
-        TerminalSession::Ports{m_socket, m_timers, m_clock, m_prompter, m_sound, m_held, m_held}, m_status, m_config,
-        m_list, m_screen);
+        TerminalSession::Ports{m_socket, m_timers, m_clock, m_prompter, m_sound, *m_boxEditor, m_held, m_clipboard},
+        m_status, m_config, m_list, m_screen);
     m_browser = std::make_unique<BrowserLauncher>(m_config, m_shell, m_prompter, m_status);
     m_startup = std::make_unique<Startup>(Startup::Services{m_paths, m_store, m_prompter, m_clock, m_scrambler,
                                                             m_status, m_config, m_list, [this] {
@@ -88,12 +97,13 @@ DesktopApp::DesktopApp(Options options)
 
     makeBBSEditor();
     m_screenWindow = new ScreenWindow(m_surface, m_session->keyboard(), m_session->capture());
-    m_terminalWindow = new TerminalWindow(*m_session, m_list, m_config, m_screen);
+    m_terminalWindow = new TerminalWindow(*m_session, m_list, m_config, m_screen, *m_boxEditor);
     m_frame.setWindows(m_screenWindow, m_terminalWindow);
     m_frame.setOnClose([this] { shutdown(); });
     m_titleTimer.setInterval(TitleHints::kTickMs);
     connect(&m_titleTimer, &QTimer::timeout, this, [this] { titleTick(); });
     wireSession();
+    wireBox();
     wireToolbar();
 }
 
@@ -101,6 +111,8 @@ DesktopApp::~DesktopApp() {
     m_screen.setListener(nullptr);
     m_session->capture().setOnChanged({});
     m_session->capture().setOnViewerFinished({});
+    m_session->urls().setOnChanged({});
+    m_session->box().setWindowHooks({}, {}, {});
 }
 
 void DesktopApp::wireSession() {
@@ -109,7 +121,10 @@ void DesktopApp::wireSession() {
         [this] { m_screenWindow->surfaceChanged(); },
         [this](bool mode80) { switchColumns(mode80); },
         [this](int) { m_terminalWindow->refresh(); },
-        [this] { m_terminalWindow->refresh(); },
+        [this] {
+            m_session->box().boardSelected(m_list.record());
+            m_terminalWindow->refresh();
+        },
         {},
     });
     m_session->capture().setOnChanged([this] {
@@ -117,14 +132,77 @@ void DesktopApp::wireSession() {
         m_terminalWindow->refresh();
     });
     m_session->capture().setOnViewerFinished([this] { refocusScreen(); });
-    m_screenWindow->setActions(ScreenWindow::Actions{{}, {}, {}, [this] { m_screenWindow->surfaceChanged(); },
-                                                     [this] {
-                                                         m_config.DetectURLs = !m_config.DetectURLs;
-                                                         refreshAll();
-                                                     }});
+    m_screenWindow->setActions(ScreenWindow::Actions{{}, {}, [this] { m_session->box().pasteToScreen(); },
+                                                     [this] { m_screenWindow->surfaceChanged(); },
+                                                     [this] { setUrlDetection(!m_config.DetectURLs, false); }});
     m_terminalWindow->setActions(TerminalWindow::Actions{[this] { shutdown(); }, [this] { refocusScreen(); },
                                                          [this] { m_screenWindow->surfaceChanged(); },
-                                                         [this] { openBBSEditor(); }});
+                                                         [this] { openBBSEditor(); },
+                                                         [this] { setUrlDetection(!m_config.DetectURLs, true); }});
+    m_session->urls().setOnChanged([this] {
+        if (m_urlWindow) m_urlWindow->refresh();
+    });
+}
+
+void DesktopApp::wireBox() {
+    m_session->box().setWindowHooks([this] { boxChanged(); }, [this] { focusBox(); }, [this] { refocusScreen(); });
+    // Alt+T in The Box gives the keys back to the screen, whatever UseTW says.
+    m_boxEditor->setOnAltT([this] { refocusScreen(); });
+    m_session->keyboard().setFocusToBox([this] {
+        m_session->box().setOpen(true);
+        focusBox();
+    });
+}
+
+void DesktopApp::boxChanged() {
+    m_terminalWindow->refresh();
+    const bool open = m_session->box().open();
+    if (open == m_boxShownOpen) return;
+    m_boxShownOpen = open;
+    m_frame.setBoxOpen(open);
+    if (m_frame.isVisible()) m_frame.centreOnScreen(m_frame.y());
+    // The keys cannot stay in a Box that is no longer shown.
+    if (!open && m_boxEditor->hasFocus()) refocusScreen();
+}
+
+void DesktopApp::focusBox() {
+    m_boxEditor->setFocus();
+    m_boxEditor->activateWindow();
+}
+
+UrlListWindow& DesktopApp::urlWindow() {
+    if (!m_urlWindow) {
+        m_urlWindow = new UrlListWindow(
+            m_session->urls(), m_clipboard,
+            UrlListWindow::Actions{[this](int slot) { m_session->urls().openUrl(slot, *m_browser); },
+                                   [this] {
+                                       m_session->urls().exportUrls(m_prompter, m_status, m_clock,
+                                                                    m_paths.systemFolder);
+                                   }},
+            &m_frame);
+        // Left of the main frame (the BBS editor stands right of it) until window places are saved.
+        if (!m_config.DATAwritten) {
+            m_urlWindow->adjustSize();
+            m_urlWindow->move(m_frame.frameGeometry().left() - m_urlWindow->frameGeometry().width() - 1, m_frame.y());
+        }
+    }
+    return *m_urlWindow;
+}
+
+void DesktopApp::showUrlList() {
+    UrlListWindow& window = urlWindow();
+    window.refresh();
+    // Shown beside the frame, the keys stay with the screen.
+    window.setAttribute(Qt::WA_ShowWithoutActivating);
+    window.show();
+    keepOnScreen(window);
+}
+
+void DesktopApp::setUrlDetection(bool on, bool hideWhenOff) {
+    m_config.DetectURLs = on;
+    if (on) showUrlList();
+    else if (hideWhenOff && m_urlWindow) m_urlWindow->hide();
+    refreshAll();
 }
 
 void DesktopApp::wireToolbar() {
@@ -193,11 +271,13 @@ void DesktopApp::afterStartup(bool ok) {
     m_terminalWindow->applyScrollbackSetting();
     m_terminalWindow->setLogIndicator(m_config.SysLog && std::filesystem::exists(m_paths.logFile()));
     m_session->capture().reloadSettings();
+    m_session->box().setOpen(m_config.UseTW);
     switchColumns(false);
     m_frame.show();
+    m_frame.setBoxOpen(m_session->box().open());
     m_frame.centreOnScreen(kFrameTopPx);
     if (m_config.DATAwritten) {
-        FrameGeometry geometry(m_frame, [this] { return &editorWindow(); });
+        FrameGeometry geometry(m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
         WindowPositions(m_store, geometry).SaveRestorePositions(false, m_paths.configFile(), m_config.DATAwritten);
     }
     refocusScreen();
@@ -206,6 +286,7 @@ void DesktopApp::afterStartup(bool ok) {
     m_status.ShowStatus("Not Connected...", false, false);
     refreshAll();
     if (m_startup->firstRun() || m_config.UseBBSEditor) openBBSEditor();
+    if (m_config.DetectURLs) showUrlList();
     if (m_options.host) m_session->connection().dialAddress(*m_options.host, m_options.port);
 }
 
@@ -217,7 +298,10 @@ void DesktopApp::switchColumns(bool mode80) {
     const int columns = mode80 ? 80 : 40;
     m_screenWindow->setColumns(columns, m_frame.availableWidth());
     m_frame.setColumns(columns, m_screenWindow->width());
-    if (m_frame.isVisible()) m_frame.centreOnScreen(m_frame.y());
+    if (m_frame.isVisible()) {
+        m_frame.setBoxOpen(m_session->box().open());
+        m_frame.centreOnScreen(m_frame.y());
+    }
     if (m_config.UseBBSEditor) placeBBSEditor();
     m_screenWindow->surfaceChanged();
 }
@@ -378,7 +462,7 @@ void DesktopApp::openRawListEditor() {
 }
 
 void DesktopApp::saveWindowPositions() {
-    FrameGeometry geometry(m_frame, [this] { return &editorWindow(); });
+    FrameGeometry geometry(m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
     WindowPositions(m_store, geometry).SaveRestorePositions(true, m_paths.configFile(), m_config.DATAwritten);
     m_status.ShowStatus("Window positions saved", true, false);
 }
@@ -397,6 +481,7 @@ void DesktopApp::openConfiguration() {
 
 void DesktopApp::configurationSaved(const CfgSaved& saved) {
     m_terminalWindow->applyScrollbackSetting();
+    m_session->box().setOpen(m_config.UseTW);
     m_session->capture().reloadSettings();
     if (m_config.TitleBarMsg && !m_titleTimer.isActive()) m_titleTimer.start();
     if (!m_config.TitleBarMsg) m_titleTimer.stop();

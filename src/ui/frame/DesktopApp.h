@@ -31,6 +31,8 @@
 namespace vx {
 
 class BBSEditorWindow;
+class BoxEditor;
+class UrlListWindow;
 class CfgForm;
 struct CfgSaved;
 class WebsiteWindow;
@@ -73,6 +75,10 @@ public:
     BBSEditor& bbsEditor() { return *m_editor; }
     BBSEditorWindow* bbsEditorWindow() { return m_editorWindow; }
     WebsiteWindow* websiteWindow() { return m_websiteWindow; }
+    BoxEditor& boxEditor() { return *m_boxEditor; }
+    // "Last 10 URLs", made on first use.
+    UrlListWindow* urlListWindow() { return m_urlWindow; }
+    void showUrlList();
     // Opens the BBS editor on the record selected in the terminal (or record 1).
     void openBBSEditor();
     bool loggedIn() const { return m_loggedIn; }
@@ -107,19 +113,20 @@ private:
     void exportBBSList();
     void openRawListEditor();
     void saveWindowPositions();
+    void wireBox();
+    void boxChanged();
+    void focusBox();
+    UrlListWindow& urlWindow();
+    void setUrlDetection(bool on, bool hideWhenOff);
 
-    // Until The Box and VXEditor have windows, what would go to them is kept here.
-    class HeldText : public BoxText, public MojiCodeSink {
+    // Until VXEditor has a window, what would go to it is kept here.
+    class HeldCodes : public MojiCodeSink {
     public:
-        void appendText(std::string_view text) override { m_box += text; }
-        void clearText() override { m_box.clear(); }
-        std::string text() const override { return m_box; }
         void appendCodes(std::string_view codes) override { m_codes += codes; }
         void clearCodes() override { m_codes.clear(); }
         void showEditor() override {}
 
     private:
-        std::string m_box;
         std::string m_codes;
     };
 
@@ -143,7 +150,10 @@ private:
     BBSList m_list;
     Framebuffer m_surface;
     ScreenInterpreter m_screen{m_surface};
-    HeldText m_held;
+    HeldCodes m_held;
+    BoxEditor* m_boxEditor = nullptr;  // owned by the terminal window once it is laid out
+    bool m_boxShownOpen = false;
+    UrlListWindow* m_urlWindow = nullptr;
     std::unique_ptr<TerminalSession> m_session;
     std::unique_ptr<BrowserLauncher> m_browser;
     std::unique_ptr<Startup> m_startup;

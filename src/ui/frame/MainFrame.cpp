@@ -162,11 +162,25 @@ void MainFrame::setColumns(int columns, int contentWidth) {
     m_panels["pnlSTAT"]->setFixedWidth((columns == 80 ? 13200 : 4200) / kTwipsPerPixel);
 }
 
+void MainFrame::setBoxOpen(bool open) {
+    // The least height the windows need follows what was just shown or hidden.
+    if (QLayout* frameLayout = layout()) frameLayout->activate();
+    // What the windows would like (The Box some ten lines high), and no less than they need.
+    int height = std::max(open ? kHeightBoxOpen : kHeightBoxClosed, sizeHint().height());
+    if (const QScreen* shown = screen())
+        height = std::max(minimumSizeHint().height(),
+                          std::min(height, shown->availableGeometry().height() - (frameGeometry().height() - this->height())));
+    resize(width(), height);
+}
+
 void MainFrame::centreOnScreen(int top) {
     const QScreen* shown = screen();
     if (!shown) return;
     const QRect area = shown->availableGeometry();
-    move(area.left() + std::max(0, (area.width() - frameGeometry().width()) / 2), top);
+    // On a short screen the frame moves up rather than run off the bottom.
+    const int lowestTop = area.top() + area.height() - frameGeometry().height();
+    move(area.left() + std::max(0, (area.width() - frameGeometry().width()) / 2),
+         std::max(area.top(), std::min(top, lowestTop)));
 }
 
 void MainFrame::setPanelText(const std::string& panel, const std::string& text, bool refresh) {

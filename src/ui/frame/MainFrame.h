@@ -22,6 +22,9 @@ public:
     static constexpr int kWidth40 = 10350 / kTwipsPerPixel;
     static constexpr int kWidth80 = 20700 / kTwipsPerPixel;
 
+    static constexpr int kHeightBoxOpen = 11985 / kTwipsPerPixel;
+    static constexpr int kHeightBoxClosed = 8350 / kTwipsPerPixel;
+
     explicit MainFrame(QWidget* parent = nullptr);
 
     // The two windows it holds.
@@ -40,6 +43,9 @@ public:
     // The column switch: the frame's width and panel 2's. The frame is as wide as the column mode
     // says, or as `contentWidth` if that is wider, and never wider than the screen allows.
     void setColumns(int columns, int contentWidth = 0);
+    // The Box shown or hidden: the frame's height for either, or what its windows need if that is
+    // more, and never taller than the screen.
+    void setBoxOpen(bool open);
     // The widest the frame's inside may be on the screen it is on.
     int availableWidth() const;
     // Centred across the screen it is on, its top at `top`.

@@ -10,6 +10,8 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include "tools/BoxFormat.h"
+
 namespace vx {
 
 QtSound::QtSound() = default;
@@ -56,6 +58,13 @@ void QtClipboard::setText(const std::string& text) {
     QGuiApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
-std::string QtClipboard::text() { return QGuiApplication::clipboard()->text().toLatin1().toStdString(); }
+std::string QtClipboard::text() {
+    // Line breaks as CR LF, ATASCII glyphs copied from The Box as their codes, other characters
+    // as their ATASCII look-alikes.
+    QString text = QGuiApplication::clipboard()->text();
+    text.replace("\r\n", "\n");
+    const QList<uint> ucs4 = text.toUcs4();
+    return box::bytesOfDisplay(std::u32string(ucs4.begin(), ucs4.end()));
+}
 
 }  // namespace vx

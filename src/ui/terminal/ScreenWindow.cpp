@@ -101,8 +101,8 @@ void ScreenWindow::buildCaptureMenu() {
     });
     m_detectUrls->setObjectName("mnuDetectURLs");
     m_detectUrls->setCheckable(true);
-    // These windows come with the screen dumps, the log viewer, The Box and the 'Moji editor.
-    for (QAction* later : {save, log, paste, toEditor}) later->setEnabled(false);
+    // These windows come with the screen dumps, the log viewer and the 'Moji editor.
+    for (QAction* later : {save, log, toEditor}) later->setEnabled(false);
     refreshCapture();
 }
 

@@ -12,6 +12,8 @@
 #include "directory/BBSList.h"
 #include "screen/ScreenInterpreter.h"
 #include "session/TerminalSession.h"
+#include "ui/terminal/BoxEditor.h"
+#include "ui/terminal/BoxPanel.h"
 
 namespace vx {
 namespace {
@@ -41,11 +43,12 @@ void setLight(QLabel* label, bool on, const QColor& colour) {
 }  // namespace
 
 TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSettings& config,
-                               ScreenInterpreter& screen, QWidget* parent)
+                               ScreenInterpreter& screen, BoxEditor& boxEditor, QWidget* parent)
     : QWidget(parent), m_session(session), m_list(list), m_config(config), m_screen(screen) {
     setObjectName("Form6");
     auto* grid = new QGridLayout(this);
     grid->setContentsMargins(6, 6, 6, 6);
+    grid->setVerticalSpacing(3);
 
     // Row 0: the board and the connection.
     m_combo = new QComboBox(this);
@@ -102,8 +105,9 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     connect(m_scrollback, &QPushButton::clicked, this, [this] {
         m_session.scrollback().viewScrollback(scrollbackCount());
     });
+    m_boxPanel = new BoxPanel(m_session.box(), boxEditor, this);
     m_scrollbackToBox = button("cmdSBtoBox", "1) Scrollback to Box", "Send Scrollback buffer to Box");
-    m_scrollbackToBox->setEnabled(false);  // The Box arrives with the message editor
+    connect(m_scrollbackToBox, &QPushButton::clicked, this, [this] { m_session.box().scrollbackToBox(scrollbackCount()); });
     m_scrollbackCount = new QLineEdit(this);
     m_scrollbackCount->setObjectName("txtNumSBChars");
     m_scrollbackCount->setToolTip("# of chars to scroll back");
@@ -120,7 +124,8 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     m_viewPause = button("cmdViewPause", CaptureFile::kPauseButtonCaption);
     connect(m_viewPause, &QPushButton::clicked, this, [this] { m_session.capture().toggleViewerPause(); });
     for (QWidget* w : {static_cast<QWidget*>(m_scrollback), static_cast<QWidget*>(m_scrollbackCount),
-                       static_cast<QWidget*>(m_scrollbackToBox), static_cast<QWidget*>(m_pause),
+                       static_cast<QWidget*>(m_scrollbackToBox), static_cast<QWidget*>(m_boxPanel->stepMarker(1)),
+                       static_cast<QWidget*>(m_pause),
                        static_cast<QWidget*>(m_stop), static_cast<QWidget*>(m_scrollbackIndicator),
                        static_cast<QWidget*>(m_viewAbort), static_cast<QWidget*>(m_viewPause)})
         row2->addWidget(w);
@@ -137,8 +142,14 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     connect(m_baudSimValue, &QLineEdit::textEdited, this, [this] { baudSimValueEdited(); });
     row3->addWidget(m_baudSimValue);
     auto* urls = button("Command7", "URLs", "Open / Close the URL detection system");
-    urls->setEnabled(false);  // the URL list window comes with the web tools
+    connect(urls, &QPushButton::clicked, this, [this] {
+        if (m_actions.toggleUrls) m_actions.toggleUrls();
+    });
     row3->addWidget(urls);
+    m_boxToggle = button("cmdTW", "Box", "Open / Close the Box");
+    m_boxToggle->setCheckable(true);
+    connect(m_boxToggle, &QPushButton::clicked, this, [this] { m_session.box().toggleOpen(); });
+    row3->addWidget(m_boxToggle);
     row3->addStretch(1);
     m_logLight = light(this, "shpLog", "System log");
     m_onlineLight = light(this, "shpOnline", "Online timer");
@@ -153,6 +164,8 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     m_online->setAlignment(Qt::AlignCenter);
     row3->addWidget(m_online);
     grid->addLayout(row3, 3, 0);
+    grid->addWidget(m_boxPanel, 4, 0);
+    grid->setRowStretch(4, 1);
 
     auto refreshLater = [this] { refresh(); };
     m_session.scrollback().setOnChanged(refreshLater);
@@ -240,6 +253,8 @@ void TerminalWindow::refresh() {
     m_viewPause->setVisible(capture.viewerButtonsVisible());
 
     if (!m_baudSimValue->hasFocus()) m_baudSimValue->setText(QString::number(m_config.BaudSimVal));
+    m_boxToggle->setChecked(m_session.box().open());
+    m_boxPanel->refresh();
 }
 
 }  // namespace vx

@@ -12,12 +12,15 @@ class QPushButton;
 namespace vx {
 
 class BBSList;
+class BoxEditor;
+class BoxPanel;
 struct ConfigSettings;
 class ScreenInterpreter;
 class TerminalSession;
 
 // The terminal window (Form6): board selection, Connect/Abort, Disconnect, Exit, the macro
-// buttons, the scrollback and capture-viewer controls, the BaudSim value and the online box.
+// buttons, the scrollback and capture-viewer controls, the BaudSim value, the online box and
+// The Box below them.
 // Every button calls one core operation; what is shown is read back from the core.
 class TerminalWindow : public QWidget {
     Q_OBJECT
@@ -27,10 +30,12 @@ public:
         std::function<void()> refocusScreen{};  // after a button, the keys go back to the screen
         std::function<void()> screenChanged{};  // something was drawn (the clear-screen button)
         std::function<void()> editBBS{};       // cmdEditBBS: the BBS editor
+        std::function<void()> toggleUrls{};    // Command7: URL detection and its window
     };
 
+    // `boxEditor` is The Box's text, made before the session that writes into it.
     TerminalWindow(TerminalSession& session, BBSList& list, ConfigSettings& config, ScreenInterpreter& screen,
-                   QWidget* parent = nullptr);
+                   BoxEditor& boxEditor, QWidget* parent = nullptr);
     void setActions(Actions actions) { m_actions = std::move(actions); }
 
     // Fills Combo1 from the BBS list (after loading or editing it).
@@ -39,6 +44,7 @@ public:
     void refresh();
     // The scrollback controls follow ScrollBack; the count box shows SBbufferSize.
     void applyScrollbackSetting();
+    BoxPanel& boxPanel() { return *m_boxPanel; }
     // The log indicator (set when SysLog is on and the log exists).
     void setLogIndicator(bool on);
 
@@ -73,6 +79,8 @@ private:
     QLabel* m_scrollbackIndicator = nullptr;
     QPushButton* m_viewAbort = nullptr;
     QPushButton* m_viewPause = nullptr;
+    QPushButton* m_boxToggle = nullptr;
+    BoxPanel* m_boxPanel = nullptr;
 };
 
 }  // namespace vx
