@@ -186,10 +186,16 @@ std::string cmapTable() {
 std::string atasciiTrueTypeFont() {
     std::string glyf;
     std::vector<std::uint32_t> loca{0};
+    // The left side bearing of each glyph is its leftmost point: a renderer places the outline by
+    // it, so a character whose first column is empty would otherwise shift left.
+    std::vector<int> leftBearings;
     int maxContours = 0;
     glyf.reserve(64 * 1024);
     for (int g = 0; g < kGlyphCount; ++g) {
         const std::vector<Rect> rects = g == 0 ? std::vector<Rect>{} : rectsOf(rowsOf(g - 1));
+        int left = rects.empty() ? 0 : kUnitsPerEm;
+        for (const Rect& r : rects) left = std::min(left, r.x0);
+        leftBearings.push_back(left);
         maxContours = std::max(maxContours, static_cast<int>(rects.size()));
         glyf += glyphData(rects);
         loca.push_back(static_cast<std::uint32_t>(glyf.size()));
@@ -244,7 +250,7 @@ std::string atasciiTrueTypeFont() {
         Table t;  // hmtx: every character one em wide
         for (int g = 0; g < kGlyphCount; ++g) {
             t.u16(kUnitsPerEm);
-            t.u16(0);
+            t.u16(leftBearings[static_cast<std::size_t>(g)]);
         }
         tables["hmtx"] = t.bytes();
     }

@@ -155,14 +155,15 @@ void DesktopApp::wireBox() {
 }
 
 void DesktopApp::boxChanged() {
+    // Hiding The Box would pass its keys on to the next field; they go back to the screen.
+    const bool boxHadKeys = m_boxEditor->hasFocus();
     m_terminalWindow->refresh();
     const bool open = m_session->box().open();
     if (open == m_boxShownOpen) return;
     m_boxShownOpen = open;
     m_frame.setBoxOpen(open);
     if (m_frame.isVisible()) m_frame.centreOnScreen(m_frame.y());
-    // The keys cannot stay in a Box that is no longer shown.
-    if (!open && m_boxEditor->hasFocus()) refocusScreen();
+    if (!open && boxHadKeys) refocusScreen();
 }
 
 void DesktopApp::focusBox() {
@@ -178,6 +179,10 @@ UrlListWindow& DesktopApp::urlWindow() {
                                    [this] {
                                        m_session->urls().exportUrls(m_prompter, m_status, m_clock,
                                                                     m_paths.systemFolder);
+                                   },
+                                   [this] {
+                                       m_frame.activateWindow();
+                                       refocusScreen();
                                    }},
             &m_frame);
         // Left of the main frame (the BBS editor stands right of it) until window places are saved.
@@ -280,13 +285,15 @@ void DesktopApp::afterStartup(bool ok) {
         FrameGeometry geometry(m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
         WindowPositions(m_store, geometry).SaveRestorePositions(false, m_paths.configFile(), m_config.DATAwritten);
     }
+    if (m_config.DetectURLs) showUrlList();
+    // The keys belong to the board, not to the list just shown beside it.
+    m_frame.activateWindow();
     refocusScreen();
     // The first hint comes after one interval, like every later one.
     if (m_config.TitleBarMsg) m_titleTimer.start();
     m_status.ShowStatus("Not Connected...", false, false);
     refreshAll();
     if (m_startup->firstRun() || m_config.UseBBSEditor) openBBSEditor();
-    if (m_config.DetectURLs) showUrlList();
     if (m_options.host) m_session->connection().dialAddress(*m_options.host, m_options.port);
 }
 

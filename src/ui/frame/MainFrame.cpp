@@ -163,7 +163,11 @@ void MainFrame::setColumns(int columns, int contentWidth) {
 }
 
 void MainFrame::setBoxOpen(bool open) {
-    // The least height the windows need follows what was just shown or hidden.
+    // The sizes the windows ask for follow what was just shown or hidden: every layout is brought
+    // up to date now, inner ones first, not after this resize.
+    const QList<QWidget*> inner = findChildren<QWidget*>();
+    for (auto widget = inner.rbegin(); widget != inner.rend(); ++widget)
+        if (QLayout* innerLayout = (*widget)->layout()) innerLayout->activate();
     if (QLayout* frameLayout = layout()) frameLayout->activate();
     // What the windows would like (The Box some ten lines high), and no less than they need.
     int height = std::max(open ? kHeightBoxOpen : kHeightBoxClosed, sizeHint().height());

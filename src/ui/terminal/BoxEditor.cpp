@@ -37,7 +37,10 @@ QFont BoxEditor::atasciiFont(int pixelSize) {
 
 BoxEditor::BoxEditor(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName("Text1");
-    setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The Box is as wide as the board's screen and wraps as the board does: at the last column,
+    // in the middle of a word if need be.
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAnywhere);
     setTabChangesFocus(false);
     setColumns(40);
 }

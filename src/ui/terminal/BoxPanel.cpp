@@ -66,23 +66,25 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(1);
 
-    // The quoting steps: step 1 is with the scrollback controls; each marker follows its button.
+    // The quoting steps: step 1 is with the scrollback controls; each marker stands before its
+    // button, step 0's (nothing under way) after the caption.
     for (int step = 0; step < 4; ++step)
         m_stepMarkers[static_cast<std::size_t>(step)] =
             marker(this, "shpQuote_" + QString::number(step), "Quoting step " + QString::number(step), QColor(255, 200, 0));
     auto* steps = new QHBoxLayout;
     steps->addWidget(new QLabel("Quoting  Steps:", this));
     steps->addWidget(m_stepMarkers[0]);
+    steps->addSpacing(8);
     auto* edit = button("cmdEditBox", "2) Edit Box", "Put the keys in the Box to edit the quote");
     connect(edit, &QPushButton::clicked, this, [this] { m_box.editBox(); });
     auto* format = button("cmdQuoteBox", "3) Format Edited Box", "Wrap the Box's lines with the quote prefix");
     connect(format, &QPushButton::clicked, this, [this] { m_box.formatBox(); });
     auto* sendFormatted = button("cmdSendFmtd", "4) Send Formatted Box", "Send the quoted text to the BBS");
     connect(sendFormatted, &QPushButton::clicked, this, [this] { m_box.sendFormatted(); });
-    steps->addWidget(edit);
     steps->addWidget(m_stepMarkers[2]);
-    steps->addWidget(format);
+    steps->addWidget(edit);
     steps->addWidget(m_stepMarkers[3]);
+    steps->addWidget(format);
     steps->addWidget(sendFormatted);
     steps->addStretch(1);
     m_noWrap = new QLabel("No Wrap (Carina)", this);

@@ -124,7 +124,7 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     m_viewPause = button("cmdViewPause", CaptureFile::kPauseButtonCaption);
     connect(m_viewPause, &QPushButton::clicked, this, [this] { m_session.capture().toggleViewerPause(); });
     for (QWidget* w : {static_cast<QWidget*>(m_scrollback), static_cast<QWidget*>(m_scrollbackCount),
-                       static_cast<QWidget*>(m_scrollbackToBox), static_cast<QWidget*>(m_boxPanel->stepMarker(1)),
+                       static_cast<QWidget*>(m_boxPanel->stepMarker(1)), static_cast<QWidget*>(m_scrollbackToBox),
                        static_cast<QWidget*>(m_pause),
                        static_cast<QWidget*>(m_stop), static_cast<QWidget*>(m_scrollbackIndicator),
                        static_cast<QWidget*>(m_viewAbort), static_cast<QWidget*>(m_viewPause)})

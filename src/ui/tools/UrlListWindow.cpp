@@ -37,7 +37,10 @@ UrlListWindow::UrlListWindow(UrlDetector& urls, Clipboard& clipboard, Actions ac
         copy->setObjectName("cmdCopyURL_" + index);
         copy->setToolTip("Copy URL to Clipboard");
         copy->setSizePolicy(keepPlace);
-        connect(copy, &QPushButton::clicked, this, [this, slot] { m_urls.copyUrl(slot, m_clipboard); });
+        connect(copy, &QPushButton::clicked, this, [this, slot] {
+            m_urls.copyUrl(slot, m_clipboard);
+            finished();
+        });
         auto* label = new QLabel(this);
         label->setObjectName("lblBBSwebsite_" + index);
         label->setToolTip("Click to enter website");
@@ -58,7 +61,10 @@ UrlListWindow::UrlListWindow(UrlDetector& urls, Clipboard& clipboard, Actions ac
     auto* clear = new QPushButton("Clear URLs", this);
     clear->setObjectName("cmdClearURLs");
     clear->setToolTip("Clear ALL URLs displayed");
-    connect(clear, &QPushButton::clicked, this, [this] { m_urls.clearUrls(); });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        m_urls.clearUrls();
+        finished();
+    });
     auto* exportButton = new QPushButton("Export", this);
     exportButton->setObjectName("cmdExport");
     exportButton->setToolTip("Export URLs to Text file");
@@ -78,11 +84,16 @@ bool UrlListWindow::eventFilter(QObject* watched, QEvent* event) {
         for (int slot = 0; slot < kSlots; ++slot) {
             if (watched == m_labels[static_cast<std::size_t>(slot)] && m_actions.open) {
                 m_actions.open(slot);
+                finished();
                 return true;
             }
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void UrlListWindow::finished() {
+    if (m_actions.done) m_actions.done();
 }
 
 void UrlListWindow::refresh() {

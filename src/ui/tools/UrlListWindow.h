@@ -21,6 +21,7 @@ public:
     struct Actions {
         std::function<void(int slot)> open{};  // a click on an address
         std::function<void()> exportList{};    // "Export"
+        std::function<void()> done{};          // after open, copy and clear: the keys go back to the board
     };
 
     UrlListWindow(UrlDetector& urls, Clipboard& clipboard, Actions actions, QWidget* parent = nullptr);
@@ -32,6 +33,8 @@ protected:
 
 private:
     static constexpr int kSlots = 10;
+
+    void finished();
 
     UrlDetector& m_urls;
     Clipboard& m_clipboard;

@@ -76,13 +76,15 @@ struct Run {
     }
 };
 
-// A board on 127.0.0.1 that keeps every byte it receives; optionally it echoes them.
+// A board on 127.0.0.1 that keeps every byte it receives; optionally it echoes them. send()
+// writes to the latest caller.
 class LoopbackBoard {
 public:
     explicit LoopbackBoard(bool echo = false) : m_echo(echo) {
         m_server.listen(QHostAddress::LocalHost);
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
             QTcpSocket* caller = m_server.nextPendingConnection();
+            m_caller = caller;
             ++m_calls;
             QObject::connect(caller, &QTcpSocket::readyRead, caller, [this, caller] {
                 const QByteArray bytes = caller->readAll();
@@ -95,11 +97,15 @@ public:
     const QByteArray& received() const { return m_received; }
     void clear() { m_received.clear(); }
     int calls() const { return m_calls; }
+    void send(const QByteArray& bytes) {
+        if (m_caller) m_caller->write(bytes);
+    }
 
 private:
     QTcpServer m_server;
     bool m_echo;
     QByteArray m_received;
+    QTcpSocket* m_caller = nullptr;  // owned by the server
     int m_calls = 0;
 };
 
