@@ -15,7 +15,7 @@ constexpr int kUnitsPerEm = 1024;
 constexpr int kPixel = kUnitsPerEm / 8;
 constexpr int kAscender = 7 * kPixel;  // the bottom row of a character stands below the baseline
 constexpr int kDescender = -kPixel;
-constexpr int kGlyphCount = 257;       // .notdef, then the codes 0-255
+constexpr int kGlyphCount = 257;  // .notdef, then the codes 0-255
 
 // Big-endian writing into a table.
 class Table {
@@ -97,7 +97,7 @@ std::string glyphData(const std::vector<Rect>& rects) {
     g.u16(xMax);
     g.u16(yMax);
     for (std::size_t i = 0; i < rects.size(); ++i) g.u16(static_cast<int>(i * 4 + 3));
-    g.u16(0);  // no instructions
+    g.u16(0);                                                       // no instructions
     for (std::size_t i = 0; i < rects.size() * 4; ++i) g.u8(0x01);  // on-curve, two-byte deltas
     std::vector<std::pair<int, int>> points;
     for (const Rect& r : rects) {
@@ -121,8 +121,11 @@ std::string glyphData(const std::vector<Rect>& rects) {
 }
 
 std::string nameTable() {
-    const std::pair<int, std::string> names[] = {
-        {1, kGlyphFontFamily}, {2, "Regular"}, {3, "Vexterm ATASCII 3.14"}, {4, kGlyphFontFamily}, {6, "VextermATASCII"}};
+    const std::pair<int, std::string> names[] = {{1, kGlyphFontFamily},
+                                                 {2, "Regular"},
+                                                 {3, "Vexterm ATASCII 3.14"},
+                                                 {4, kGlyphFontFamily},
+                                                 {6, "VextermATASCII"}};
     Table t;
     t.u16(0);
     t.u16(static_cast<int>(std::size(names)));
@@ -134,9 +137,9 @@ std::string nameTable() {
             utf16 += '\0';
             utf16 += c;
         }
-        t.u16(3);       // Windows
-        t.u16(1);       // Unicode BMP
-        t.u16(0x409);   // English
+        t.u16(3);      // Windows
+        t.u16(1);      // Unicode BMP
+        t.u16(0x409);  // English
         t.u16(id);
         t.u16(static_cast<int>(utf16.size()));
         t.u16(static_cast<int>(strings.size()));
@@ -273,8 +276,8 @@ std::string atasciiTrueTypeFont() {
         t.u16(400);
         t.u16(5);
         t.u16(0);
-        for (int i = 0; i < 10; ++i) t.u16(kUnitsPerEm / 2);  // sub- and superscript sizes, strikeout
-        t.u16(0);  // family class
+        for (int i = 0; i < 10; ++i) t.u16(kUnitsPerEm / 2);             // sub- and superscript sizes, strikeout
+        t.u16(0);                                                        // family class
         const std::uint8_t panose[10] = {2, 0, 0, 9, 0, 0, 0, 0, 0, 0};  // monospaced
         for (std::uint8_t b : panose) t.u8(b);
         t.u32(0x00000003);  // Basic Latin, Latin-1

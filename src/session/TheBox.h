@@ -28,9 +28,9 @@ public:
 
     struct Hooks {
         std::function<bool()> connected{};
-        std::function<void()> changed{};        // markers, captions, settings shown
-        std::function<void()> focusBox{};       // "2) Edit Box"
-        std::function<void()> refocusScreen{};  // after a send
+        std::function<void()> changed{};           // markers, captions, settings shown
+        std::function<void()> focusBox{};          // "2) Edit Box"
+        std::function<void()> refocusScreen{};     // after a send
         std::function<std::string()> signature{};  // "Sign": the BBS editor's signature field
     };
 
@@ -63,7 +63,7 @@ public:
     void keystroke(int index);        // cmdApS 0 "Again", 1 ". . .", 2 "! ! !"
     void pasteToScreen();             // "Paste Clipboard to Main Screen"
     void toggleOpen() { setOpen(!m_open); }
-    void toggleWidth();               // cmd4080
+    void toggleWidth();  // cmd4080
 
     // After every change of the Box text: "Auto C/R" and the column alarm.
     void textChanged();

@@ -51,8 +51,7 @@ QuoteResult formatQuote(std::string_view text, const QuoteSettings& settings) {
                 ++column;
                 ++i;
             }
-            while (!ended && at(text, i) != " " && at(text, i) != std::string_view(&kEndOfLine, 1) &&
-                   column <= width) {
+            while (!ended && at(text, i) != " " && at(text, i) != std::string_view(&kEndOfLine, 1) && column <= width) {
                 line += at(text, i);
                 ++i;
                 ++column;

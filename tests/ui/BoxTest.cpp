@@ -78,7 +78,8 @@ std::array<std::uint16_t, 16> drawnGlyph(char32_t c) {
     std::array<std::uint16_t, 16> rows{};
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            if (qGray(image.pixel(x, y)) < 128) rows[static_cast<std::size_t>(y)] |= static_cast<std::uint16_t>(0x8000 >> x);
+            if (qGray(image.pixel(x, y)) < 128)
+                rows[static_cast<std::size_t>(y)] |= static_cast<std::uint16_t>(0x8000 >> x);
     return rows;
 }
 
@@ -124,8 +125,8 @@ private slots:
         QTest::keyClicks(control<QLineEdit>(run, "txtQuotePrefix"), "XY");
 
         click(run, "cmdQuoteBox");
-        const QByteArray quoted = "XY Hi all, The swap meet" + kEol + "XY is on Saturday at the" + kEol +
-                                  "XY library hall. Dale " + kEol;
+        const QByteArray quoted =
+            "XY Hi all, The swap meet" + kEol + "XY is on Saturday at the" + kEol + "XY library hall. Dale " + kEol;
         QCOMPARE(boxBytes(run), quoted);
         QVERIFY(control<QLabel>(run, "shpQuote_3")->isVisible());
 

@@ -16,8 +16,8 @@
 #include "ui/directory/LoginWindow.h"
 #include "ui/directory/PortChooser.h"
 #include "ui/directory/RawListEditor.h"
-#include "ui/platform/WindowPlacement.h"
 #include "ui/frame/WelcomeWindow.h"
+#include "ui/platform/WindowPlacement.h"
 #include "ui/terminal/BoxEditor.h"
 #include "ui/terminal/BoxPanel.h"
 #include "ui/terminal/ScreenWidget.h"
@@ -90,10 +90,9 @@ DesktopApp::DesktopApp(Options options)
         TerminalSession::Ports{m_socket, m_timers, m_clock, m_prompter, m_sound, *m_boxEditor, m_held, m_clipboard},
         m_status, m_config, m_list, m_screen);
     m_browser = std::make_unique<BrowserLauncher>(m_config, m_shell, m_prompter, m_status);
-    m_startup = std::make_unique<Startup>(Startup::Services{m_paths, m_store, m_prompter, m_clock, m_scrambler,
-                                                            m_status, m_config, m_list, [this] {
-                                                                m_browser->OpenHelpPage(m_options.programFolder);
-                                                            }});
+    m_startup = std::make_unique<Startup>(
+        Startup::Services{m_paths, m_store, m_prompter, m_clock, m_scrambler, m_status, m_config, m_list,
+                          [this] { m_browser->OpenHelpPage(m_options.programFolder); }});
 
     makeBBSEditor();
     m_screenWindow = new ScreenWindow(m_surface, m_session->keyboard(), m_session->capture());
@@ -132,13 +131,14 @@ void DesktopApp::wireSession() {
         m_terminalWindow->refresh();
     });
     m_session->capture().setOnViewerFinished([this] { refocusScreen(); });
-    m_screenWindow->setActions(ScreenWindow::Actions{{}, {}, [this] { m_session->box().pasteToScreen(); },
+    m_screenWindow->setActions(ScreenWindow::Actions{{},
+                                                     {},
+                                                     [this] { m_session->box().pasteToScreen(); },
                                                      [this] { m_screenWindow->surfaceChanged(); },
                                                      [this] { setUrlDetection(!m_config.DetectURLs, false); }});
-    m_terminalWindow->setActions(TerminalWindow::Actions{[this] { shutdown(); }, [this] { refocusScreen(); },
-                                                         [this] { m_screenWindow->surfaceChanged(); },
-                                                         [this] { openBBSEditor(); },
-                                                         [this] { setUrlDetection(!m_config.DetectURLs, true); }});
+    m_terminalWindow->setActions(TerminalWindow::Actions{
+        [this] { shutdown(); }, [this] { refocusScreen(); }, [this] { m_screenWindow->surfaceChanged(); },
+        [this] { openBBSEditor(); }, [this] { setUrlDetection(!m_config.DetectURLs, true); }});
     m_session->urls().setOnChanged([this] {
         if (m_urlWindow) m_urlWindow->refresh();
     });
@@ -175,15 +175,13 @@ UrlListWindow& DesktopApp::urlWindow() {
     if (!m_urlWindow) {
         m_urlWindow = new UrlListWindow(
             m_session->urls(), m_clipboard,
-            UrlListWindow::Actions{[this](int slot) { m_session->urls().openUrl(slot, *m_browser); },
-                                   [this] {
-                                       m_session->urls().exportUrls(m_prompter, m_status, m_clock,
-                                                                    m_paths.systemFolder);
-                                   },
-                                   [this] {
-                                       m_frame.activateWindow();
-                                       refocusScreen();
-                                   }},
+            UrlListWindow::Actions{
+                [this](int slot) { m_session->urls().openUrl(slot, *m_browser); },
+                [this] { m_session->urls().exportUrls(m_prompter, m_status, m_clock, m_paths.systemFolder); },
+                [this] {
+                    m_frame.activateWindow();
+                    refocusScreen();
+                }},
             &m_frame);
         // Left of the main frame (the BBS editor stands right of it) until window places are saved.
         if (!m_config.DATAwritten) {
@@ -205,8 +203,10 @@ void DesktopApp::showUrlList() {
 
 void DesktopApp::setUrlDetection(bool on, bool hideWhenOff) {
     m_config.DetectURLs = on;
-    if (on) showUrlList();
-    else if (hideWhenOff && m_urlWindow) m_urlWindow->hide();
+    if (on)
+        showUrlList();
+    else if (hideWhenOff && m_urlWindow)
+        m_urlWindow->hide();
     refreshAll();
 }
 
@@ -227,12 +227,12 @@ void DesktopApp::wireToolbar() {
         m_screenWindow->surfaceChanged();
         refocusScreen();
     });
-    m_frame.setToolAction("tb80", [this] { m_session->connection().switchColumns(m_screen.state().ColumnCount != 80); });
+    m_frame.setToolAction("tb80",
+                          [this] { m_session->connection().switchColumns(m_screen.state().ColumnCount != 80); });
     m_frame.setToolAction("tbEDITCFG", [this] { openConfiguration(); });
     m_frame.setToolAction("tbHELP", [this] { m_browser->OpenHelpPage(m_options.programFolder); });
-    m_frame.setToolAction("tbBROWSE", [this] {
-        showWebsite(m_session->connection().websiteTitle(), m_session->connection().website());
-    });
+    m_frame.setToolAction(
+        "tbBROWSE", [this] { showWebsite(m_session->connection().websiteTitle(), m_session->connection().website()); });
     m_frame.setToolAction("tbEDITLIST", [this] { openBBSEditor(); });
     m_frame.setToolAction("tbABOUT", [this] {
         auto* about = new AboutBox(&m_frame);
@@ -265,8 +265,10 @@ void DesktopApp::loadFrame() {
 void DesktopApp::afterStartup(bool ok) {
     if (!ok) {
         m_shutDown = true;  // nothing was started that needs saving
-        if (m_options.quit) m_options.quit();
-        else QCoreApplication::exit(1);
+        if (m_options.quit)
+            m_options.quit();
+        else
+            QCoreApplication::exit(1);
         return;
     }
     m_started = true;
@@ -282,7 +284,8 @@ void DesktopApp::afterStartup(bool ok) {
     m_frame.setBoxOpen(m_session->box().open());
     m_frame.centreOnScreen(kFrameTopPx);
     if (m_config.DATAwritten) {
-        FrameGeometry geometry(m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
+        FrameGeometry geometry(
+            m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
         WindowPositions(m_store, geometry).SaveRestorePositions(false, m_paths.configFile(), m_config.DATAwritten);
     }
     if (m_config.DetectURLs) showUrlList();
@@ -367,8 +370,8 @@ void DesktopApp::makeBBSEditor() {
         chooser->setAttribute(Qt::WA_DeleteOnClose);
         chooser->ask(std::move(done));
     };
-    m_editor = std::make_unique<BBSEditor>(m_list, m_prompter, m_clock, m_config, m_scrambler, m_loggedIn,
-                                           std::move(hooks));
+    m_editor =
+        std::make_unique<BBSEditor>(m_list, m_prompter, m_clock, m_config, m_scrambler, m_loggedIn, std::move(hooks));
 }
 
 BBSEditorWindow& DesktopApp::editorWindow() {
@@ -435,9 +438,9 @@ void DesktopApp::importBBSList() {
         m_list.FillBBSList();
         m_terminalWindow->fillBBSList();
         if (m_editorWindow) m_editorWindow->refreshDirectory();
-        m_prompter.message(result.report(), "Import", result.refused.empty() && result.error.empty()
-                                                          ? MessageIcon::Information
-                                                          : MessageIcon::Exclamation);
+        m_prompter.message(
+            result.report(), "Import",
+            result.refused.empty() && result.error.empty() ? MessageIcon::Information : MessageIcon::Exclamation);
     });
     dialog->open();
 }
@@ -469,7 +472,8 @@ void DesktopApp::openRawListEditor() {
 }
 
 void DesktopApp::saveWindowPositions() {
-    FrameGeometry geometry(m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
+    FrameGeometry geometry(
+        m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
     WindowPositions(m_store, geometry).SaveRestorePositions(true, m_paths.configFile(), m_config.DATAwritten);
     m_status.ShowStatus("Window positions saved", true, false);
 }
@@ -479,8 +483,7 @@ void DesktopApp::openConfiguration() {
         m_cfgForm = new CfgForm(
             CfgForm::Services{m_config, m_store, m_paths.configFile(), m_scrambler, m_prompter,
                               [this] { CreateSystemMojis(m_config.MojisDumpPath, m_status); },
-                              [this](const CfgSaved& saved) { configurationSaved(saved); },
-                              [this] { shutdown(); }},
+                              [this](const CfgSaved& saved) { configurationSaved(saved); }, [this] { shutdown(); }},
             &m_frame);
     }
     m_cfgForm->open();
@@ -512,8 +515,10 @@ void DesktopApp::shutdown() {
     }
     m_socket.close();
     m_titleTimer.stop();
-    if (m_options.quit) m_options.quit();
-    else QCoreApplication::quit();
+    if (m_options.quit)
+        m_options.quit();
+    else
+        QCoreApplication::quit();
 }
 
 }  // namespace vx

@@ -172,8 +172,9 @@ void MainFrame::setBoxOpen(bool open) {
     // What the windows would like (The Box some ten lines high), and no less than they need.
     int height = std::max(open ? kHeightBoxOpen : kHeightBoxClosed, sizeHint().height());
     if (const QScreen* shown = screen())
-        height = std::max(minimumSizeHint().height(),
-                          std::min(height, shown->availableGeometry().height() - (frameGeometry().height() - this->height())));
+        height = std::max(
+            minimumSizeHint().height(),
+            std::min(height, shown->availableGeometry().height() - (frameGeometry().height() - this->height())));
     resize(width(), height);
 }
 

@@ -13,6 +13,7 @@
 
 #include "session/TheBox.h"
 #include "ui/terminal/BoxEditor.h"
+#include "ui/terminal/KeylessButton.h"
 
 namespace vx {
 namespace {
@@ -51,7 +52,8 @@ int lineCount(const std::string& text) {
     if (text.empty()) return 0;
     int breaks = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (static_cast<unsigned char>(text[i]) == 155 || (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+        if (static_cast<unsigned char>(text[i]) == 155 ||
+            (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
             ++breaks;
     }
     const bool endsWithBreak = static_cast<unsigned char>(text.back()) == 155 || text.ends_with("\r\n");
@@ -69,17 +71,19 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     // The quoting steps: step 1 is with the scrollback controls; each marker stands before its
     // button, step 0's (nothing under way) after the caption.
     for (int step = 0; step < 4; ++step)
-        m_stepMarkers[static_cast<std::size_t>(step)] =
-            marker(this, "shpQuote_" + QString::number(step), "Quoting step " + QString::number(step), QColor(255, 200, 0));
+        m_stepMarkers[static_cast<std::size_t>(step)] = marker(
+            this, "shpQuote_" + QString::number(step), "Quoting step " + QString::number(step), QColor(255, 200, 0));
     auto* steps = new QHBoxLayout;
     steps->addWidget(new QLabel("Quoting  Steps:", this));
     steps->addWidget(m_stepMarkers[0]);
     steps->addSpacing(8);
-    auto* edit = button("cmdEditBox", "2) Edit Box", "Put the keys in the Box to edit the quote");
+    auto* edit = keylessButton(this, "cmdEditBox", "2) Edit Box", "Put the keys in the Box to edit the quote");
     connect(edit, &QPushButton::clicked, this, [this] { m_box.editBox(); });
-    auto* format = button("cmdQuoteBox", "3) Format Edited Box", "Wrap the Box's lines with the quote prefix");
+    auto* format =
+        keylessButton(this, "cmdQuoteBox", "3) Format Edited Box", "Wrap the Box's lines with the quote prefix");
     connect(format, &QPushButton::clicked, this, [this] { m_box.formatBox(); });
-    auto* sendFormatted = button("cmdSendFmtd", "4) Send Formatted Box", "Send the quoted text to the BBS");
+    auto* sendFormatted =
+        keylessButton(this, "cmdSendFmtd", "4) Send Formatted Box", "Send the quoted text to the BBS");
     connect(sendFormatted, &QPushButton::clicked, this, [this] { m_box.sendFormatted(); });
     steps->addWidget(m_stepMarkers[2]);
     steps->addWidget(edit);
@@ -172,46 +176,46 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
 
     // What the Box sends, and the editing helpers.
     auto* sends = new QHBoxLayout;
-    auto* send = button("cmdPaste", "Send", "Send the Box to the BBS");
+    auto* send = keylessButton(this, "cmdPaste", "Send", "Send the Box to the BBS");
     connect(send, &QPushButton::clicked, this, [this] { m_box.send(); });
-    auto* sendClear = button("cmdPasteClear", "Send/Clear", "Send the Box with an end of line, then empty it");
+    auto* sendClear =
+        keylessButton(this, "cmdPasteClear", "Send/Clear", "Send the Box with an end of line, then empty it");
     connect(sendClear, &QPushButton::clicked, this, [this] { m_box.sendAndClear(); });
-    auto* clear = button("cmdClear", "Clear", "Empty the Box");
+    auto* clear = keylessButton(this, "cmdClear", "Clear", "Empty the Box");
     connect(clear, &QPushButton::clicked, this, [this] { m_box.clear(); });
-    auto* paste = button("cmdPasteToBox", "Clipboard to Box", "Add the clipboard's text to the Box");
+    auto* paste = keylessButton(this, "cmdPasteToBox", "Clipboard to Box", "Add the clipboard's text to the Box");
     connect(paste, &QPushButton::clicked, this, [this] { m_box.clipboardToBox(); });
-    m_undo = button("cmdUndo", "Undo", "Undo the last change to the Box");
+    m_undo = keylessButton(this, "cmdUndo", "Undo", "Undo the last change to the Box");
     m_undo->setEnabled(false);
     connect(m_undo, &QPushButton::clicked, &m_editor, &QPlainTextEdit::undo);
     connect(&m_editor, &QPlainTextEdit::undoAvailable, m_undo, &QPushButton::setEnabled);
-    m_redo = button("cmdRedo", "Redo", "Redo what Undo took back");
+    m_redo = keylessButton(this, "cmdRedo", "Redo", "Redo what Undo took back");
     m_redo->setEnabled(false);
     connect(m_redo, &QPushButton::clicked, &m_editor, &QPlainTextEdit::redo);
     connect(&m_editor, &QPlainTextEdit::redoAvailable, m_redo, &QPushButton::setEnabled);
-    m_widthToggle = button("cmd4080", "80", "Toggle between 40 and 80 columns");
+    m_widthToggle = keylessButton(this, "cmd4080", "80", "Toggle between 40 and 80 columns");
     connect(m_widthToggle, &QPushButton::clicked, this, [this] { m_box.toggleWidth(); });
     for (QPushButton* b : {send, sendClear, clear, paste, m_undo, m_redo, m_widthToggle}) sends->addWidget(b);
     sends->addStretch(1);
     column->addLayout(sends);
 
     auto* keys = new QHBoxLayout;
-    auto* endOfLine = button("cmdCR", "EOL", "Send an ATASCII carriage return (155)");
+    auto* endOfLine = keylessButton(this, "cmdCR", "EOL", "Send an ATASCII carriage return (155)");
     connect(endOfLine, &QPushButton::clicked, this, [this] { m_box.sendEndOfLine(); });
-    auto* sign = button("cmdSendSig", "Sign", "Send the signature of this BBS");
+    auto* sign = keylessButton(this, "cmdSendSig", "Sign", "Send the signature of this BBS");
     connect(sign, &QPushButton::clicked, this, [this] { m_box.sign(); });
     keys->addWidget(endOfLine);
     keys->addWidget(sign);
-    const std::array<std::pair<QString, QString>, 3> keystrokes{{{"Again", "[A]gain + Ctrl-S"},
-                                                                 {". . .", "Ctrl-Q to restart a chunk"},
-                                                                 {"! ! !", "Restart to end of msg"}}};
+    const std::array<std::pair<QString, QString>, 3> keystrokes{
+        {{"Again", "[A]gain + Ctrl-S"}, {". . .", "Ctrl-Q to restart a chunk"}, {"! ! !", "Restart to end of msg"}}};
     for (int i = 0; i < 3; ++i) {
         const QByteArray name = "cmdApS_" + QByteArray::number(i);
         const auto& [caption, tip] = keystrokes[static_cast<std::size_t>(i)];
-        auto* key = button(name.constData(), caption, tip);
+        auto* key = keylessButton(this, name.constData(), caption, tip);
         connect(key, &QPushButton::clicked, this, [this, i] { m_box.keystroke(i); });
         keys->addWidget(key);
     }
-    auto* toEditor = button("cmdBox2VXE", "Box to VXE", "Send the Box to the 'Moji editor");
+    auto* toEditor = keylessButton(this, "cmdBox2VXE", "Box to VXE", "Send the Box to the 'Moji editor");
     toEditor->setEnabled(false);  // the 'Moji editor is not built yet
     keys->addWidget(toEditor);
     keys->addStretch(1);
@@ -219,15 +223,6 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
 
     textEdited();
     refresh();
-}
-
-QPushButton* BoxPanel::button(const char* name, const QString& text, const QString& tip) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(name);
-    if (!tip.isEmpty()) b->setToolTip(tip);
-    // A click leaves the keys where they were: in the Box while writing, on the screen otherwise.
-    b->setFocusPolicy(Qt::NoFocus);
-    return b;
 }
 
 QLineEdit* BoxPanel::field(const char* name, const QString& tip, int width) {
@@ -282,9 +277,11 @@ void BoxPanel::delayEdited() {
 void BoxPanel::refresh() {
     setVisible(m_box.open());
     applyWidth();
-    for (int step = 0; step < 4; ++step) m_stepMarkers[static_cast<std::size_t>(step)]->setVisible(m_box.open() && step == m_box.quoteStep());
+    for (int step = 0; step < 4; ++step)
+        m_stepMarkers[static_cast<std::size_t>(step)]->setVisible(m_box.open() && step == m_box.quoteStep());
     m_noWrap->setVisible(m_box.noWrap());
-    const QString prefix = QString::fromLatin1(m_box.prefixBox().data(), static_cast<qsizetype>(m_box.prefixBox().size()));
+    const QString prefix =
+        QString::fromLatin1(m_box.prefixBox().data(), static_cast<qsizetype>(m_box.prefixBox().size()));
     if (m_prefix->text() != prefix) m_prefix->setText(prefix);
     if (!m_delay->hasFocus()) m_delay->setText(QString::number(m_box.sendDelay()));
     m_autoCR->setChecked(m_box.autoCR());

@@ -33,7 +33,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPushButton* button(const char* name, const QString& text, const QString& tip = {});
     QLineEdit* field(const char* name, const QString& tip, int width);
     void applyWidth();
     void textEdited();

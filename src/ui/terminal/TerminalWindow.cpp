@@ -14,6 +14,7 @@
 #include "session/TerminalSession.h"
 #include "ui/terminal/BoxEditor.h"
 #include "ui/terminal/BoxPanel.h"
+#include "ui/terminal/KeylessButton.h"
 
 namespace vx {
 namespace {
@@ -56,28 +57,29 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     m_combo->setToolTip("Select a BBS");
     m_combo->setMinimumWidth(220);
     connect(m_combo, &QComboBox::activated, this, [this](int index) { m_session.connection().selectBBS(index); });
-    m_connect = button("Command1", "Connect", "Connect to the Selected BBS");
+    m_connect = keylessButton(this, "Command1", "Connect", "Connect to the Selected BBS");
     connect(m_connect, &QPushButton::clicked, this, [this] { m_session.connection().connectButton(); });
-    m_disconnect = button("Command3", "Disconnect", "Disconnect from the BBS");
+    m_disconnect = keylessButton(this, "Command3", "Disconnect", "Disconnect from the BBS");
     connect(m_disconnect, &QPushButton::clicked, this, [this] { m_session.connection().disconnectButton(); });
-    m_editBBS = button("cmdEditBBS", "Edit BBS", "BBS List");
+    m_editBBS = keylessButton(this, "cmdEditBBS", "Edit BBS", "BBS List");
     connect(m_editBBS, &QPushButton::clicked, this, [this] {
         if (m_actions.editBBS) m_actions.editBBS();
     });
-    auto* clear = button("cmdClearScreen", "Clear", "Clear the Local Screen");
+    auto* clear = keylessButton(this, "cmdClearScreen", "Clear", "Clear the Local Screen");
     connect(clear, &QPushButton::clicked, this, [this] {
         m_screen.ScreenHandler(ScreenInterpreter::kClearScreen);
         if (m_actions.screenChanged) m_actions.screenChanged();
         if (m_actions.refocusScreen) m_actions.refocusScreen();
     });
-    auto* exitButton = button("cmdExit", "E&xit", "Exit the Program");
+    auto* exitButton = keylessButton(this, "cmdExit", "E&xit", "Exit the Program");
     connect(exitButton, &QPushButton::clicked, this, [this] { exitProgram(); });
     m_connectedLight = light(this, "shpConnected", "Connection");
     auto* row0 = new QHBoxLayout;
     row0->addWidget(m_connectedLight);
     row0->addWidget(m_combo, 1);
-    for (QWidget* w : {static_cast<QWidget*>(m_connect), static_cast<QWidget*>(m_disconnect),
-                       static_cast<QWidget*>(m_editBBS), static_cast<QWidget*>(clear), static_cast<QWidget*>(exitButton)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_connect), static_cast<QWidget*>(m_disconnect), static_cast<QWidget*>(m_editBBS),
+          static_cast<QWidget*>(clear), static_cast<QWidget*>(exitButton)})
         row0->addWidget(w);
     grid->addLayout(row0, 0, 0);
 
@@ -86,7 +88,7 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     row1->addWidget(new QLabel("Macros:", this));
     for (int i = 0; i < 10; ++i) {
         const QByteArray name = "cmdMAC" + QByteArray::number(i);
-        QPushButton* macro = button(name.constData(), QString(), "Send macro " + QString::number(i));
+        QPushButton* macro = keylessButton(this, name.constData(), QString(), "Send macro " + QString::number(i));
         macro->setFixedWidth(28);
         macro->hide();
         connect(macro, &QPushButton::clicked, this, [this, i] {
@@ -101,33 +103,33 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
 
     // Row 2: scrollback, capture viewer.
     auto* row2 = new QHBoxLayout;
-    m_scrollback = button("cmdScrollback", "ScrollBack", "View Scrollback Buffer");
-    connect(m_scrollback, &QPushButton::clicked, this, [this] {
-        m_session.scrollback().viewScrollback(scrollbackCount());
-    });
+    m_scrollback = keylessButton(this, "cmdScrollback", "ScrollBack", "View Scrollback Buffer");
+    connect(m_scrollback, &QPushButton::clicked, this,
+            [this] { m_session.scrollback().viewScrollback(scrollbackCount()); });
     m_boxPanel = new BoxPanel(m_session.box(), boxEditor, this);
-    m_scrollbackToBox = button("cmdSBtoBox", "1) Scrollback to Box", "Send Scrollback buffer to Box");
-    connect(m_scrollbackToBox, &QPushButton::clicked, this, [this] { m_session.box().scrollbackToBox(scrollbackCount()); });
+    m_scrollbackToBox = keylessButton(this, "cmdSBtoBox", "1) Scrollback to Box", "Send Scrollback buffer to Box");
+    connect(m_scrollbackToBox, &QPushButton::clicked, this,
+            [this] { m_session.box().scrollbackToBox(scrollbackCount()); });
     m_scrollbackCount = new QLineEdit(this);
     m_scrollbackCount->setObjectName("txtNumSBChars");
     m_scrollbackCount->setToolTip("# of chars to scroll back");
     m_scrollbackCount->setFixedWidth(56);
     connect(m_scrollbackCount, &QLineEdit::textEdited, this, [this] { scrollbackCountEdited(); });
-    m_pause = button("cmdPause", "Pause");
+    m_pause = keylessButton(this, "cmdPause", "Pause");
     connect(m_pause, &QPushButton::clicked, this, [this] { m_session.scrollback().togglePause(); });
-    m_stop = button("cmdStopSB", "Abort");
+    m_stop = keylessButton(this, "cmdStopSB", "Abort");
     connect(m_stop, &QPushButton::clicked, this, [this] { m_session.scrollback().abort(); });
     m_scrollbackIndicator = light(this, "shapScrollBack", "Scrollback replay");
     setLight(m_scrollbackIndicator, true, QColor(255, 200, 0));
-    m_viewAbort = button("cmdViewAbort", CaptureFile::kAbortButtonCaption);
+    m_viewAbort = keylessButton(this, "cmdViewAbort", CaptureFile::kAbortButtonCaption);
     connect(m_viewAbort, &QPushButton::clicked, this, [this] { m_session.capture().abortViewer(); });
-    m_viewPause = button("cmdViewPause", CaptureFile::kPauseButtonCaption);
+    m_viewPause = keylessButton(this, "cmdViewPause", CaptureFile::kPauseButtonCaption);
     connect(m_viewPause, &QPushButton::clicked, this, [this] { m_session.capture().toggleViewerPause(); });
-    for (QWidget* w : {static_cast<QWidget*>(m_scrollback), static_cast<QWidget*>(m_scrollbackCount),
-                       static_cast<QWidget*>(m_boxPanel->stepMarker(1)), static_cast<QWidget*>(m_scrollbackToBox),
-                       static_cast<QWidget*>(m_pause),
-                       static_cast<QWidget*>(m_stop), static_cast<QWidget*>(m_scrollbackIndicator),
-                       static_cast<QWidget*>(m_viewAbort), static_cast<QWidget*>(m_viewPause)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_scrollback), static_cast<QWidget*>(m_scrollbackCount),
+          static_cast<QWidget*>(m_boxPanel->stepMarker(1)), static_cast<QWidget*>(m_scrollbackToBox),
+          static_cast<QWidget*>(m_pause), static_cast<QWidget*>(m_stop), static_cast<QWidget*>(m_scrollbackIndicator),
+          static_cast<QWidget*>(m_viewAbort), static_cast<QWidget*>(m_viewPause)})
         row2->addWidget(w);
     row2->addStretch(1);
     grid->addLayout(row2, 2, 0);
@@ -141,12 +143,12 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     m_baudSimValue->setFixedWidth(32);
     connect(m_baudSimValue, &QLineEdit::textEdited, this, [this] { baudSimValueEdited(); });
     row3->addWidget(m_baudSimValue);
-    auto* urls = button("Command7", "URLs", "Open / Close the URL detection system");
+    auto* urls = keylessButton(this, "Command7", "URLs", "Open / Close the URL detection system");
     connect(urls, &QPushButton::clicked, this, [this] {
         if (m_actions.toggleUrls) m_actions.toggleUrls();
     });
     row3->addWidget(urls);
-    m_boxToggle = button("cmdTW", "Box", "Open / Close the Box");
+    m_boxToggle = keylessButton(this, "cmdTW", "Box", "Open / Close the Box");
     m_boxToggle->setCheckable(true);
     connect(m_boxToggle, &QPushButton::clicked, this, [this] { m_session.box().toggleOpen(); });
     row3->addWidget(m_boxToggle);
@@ -176,14 +178,6 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     refresh();
 }
 
-QPushButton* TerminalWindow::button(const char* name, const QString& text, const QString& tip) {
-    auto* b = new QPushButton(text, this);
-    b->setObjectName(name);
-    if (!tip.isEmpty()) b->setToolTip(tip);
-    b->setFocusPolicy(Qt::NoFocus);  // the keys stay with the screen
-    return b;
-}
-
 void TerminalWindow::exitProgram() {
     if (m_actions.exit) m_actions.exit();
 }
@@ -204,8 +198,8 @@ void TerminalWindow::baudSimValueEdited() {
 }
 
 int TerminalWindow::scrollbackCount() const {
-    return static_cast<int>(
-        std::clamp<std::int64_t>(parseLeadingNumber(m_scrollbackCount->text().toStdString()), -1, Scrollback::kRingSize));
+    return static_cast<int>(std::clamp<std::int64_t>(parseLeadingNumber(m_scrollbackCount->text().toStdString()), -1,
+                                                     Scrollback::kRingSize));
 }
 
 void TerminalWindow::scrollbackCountEdited() {

@@ -29,8 +29,8 @@ public:
         std::function<void()> exit{};           // cmdExit: the program's shutdown
         std::function<void()> refocusScreen{};  // after a button, the keys go back to the screen
         std::function<void()> screenChanged{};  // something was drawn (the clear-screen button)
-        std::function<void()> editBBS{};       // cmdEditBBS: the BBS editor
-        std::function<void()> toggleUrls{};    // Command7: URL detection and its window
+        std::function<void()> editBBS{};        // cmdEditBBS: the BBS editor
+        std::function<void()> toggleUrls{};     // Command7: URL detection and its window
     };
 
     // `boxEditor` is The Box's text, made before the session that writes into it.
@@ -49,7 +49,6 @@ public:
     void setLogIndicator(bool on);
 
 private:
-    QPushButton* button(const char* name, const QString& text, const QString& tip = {});
     void exitProgram();
     void baudSimValueEdited();
     void scrollbackCountEdited();
