@@ -305,6 +305,13 @@ private slots:
         QCOMPARE(list->findChild<QLabel*>("lblBBSwebsite_1")->text(), QString());
         click(run, "Command7");
         QVERIFY(run.app->config().DetectURLs && list->isVisible());
+        // The capture menu's entry switches detection too, but leaves the list open.
+        QAction* detect = run.app->screenWindow().findChild<QAction*>("mnuDetectURLs");
+        QVERIFY(detect->isChecked());
+        detect->trigger();
+        QVERIFY(!run.app->config().DetectURLs && !detect->isChecked() && list->isVisible());
+        detect->trigger();
+        QVERIFY(run.app->config().DetectURLs && detect->isChecked());
 
         QTest::mouseClick(list->findChild<QPushButton*>("cmdClearURLs"), Qt::LeftButton);
         QCOMPARE(address->text(), QString());
