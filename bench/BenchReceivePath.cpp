@@ -26,7 +26,7 @@ struct ConnectedSession : SessionParts {
         bbsList.LoadBBSList();
         bbsList.FillBBSList();
         session = std::make_unique<TerminalSession>(
-            TerminalSession::Ports{socket, timeline, timeline, prompter, sound, box, moji, clipboard}, status, config, bbsList,
+            TerminalSession::Ports{socket, timeline, timeline, prompter, sound, box, clipboard}, status, config, bbsList,
             screen);
         session->start();
         session->capture().reloadSettings();

@@ -36,6 +36,14 @@ public:
     static constexpr int kRows = 24;
     static constexpr std::uint8_t kEndOfLine = 155;
     static constexpr std::uint8_t kClearScreen = 125;
+    // Bytes drawn as their glyph with no other effect: every code but the controls and the bell.
+    static bool isPlainCharacter(std::uint8_t b) { return !kControlBytes[b]; }
+    static constexpr std::array<bool, 256> kControlBytes = [] {
+        std::array<bool, 256> table{};
+        for (int b : {28, 29, 30, 31, 125, 126, 127, 155, 156, 157, 253, 254, 255})
+            table[static_cast<std::size_t>(b)] = true;
+        return table;
+    }();
 
     ScreenInterpreter(Framebuffer& surface, const GlyphSet& glyphs = GlyphSet::atascii());
 
@@ -78,14 +86,6 @@ private:
     };
     static const std::array<ByteRule, 256>& byteRules();
 
-    // Bytes drawn as their glyph with no other effect: every code but the controls and the bell.
-    static bool isPlainCharacter(std::uint8_t b) { return !kControlBytes[b]; }
-    static constexpr std::array<bool, 256> kControlBytes = [] {
-        std::array<bool, 256> table{};
-        for (int b : {28, 29, 30, 31, 125, 126, 127, 155, 156, 157, 253, 254, 255})
-            table[static_cast<std::size_t>(b)] = true;
-        return table;
-    }();
     void paintRun(std::string_view run);
     void eraseCursor(bool cellRepainted);
     void wrapDown();

@@ -58,6 +58,7 @@ public:
 
     void setMojiSink(MojiCodeSink* sink) { m_moji = sink; }
     void setFocusToBox(std::function<void()> action) { m_hooks.focusToBox = std::move(action); }
+    void setOnInverseChanged(std::function<void(bool)> action) { m_hooks.inverseChanged = std::move(action); }
 
     // Fills the key table: every code maps to itself, except 13 (Enter) to 155.
     void BuildTranslationTables();

@@ -6,8 +6,10 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
                                  ScreenInterpreter& screen)
     : m_bbsList(bbsList),
       m_screen(screen),
+      m_moji(config, ports.prompter, status, ports.timers, m_send, screen, m_urls, ports.box,
+             MojiEditor::Hooks{[this] { return connected(); }}),
       m_scrollback(config, ports.timers, status, [this](std::uint8_t b) { replayToScreen(b); }, ports.box),
-      m_capture(config, CapturePorts{ports.timers, status, ports.prompter, ports.sound, ports.moji, m_urls,
+      m_capture(config, CapturePorts{ports.timers, status, ports.prompter, ports.sound, m_moji, m_urls,
                                      [this](std::uint8_t b) { replayToScreen(b); }}),
       m_send(ports.socket, ports.timers, ports.prompter, status),
       m_stayAlive(ports.timers, config, ports.socket, status.sink(), [this] { return connected(); }),
@@ -36,6 +38,9 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
         },
         [this] { return m_capture.captureOn(); }});
     m_baudSim.setUrlCharacter([this](std::uint8_t c) { m_urls.DetectURLChar(c); });
+    m_keyboard.setMojiSink(&m_moji);
+    m_moji.hooks().inverseTyping = [this] { return m_keyboard.inverseTyping(); };
+    m_moji.hooks().setInverseTyping = [this](bool on) { m_keyboard.setInverseTyping(on); };
 }
 
 void TerminalSession::replayToScreen(std::uint8_t b) {

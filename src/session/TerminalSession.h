@@ -14,6 +14,7 @@
 #include "session/Connection.h"
 #include "session/KeyboardInput.h"
 #include "session/MacroSender.h"
+#include "session/MojiEditor.h"
 #include "session/SendPath.h"
 #include "session/StayAlive.h"
 #include "session/TheBox.h"
@@ -35,8 +36,7 @@ public:
         const Clock& clock;
         Prompter& prompter;
         Sound& sound;
-        BoxText& box;        // The Box's text (the editor of the terminal window)
-        MojiCodeSink& moji;  // capture sent to VXEditor
+        BoxText& box;  // The Box's text (the editor of the terminal window)
         Clipboard& clipboard;
     };
 
@@ -56,6 +56,8 @@ public:
     Scrollback& scrollback() { return m_scrollback; }
     CaptureFile& capture() { return m_capture; }
     TheBox& box() { return m_box; }
+    // VXEditor: offline typing and the capture export write into it.
+    MojiEditor& moji() { return m_moji; }
     // Set by Ctrl-C while connected; the next chunk (or the rest of a drain) is thrown away.
     bool abortFlag() const { return m_abort; }
 
@@ -74,6 +76,7 @@ private:
     ScreenInterpreter& m_screen;
     bool m_abort = false;
     UrlDetector m_urls;
+    MojiEditor m_moji;
     Scrollback m_scrollback;
     CaptureFile m_capture;
     SendPath m_send;

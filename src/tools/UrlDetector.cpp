@@ -8,6 +8,7 @@
 #include "base/SystemPaths.h"
 #include "log/StatusReporter.h"
 #include "tools/BrowserLauncher.h"
+#include "tools/NamePrompt.h"
 
 namespace vx {
 namespace {
@@ -22,13 +23,6 @@ std::string trimBlanks(std::string_view text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
     return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
-bool endsWithTxt(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string tail = name.substr(name.size() - 4);
-    for (char& c : tail) c = toLower(static_cast<std::uint8_t>(c));
-    return tail == ".txt";
 }
 
 const std::string kEmpty;
@@ -175,33 +169,18 @@ void UrlDetector::exportUrls(Prompter& prompter, StatusReporter& status, const C
 
 void UrlDetector::askExportName(Prompter& prompter, StatusReporter& status, const std::string& defaultName,
                                 const std::string& systemFolder, std::function<void(const std::string&)> done) const {
-    auto onName = [this, alive = std::weak_ptr<bool>(m_alive), &prompter, &status, defaultName, systemFolder,
-                   done](std::optional<std::string> answer) mutable {
-        if (alive.expired()) return;
-        if (!answer || answer->empty()) {
-            prompter.message("Action cancelled!", "", MessageIcon::Information);
-            if (done) done({});
-            return;
-        }
-        std::string name = *answer;
-        if (!endsWithTxt(name)) name += ".txt";
-        const std::string path = AddBackslash(systemFolder) + name;
-        std::error_code error;
-        if (!std::filesystem::exists(path, error)) {
-            writeExport(status, name, path, done);
-            return;
-        }
-        prompter.askYesNo("File Exists!\rWant to overwrite it?", "Export URL", MessageIcon::Question,
-                          [this, alive, &prompter, &status, defaultName, systemFolder, name, path,
-                           done = std::move(done)](bool yes) mutable {
-                              if (alive.expired()) return;
-                              if (yes)
-                                  writeExport(status, name, path, done);
-                              else
-                                  askExportName(prompter, status, defaultName, systemFolder, std::move(done));
-                          });
-    };
-    prompter.askText("Enter a Filename: ", "URL Export Filename", defaultName, std::move(onName));
+    NameQuestion question{"URL Export Filename", "Enter a Filename: ", defaultName, systemFolder, ".txt", "Export URL",
+                          "File Exists!\rWant to overwrite it?"};
+    askFileName(
+        prompter, std::move(question),
+        [this, &status, done = std::move(done)](std::optional<std::string> path) {
+            if (!path) {
+                if (done) done({});
+                return;
+            }
+            writeExport(status, path->substr(path->find_last_of("\\/") + 1), *path, done);
+        },
+        m_alive);
 }
 
 void UrlDetector::writeExport(StatusReporter& status, const std::string& name, const std::string& path,

@@ -56,7 +56,7 @@ struct LiveSession {
             throw std::runtime_error("cannot point the record at the board");
         list.FillBBSList();
         session = std::make_unique<TerminalSession>(
-            TerminalSession::Ports{socket, timers, clock, prompter, sound, box, moji, clipboard}, status, config, list, screen);
+            TerminalSession::Ports{socket, timers, clock, prompter, sound, box, clipboard}, status, config, list, screen);
         socket.setEvents(&session->connection());
         session->start();
     }

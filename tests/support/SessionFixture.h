@@ -22,7 +22,7 @@ protected:
         ASSERT_EQ(bbsList.addRecord(), 3);
         bbsList.FillBBSList();
         session = std::make_unique<TerminalSession>(
-            TerminalSession::Ports{socket, timeline, timeline, prompter, sound, box, moji, clipboard}, status, config, bbsList,
+            TerminalSession::Ports{socket, timeline, timeline, prompter, sound, box, clipboard}, status, config, bbsList,
             screen);
         session->start();
     }

@@ -104,9 +104,9 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
     sigRow->addWidget(text("txtSig", "Signature:", &BBSEditorFields::signature), 1);
     sigRow->addWidget(button("cmdSendSig", "Sign", [this] { m_editor.sign(); }));
     sigRow->addWidget(button("cmdClearSig", "Clear", [this] { m_editor.clearSignature(); }));
-    QPushButton* fromVxe = button("cmdCopyVXE", "Copy from VXE", {});
-    fromVxe->setEnabled(false);  // the 'Moji editor comes with the art tools
-    sigRow->addWidget(fromVxe);
+    sigRow->addWidget(button("cmdCopyVXE", "Copy from VXE", [this] {
+        if (m_actions.copyFromVxe) m_actions.copyFromVxe();
+    }));
     form->addRow("Signature:", sigRow);
     right->addLayout(form);
 

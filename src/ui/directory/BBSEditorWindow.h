@@ -29,6 +29,7 @@ public:
         std::function<void()> rawEdit{};      // cmdEditRaw
         std::function<void()> importList{};   // cmdImport
         std::function<void()> exportList{};   // cmdExport
+        std::function<void()> copyFromVxe{};  // cmdCopyVXE: VXEditor's 'Moji into the signature
     };
 
     BBSEditorWindow(BBSEditor& editor, QWidget* parent = nullptr);

@@ -1,13 +1,20 @@
 #include "ui/frame/DesktopApp.h"
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <filesystem>
 
 #include "config/CfgEditor.h"
 #include "config/WindowPositions.h"
 #include "directory/BBSCsv.h"
+#include "screen/ScreenText.h"
 #include "tools/MojiFiles.h"
+#include "tools/ScreenDump.h"
 #include "ui/config/CfgForm.h"
 #include "ui/config/MoveWindows.h"
 #include "ui/dialogs/AboutBox.h"
@@ -20,9 +27,12 @@
 #include "ui/platform/WindowPlacement.h"
 #include "ui/terminal/BoxEditor.h"
 #include "ui/terminal/BoxPanel.h"
+#include "ui/terminal/MojiEditorWindow.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 #include "ui/terminal/TerminalWindow.h"
+#include "ui/tools/DumpPicker.h"
+#include "ui/tools/ScreenPrint.h"
 #include "ui/tools/UrlListWindow.h"
 
 namespace vx {
@@ -38,8 +48,12 @@ QString latin1(const std::string& text) {
 // the BBS editor and the URL list. The other windows answer 0 and are not moved until they exist.
 class FrameGeometry : public WindowGeometry {
 public:
-    FrameGeometry(MainFrame& frame, std::function<QWidget*()> bbsEditor, std::function<QWidget*()> urlList)
-        : m_frame(frame), m_bbsEditor(std::move(bbsEditor)), m_urlList(std::move(urlList)) {}
+    FrameGeometry(MainFrame& frame, std::function<QWidget*()> bbsEditor, std::function<QWidget*()> urlList,
+                  std::function<QWidget*()> vxEditor)
+        : m_frame(frame),
+          m_bbsEditor(std::move(bbsEditor)),
+          m_urlList(std::move(urlList)),
+          m_vxEditor(std::move(vxEditor)) {}
     int top(PlacedWindow window) override {
         QWidget* w = widget(window);
         return w ? w->y() * MainFrame::kTwipsPerPixel : 0;
@@ -64,6 +78,8 @@ private:
                 return m_bbsEditor();
             case PlacedWindow::LastURLs:
                 return m_urlList();
+            case PlacedWindow::VXEditor:
+                return m_vxEditor();
             default:
                 return nullptr;
         }
@@ -71,6 +87,7 @@ private:
     MainFrame& m_frame;
     std::function<QWidget*()> m_bbsEditor;
     std::function<QWidget*()> m_urlList;
+    std::function<QWidget*()> m_vxEditor;
 };
 
 }  // namespace
@@ -87,9 +104,11 @@ DesktopApp::DesktopApp(Options options)
     // The Box's editor comes first: the session writes into it (scrollback, clipboard).
     m_boxEditor = new BoxEditor;
     m_session = std::make_unique<TerminalSession>(
-        TerminalSession::Ports{m_socket, m_timers, m_clock, m_prompter, m_sound, *m_boxEditor, m_held, m_clipboard},
+        TerminalSession::Ports{m_socket, m_timers, m_clock, m_prompter, m_sound, *m_boxEditor, m_clipboard},
         m_status, m_config, m_list, m_screen);
     m_browser = std::make_unique<BrowserLauncher>(m_config, m_shell, m_prompter, m_status);
+    m_dump = std::make_unique<ScreenDump>(m_prompter, m_clock, m_config, m_surface,
+                                          [this] { return m_screen.state().ColumnCount; });
     m_startup = std::make_unique<Startup>(
         Startup::Services{m_paths, m_store, m_prompter, m_clock, m_scrambler, m_status, m_config, m_list,
                           [this] { m_browser->OpenHelpPage(m_options.programFolder); }});
@@ -103,6 +122,7 @@ DesktopApp::DesktopApp(Options options)
     connect(&m_titleTimer, &QTimer::timeout, this, [this] { titleTick(); });
     wireSession();
     wireBox();
+    wireMojiEditor();
     wireToolbar();
 }
 
@@ -112,6 +132,9 @@ DesktopApp::~DesktopApp() {
     m_session->capture().setOnViewerFinished({});
     m_session->urls().setOnChanged({});
     m_session->box().setWindowHooks({}, {}, {});
+    MojiEditor::Hooks& moji = m_session->moji().hooks();
+    moji.changed = moji.showEditor = moji.refocusScreen = moji.screenChanged = moji.filesChanged = {};
+    m_session->keyboard().setOnInverseChanged({});
 }
 
 void DesktopApp::wireSession() {
@@ -131,11 +154,14 @@ void DesktopApp::wireSession() {
         m_terminalWindow->refresh();
     });
     m_session->capture().setOnViewerFinished([this] { refocusScreen(); });
-    m_screenWindow->setActions(ScreenWindow::Actions{{},
-                                                     {},
-                                                     [this] { m_session->box().pasteToScreen(); },
-                                                     [this] { m_screenWindow->surfaceChanged(); },
-                                                     [this] { setUrlDetection(!m_config.DetectURLs, false); }});
+    m_screenWindow->setActions(ScreenWindow::Actions{
+        [this](DumpFormat format) { m_dump->save(format); }, {}, [this] { m_session->box().pasteToScreen(); },
+        [this] { m_screenWindow->surfaceChanged(); }, [this] { setUrlDetection(!m_config.DetectURLs, false); },
+        [this] { copyScreenText(); },
+        [this] {
+            m_session->moji().setEcho(!m_session->moji().echo());
+            m_screenWindow->setEchoChecked(m_session->moji().echo());
+        }});
     m_terminalWindow->setActions(TerminalWindow::Actions{
         [this] { shutdown(); }, [this] { refocusScreen(); }, [this] { m_screenWindow->surfaceChanged(); },
         [this] { openBBSEditor(); }, [this] { setUrlDetection(!m_config.DetectURLs, true); }});
@@ -152,6 +178,117 @@ void DesktopApp::wireBox() {
         m_session->box().setOpen(true);
         focusBox();
     });
+}
+
+void DesktopApp::wireMojiEditor() {
+    MojiEditor::Hooks& hooks = m_session->moji().hooks();
+    hooks.changed = [this] {
+        if (m_mojiWindow) m_mojiWindow->refresh();
+    };
+    hooks.showEditor = [this] { showMojiEditor(); };
+    hooks.refocusScreen = [this] { refocusScreen(); };
+    hooks.screenChanged = [this] { m_screenWindow->surfaceChanged(); };
+    hooks.filesChanged = [this] {
+        if (m_mojiWindow) m_mojiWindow->refreshFiles();
+    };
+    hooks.toSignature = [this](char c) {
+        m_editor->edit([c](BBSEditorFields& fields) { fields.signature += c; });
+    };
+    m_session->keyboard().setOnInverseChanged([this](bool) {
+        if (m_mojiWindow) m_mojiWindow->refresh();
+    });
+}
+
+MojiEditorWindow& DesktopApp::mojiWindow() {
+    if (!m_mojiWindow) {
+        m_mojiWindow = new MojiEditorWindow(
+            m_session->moji(),
+            MojiEditorWindow::Actions{[this] { return m_session->connection().connected(); },
+                                      [this] { openMojiFile(); }},
+            &m_frame);
+        // Below the main frame's left edge until window places are saved.
+        if (!m_config.DATAwritten) m_mojiWindow->move(m_frame.x(), m_frame.frameGeometry().bottom() + 1);
+    }
+    return *m_mojiWindow;
+}
+
+void DesktopApp::showMojiEditor() {
+    MojiEditorWindow& window = mojiWindow();
+    window.refreshFiles();
+    window.refresh();
+    window.show();
+    keepOnScreen(window);
+    window.raise();
+}
+
+void DesktopApp::openMojiFile() {
+    auto* dialog = new QFileDialog(&mojiWindow(), "Open 'Moji or ATASCII screen",
+                                   QString::fromLocal8Bit(m_config.ScreenDumpPath.c_str()),
+                                   "'Mojis and ATASCII screens (*);;ATASCII screens (*.ata)");
+    dialog->setObjectName("dlgOpenMoji");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    connect(dialog, &QFileDialog::fileSelected, this,
+            [this](const QString& file) { m_session->moji().loadPath(file.toLocal8Bit().toStdString()); });
+    dialog->open();
+}
+
+void DesktopApp::copyScreenText() {
+    const ScreenCodes codes = readScreenCodes(m_surface, GlyphIndex(), m_screen.state().ColumnCount);
+    const std::string text = formatScreenText(codes, false);
+    QGuiApplication::clipboard()->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    m_status.ShowStatus("Screen copied as text", true, false);
+}
+
+bool DesktopApp::viewPicture(const QString& path) {
+    QImage picture(path);
+    if (picture.isNull()) return false;
+    const int width = std::min(picture.width(), Framebuffer::kWidth);
+    const int height = std::min(picture.height(), Framebuffer::kHeight);
+    const int stride = (width + 7) / 8;
+    std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride * height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (qGray(picture.pixel(x, y)) >= 128)
+                bits[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    m_surface.paintPicture(bits, width, height, 0, 0);
+    m_screenWindow->surfaceChanged();
+    return true;
+}
+
+void DesktopApp::showDumpPicker() {
+    if (!m_picker) {
+        m_picker = new DumpPicker(m_prompter, m_status,
+                                  DumpPicker::Actions{[this](const QString& path) { return viewPicture(path); },
+                                                      [this] {
+                                                          m_frame.activateWindow();
+                                                          refocusScreen();
+                                                      }},
+                                  &m_frame);
+        // Beside the terminal window, to the right of the frame.
+        m_picker->move(m_frame.frameGeometry().right() + 1, m_frame.y() + m_screenWindow->height());
+    }
+    m_picker->showFolder(QString::fromLocal8Bit(m_config.ScreenDumpPath.c_str()));
+    m_picker->show();
+    keepOnScreen(*m_picker);
+    m_picker->raise();
+}
+
+void DesktopApp::printScreen() {
+    if (m_screen.state().ColumnCount == 80) {
+        m_prompter.message("80 column mode printing not supported!", "", MessageIcon::Information);
+        return;
+    }
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    auto* dialog = new QPrintDialog(printer.get(), &m_frame);
+    dialog->setObjectName("dlgPrint");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, qOverload<>(&QDialog::accepted), this, [this, printer] {
+        if (!vx::printScreen(m_surface, m_screen.state().ColumnCount, *printer))
+            m_prompter.message("The printer could not be started.", "Print Screen", MessageIcon::Exclamation);
+        refocusScreen();
+    });
+    dialog->open();
 }
 
 void DesktopApp::boxChanged() {
@@ -244,6 +381,8 @@ void DesktopApp::wireToolbar() {
         move->setAttribute(Qt::WA_DeleteOnClose);
         move->show();
     });
+    m_frame.setToolAction("tbViewBMP", [this] { showDumpPicker(); });
+    m_frame.setToolAction("tbPRTSCREEN", [this] { printScreen(); });
     // tbSND and tbREC do nothing; the other keys open windows that come with later tools.
 }
 
@@ -285,10 +424,12 @@ void DesktopApp::afterStartup(bool ok) {
     m_frame.centreOnScreen(kFrameTopPx);
     if (m_config.DATAwritten) {
         FrameGeometry geometry(
-            m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
+            m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); },
+            [this] { return &mojiWindow(); });
         WindowPositions(m_store, geometry).SaveRestorePositions(false, m_paths.configFile(), m_config.DATAwritten);
     }
     if (m_config.DetectURLs) showUrlList();
+    if (m_config.AutoVXE) showMojiEditor();
     // The keys belong to the board, not to the list just shown beside it.
     m_frame.activateWindow();
     refocusScreen();
@@ -332,6 +473,7 @@ void DesktopApp::refreshAll() {
         m_editor->setConnected(link == LinkState::Connected);
     }
     m_terminalWindow->refresh();
+    if (m_mojiWindow) m_mojiWindow->refresh();  // its ONLINE label
     m_screenWindow->setUrlDetectionChecked(m_config.DetectURLs);
     const std::string& caption = m_session->connection().frameCaption();
     if (!m_config.TitleBarMsg && !caption.empty()) m_frame.setWindowTitle(latin1(caption));
@@ -379,7 +521,8 @@ BBSEditorWindow& DesktopApp::editorWindow() {
         m_editorWindow = new BBSEditorWindow(*m_editor, &m_frame);
         m_editorWindow->setActions(BBSEditorWindow::Actions{
             [this] { showWebsite(m_editor->fields().name, m_editor->fields().website); },
-            [this] { openRawListEditor(); }, [this] { importBBSList(); }, [this] { exportBBSList(); }});
+            [this] { openRawListEditor(); }, [this] { importBBSList(); }, [this] { exportBBSList(); },
+            [this] { m_session->moji().copyToSignature(); }});
         placeBBSEditor();
     }
     return *m_editorWindow;
@@ -473,7 +616,8 @@ void DesktopApp::openRawListEditor() {
 
 void DesktopApp::saveWindowPositions() {
     FrameGeometry geometry(
-        m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); });
+        m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); },
+            [this] { return &mojiWindow(); });
     WindowPositions(m_store, geometry).SaveRestorePositions(true, m_paths.configFile(), m_config.DATAwritten);
     m_status.ShowStatus("Window positions saved", true, false);
 }
@@ -482,7 +626,10 @@ void DesktopApp::openConfiguration() {
     if (!m_cfgForm) {
         m_cfgForm = new CfgForm(
             CfgForm::Services{m_config, m_store, m_paths.configFile(), m_scrambler, m_prompter,
-                              [this] { CreateSystemMojis(m_config.MojisDumpPath, m_status); },
+                              [this] {
+                                  CreateSystemMojis(m_config.MojisDumpPath, m_status);
+                                  if (m_mojiWindow) m_mojiWindow->refreshFiles();
+                              },
                               [this](const CfgSaved& saved) { configurationSaved(saved); }, [this] { shutdown(); }},
             &m_frame);
     }

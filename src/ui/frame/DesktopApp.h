@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -32,6 +33,9 @@ namespace vx {
 
 class BBSEditorWindow;
 class BoxEditor;
+class DumpPicker;
+class MojiEditorWindow;
+class ScreenDump;
 class UrlListWindow;
 class CfgForm;
 struct CfgSaved;
@@ -79,6 +83,16 @@ public:
     // "Last 10 URLs", made on first use.
     UrlListWindow* urlListWindow() { return m_urlWindow; }
     void showUrlList();
+    // VXEditor, made on first use.
+    MojiEditorWindow* mojiEditorWindow() { return m_mojiWindow; }
+    void showMojiEditor();
+    // "Pick BMP to view", made on first use.
+    DumpPicker* dumpPicker() { return m_picker; }
+    ScreenDump& screenDump() { return *m_dump; }
+    // A picture file shown on the screen window; false when it could not be read.
+    bool viewPicture(const QString& path);
+    // Print Screen: the print dialog, then the page.
+    void printScreen();
     // Opens the BBS editor on the record selected in the terminal (or record 1).
     void openBBSEditor();
     bool loggedIn() const { return m_loggedIn; }
@@ -118,17 +132,11 @@ private:
     void focusBox();
     UrlListWindow& urlWindow();
     void setUrlDetection(bool on, bool hideWhenOff);
-
-    // Until VXEditor has a window, what would go to it is kept here.
-    class HeldCodes : public MojiCodeSink {
-    public:
-        void appendCodes(std::string_view codes) override { m_codes += codes; }
-        void clearCodes() override { m_codes.clear(); }
-        void showEditor() override {}
-
-    private:
-        std::string m_codes;
-    };
+    void wireMojiEditor();
+    MojiEditorWindow& mojiWindow();
+    void openMojiFile();
+    void showDumpPicker();
+    void copyScreenText();
 
     Options m_options;
     SystemPaths m_paths;
@@ -150,10 +158,12 @@ private:
     BBSList m_list;
     Framebuffer m_surface;
     ScreenInterpreter m_screen{m_surface};
-    HeldCodes m_held;
     BoxEditor* m_boxEditor = nullptr;  // owned by the terminal window once it is laid out
     bool m_boxShownOpen = false;
     UrlListWindow* m_urlWindow = nullptr;
+    MojiEditorWindow* m_mojiWindow = nullptr;
+    DumpPicker* m_picker = nullptr;
+    std::unique_ptr<ScreenDump> m_dump;
     std::unique_ptr<TerminalSession> m_session;
     std::unique_ptr<BrowserLauncher> m_browser;
     std::unique_ptr<Startup> m_startup;

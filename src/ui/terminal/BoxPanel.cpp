@@ -215,8 +215,10 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
         connect(key, &QPushButton::clicked, this, [this, i] { m_box.keystroke(i); });
         keys->addWidget(key);
     }
-    auto* toEditor = keylessButton(this, "cmdBox2VXE", "Box to VXE", "Send the Box to the 'Moji editor");
-    toEditor->setEnabled(false);  // the 'Moji editor is not built yet
+    auto* toEditor = keylessButton(this, "cmdBox2VXE", "Box to VXE", "Send Box Contents to VXEditor");
+    connect(toEditor, &QPushButton::clicked, this, [this] {
+        if (m_links.boxToEditor) m_links.boxToEditor();
+    });
     keys->addWidget(toEditor);
     keys->addStretch(1);
     column->addLayout(keys);
@@ -268,6 +270,7 @@ void BoxPanel::textEdited() {
     const int lines = lineCount(text);
     m_lines->setText(lines == 1 ? "1 line" : QString::number(lines) + " lines");
     m_box.textChanged();
+    if (m_links.textChanged) m_links.textChanged();
 }
 
 void BoxPanel::delayEdited() {

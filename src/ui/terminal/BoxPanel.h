@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -23,6 +24,13 @@ public:
     // `editor` is the Box's text, made before the session; the panel lays it out and owns it.
     BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent = nullptr);
 
+    // VXEditor's part: "Box to VXE" and the echo of every change.
+    struct EditorLinks {
+        std::function<void()> boxToEditor{};
+        std::function<void()> textChanged{};
+    };
+    void setEditorLinks(EditorLinks links) { m_links = std::move(links); }
+
     void refresh();
     // Marker of quoting step 1: it stands beside "1) Scrollback to Box", which the terminal
     // window places with the scrollback controls.
@@ -40,6 +48,7 @@ private:
 
     TheBox& m_box;
     BoxEditor& m_editor;
+    EditorLinks m_links;
     int m_shownWidth = 0;
     std::array<QLabel*, 4> m_stepMarkers{};
     QLabel* m_focusMarker = nullptr;

@@ -80,10 +80,18 @@ void ScreenWindow::buildCaptureMenu() {
     m_mode = m_captureMenu->addAction("", [this] { m_capture.toggleMode(); });
     m_mode->setObjectName("mnuCaptureMode");
     m_captureMenu->addSeparator();
-    auto* save = m_captureMenu->addAction("Save Screen As .BMP", [this] {
-        if (m_actions.saveScreen) m_actions.saveScreen();
-    });
-    save->setObjectName("mnuSaveBMP");
+    const auto saveAs = [this](const char* caption, const char* name, DumpFormat format) {
+        m_captureMenu->addAction(caption, [this, format] {
+            if (m_actions.saveScreen) m_actions.saveScreen(format);
+        })->setObjectName(name);
+    };
+    saveAs("Save Screen As .BMP", "mnuCAPTUREssbmp", DumpFormat::Bmp);
+    saveAs("Save Screen As .PNG", "mnuSavePNG", DumpFormat::Png);
+    saveAs("Save Screen As ATASCII", "mnuSaveATASCII", DumpFormat::Atascii);
+    saveAs("Save Screen As Text", "mnuSaveText", DumpFormat::Text);
+    m_captureMenu->addAction("Copy Screen as Text", [this] {
+        if (m_actions.copyScreenText) m_actions.copyScreenText();
+    })->setObjectName("mnuCopyText");
     auto* log = m_captureMenu->addAction("View System Log", [this] {
         if (m_actions.viewLog) m_actions.viewLog();
     });
@@ -101,8 +109,13 @@ void ScreenWindow::buildCaptureMenu() {
     });
     m_detectUrls->setObjectName("mnuDetectURLs");
     m_detectUrls->setCheckable(true);
-    // These windows come with the screen dumps, the log viewer and the 'Moji editor.
-    for (QAction* later : {save, log, toEditor}) later->setEnabled(false);
+    m_echo = m_captureMenu->addAction("Echo Box to VXEditor", [this] {
+        if (m_actions.toggleEcho) m_actions.toggleEcho();
+    });
+    m_echo->setObjectName("mnuEchoBox");
+    m_echo->setCheckable(true);
+    // The log viewer comes with the log tools.
+    log->setEnabled(false);
     refreshCapture();
 }
 
@@ -117,6 +130,8 @@ void ScreenWindow::refreshCapture() {
 }
 
 void ScreenWindow::setUrlDetectionChecked(bool on) { m_detectUrls->setChecked(on); }
+
+void ScreenWindow::setEchoChecked(bool on) { m_echo->setChecked(on); }
 
 void ScreenWindow::setColumns(int columns, int availableWidth) {
     m_screen->setAvailableWidth(availableWidth);

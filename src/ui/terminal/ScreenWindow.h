@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "tools/ScreenDump.h"
+
 namespace vx {
 
 class CaptureFile;
@@ -18,11 +20,13 @@ class ScreenWindow : public QWidget {
     Q_OBJECT
 public:
     struct Actions {
-        std::function<void()> saveScreen{};    // "Save Screen As .BMP"
-        std::function<void()> viewLog{};       // "View System Log"
-        std::function<void()> pasteScreen{};   // "Paste Clipboard to Main Screen"
-        std::function<void()> keyHandled{};    // after a key went to the core
-        std::function<void()> toggleUrlDetection{};  // the checked "Detect URLs" entry
+        std::function<void(DumpFormat)> saveScreen{};  // "Save Screen As .BMP" and the other formats
+        std::function<void()> viewLog{};               // "View System Log"
+        std::function<void()> pasteScreen{};           // "Paste Clipboard to Main Screen"
+        std::function<void()> keyHandled{};            // after a key went to the core
+        std::function<void()> toggleUrlDetection{};    // the checked "Detect URLs" entry
+        std::function<void()> copyScreenText{};        // "Copy Screen as Text"
+        std::function<void()> toggleEcho{};            // the checked "Echo Box to VXEditor" entry
     };
 
     ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFile& capture, QWidget* parent = nullptr);
@@ -40,8 +44,9 @@ public:
     bool startupPictureShown() const;
     // Capture's captions, bar and menu changed.
     void refreshCapture();
-    // The "Detect URLs" entry's check mark.
+    // The "Detect URLs" and "Echo Box to VXEditor" entries' check marks.
     void setUrlDetectionChecked(bool on);
+    void setEchoChecked(bool on);
 
     QMenu* captureMenu() const { return m_captureMenu; }
     // A key event as the screen window handles it (also used by the frame to forward keys).
@@ -72,6 +77,7 @@ private:
     QAction* m_delete = nullptr;
     QAction* m_mode = nullptr;
     QAction* m_detectUrls = nullptr;
+    QAction* m_echo = nullptr;
 };
 
 }  // namespace vx

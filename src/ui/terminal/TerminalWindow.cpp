@@ -107,6 +107,8 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     connect(m_scrollback, &QPushButton::clicked, this,
             [this] { m_session.scrollback().viewScrollback(scrollbackCount()); });
     m_boxPanel = new BoxPanel(m_session.box(), boxEditor, this);
+    m_boxPanel->setEditorLinks(
+        {[this] { m_session.moji().boxToEditor(); }, [this] { m_session.moji().boxChanged(); }});
     m_scrollbackToBox = keylessButton(this, "cmdSBtoBox", "1) Scrollback to Box", "Send Scrollback buffer to Box");
     connect(m_scrollbackToBox, &QPushButton::clicked, this,
             [this] { m_session.box().scrollbackToBox(scrollbackCount()); });
@@ -152,6 +154,9 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     m_boxToggle->setCheckable(true);
     connect(m_boxToggle, &QPushButton::clicked, this, [this] { m_session.box().toggleOpen(); });
     row3->addWidget(m_boxToggle);
+    auto* editor = keylessButton(this, "cmdEditor", "VXE", "Open VXEditor");
+    connect(editor, &QPushButton::clicked, this, [this] { m_session.moji().showEditor(); });
+    row3->addWidget(editor);
     row3->addStretch(1);
     m_logLight = light(this, "shpLog", "System log");
     m_onlineLight = light(this, "shpOnline", "Online timer");

@@ -1,0 +1,262 @@
+#include "ui/terminal/MojiEditorWindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "session/MojiEditor.h"
+#include "tools/MojiFiles.h"
+#include "ui/terminal/ScreenWidget.h"
+
+namespace vx {
+namespace {
+
+QString latin1(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
+
+QLabel* marker(QWidget* parent, const char* name, const QString& tip) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setToolTip(tip);
+    label->setFixedSize(10, 10);
+    label->setStyleSheet("background: #30d030; border: 1px solid #404040;");
+    QSizePolicy keepPlace = label->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    label->setSizePolicy(keepPlace);
+    return label;
+}
+
+}  // namespace
+
+MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_editor(editor), m_actions(std::move(actions)) {
+    setObjectName("Form5");
+    setWindowTitle("VXEditor - View and Edit ATASCII Values");
+    setAttribute(Qt::WA_QuitOnClose, false);
+    auto* grid = new QGridLayout(this);
+
+    // Left: the 'Mojis folder.
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel("'Mojis:", this));
+    m_files = new QListWidget(this);
+    m_files->setObjectName("File1");
+    m_files->setToolTip("The 'Mojis folder: double-click to load");
+    m_files->setMinimumWidth(130);
+    connect(m_files, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem* item) { m_editor.load(item->text().toLatin1().toStdString()); });
+    left->addWidget(m_files, 1);
+    auto* fileButtons = new QHBoxLayout;
+    fileButtons->addWidget(button("cmdLoad", "Load", "Load the selected 'Moji", [this] {
+        m_editor.load(selectedName().toLatin1().toStdString());
+    }));
+    fileButtons->addWidget(button("cmdSave", "Save", "Save the codes as a 'Moji", [this] {
+        m_editor.save(selectedName().toLatin1().toStdString());
+    }));
+    fileButtons->addWidget(button("cmdDelete", "Delete", "Delete the selected 'Moji", [this] {
+        m_editor.deleteFile(selectedName().toLatin1().toStdString());
+    }));
+    left->addLayout(fileButtons);
+    left->addWidget(button("cmdOpenFile", "Open...", "Load a 'Moji or an ATASCII screen (.ata) from any folder", [this] {
+        if (m_actions.openFile) m_actions.openFile();
+    }));
+    grid->addLayout(left, 0, 0, 3, 1);
+
+    // Middle: the codes, the state labels, the preview.
+    auto* labels = new QHBoxLayout;
+    m_fileLabel = new QLabel(this);
+    m_fileLabel->setObjectName("lblFile");
+    labels->addWidget(m_fileLabel, 1);
+    for (std::size_t i = 0; i < m_editedLabels.size(); ++i) {
+        m_editedLabels[i] = new QLabel("* * *  Edited  * * *", this);
+        m_editedLabels[i]->setObjectName("lblEdited_" + QString::number(i));
+        m_editedLabels[i]->setStyleSheet("color: #c00000;");
+    }
+    labels->addWidget(m_editedLabels[0]);
+    m_online = new QLabel("ONLINE", this);
+    m_online->setObjectName("lblOnline");
+    m_online->setStyleSheet("color: #008000; font-weight: bold;");
+    labels->addWidget(m_online);
+    grid->addLayout(labels, 0, 1);
+
+    m_codes = new QPlainTextEdit(this);
+    m_codes->setObjectName("RTB1");
+    m_codes->setToolTip("ATASCII values, each followed by ;");
+    m_codes->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_codes->setReadOnly(true);
+    m_codes->setMinimumSize(330, 120);
+    connect(m_codes, &QPlainTextEdit::textChanged, this, [this] {
+        if (!m_codes->isReadOnly()) m_editor.setCodes(m_codes->toPlainText().toLatin1().toStdString());
+    });
+    grid->addWidget(m_codes, 1, 1);
+
+    // The preview: the codes drawn on a screen of their own, at the board's pixel size.
+    m_preview = new ScreenWidget(m_previewSurface, this);
+    m_preview->setObjectName("picPreview");
+    m_preview->setToolTip("What the codes draw");
+    m_preview->setAvailableWidth(40 * Framebuffer::kCellSize / 2);
+    m_preview->setColumns(40);
+    m_preview->setFixedSize(m_preview->sizeHint());
+    m_previewTimer = new QTimer(this);
+    m_previewTimer->setSingleShot(true);
+    connect(m_previewTimer, &QTimer::timeout, this, [this] { drawPreview(); });
+    auto* previewRow = new QHBoxLayout;
+    previewRow->addWidget(m_preview);
+    previewRow->addWidget(m_editedLabels[1], 0, Qt::AlignTop);
+    previewRow->addStretch(1);
+    grid->addLayout(previewRow, 2, 1);
+
+    m_warning = new QLabel(QString(MojiEditor::kWarning) + "   X", this);
+    m_warning->setObjectName("lblWarning");
+    m_warning->setWordWrap(true);
+    m_warning->setStyleSheet("background: #fff0a0; color: #800000; padding: 3px;");
+    m_warning->setCursor(Qt::PointingHandCursor);
+    m_warning->setToolTip("Click to hide");
+    m_warning->installEventFilter(this);
+    grid->addWidget(m_warning, 3, 0, 1, 3);
+
+    // Right: sending, the options, the ChXbox steps.
+    auto* right = new QVBoxLayout;
+    right->addWidget(button("cmdSendMain", "Send to Main", "Send the codes to the BBS, or draw them when offline",
+                            [this] { m_editor.sendToMain(); }));
+    right->addWidget(button("cmdClearText", "Clear", "Empty the codes", [this] { m_editor.clear(); }));
+    right->addWidget(button("cmdClearLocal", "Clear Both", "Clear the main screen and the codes",
+                            [this] { m_editor.clearScreenAndCodes(); }));
+    m_enableEditing = button("cmdEnableEdit", "Enable Editing", "Let the codes be typed", [this] {
+        m_editor.toggleEditing();
+    });
+    m_enableEditing->setCheckable(true);
+    right->addWidget(m_enableEditing);
+    m_inverse = new QCheckBox("Inverse Characters", this);
+    m_inverse->setObjectName("chkInverse");
+    m_inverse->setToolTip("Type inverse characters on the screen (End)");
+    connect(m_inverse, &QCheckBox::clicked, this, [this](bool on) { m_editor.setInverse(on); });
+    right->addWidget(m_inverse);
+    right->addWidget(check("chkCreateFile", "Create File", &m_editor.createFile));
+    right->addWidget(check("chkClearMain", "Clear Main Screen before Send", &m_editor.clearScreenFirst));
+    right->addWidget(check("chkClearAfter", "Clear After Send", &m_editor.clearAfterSend));
+    auto* delayRow = new QHBoxLayout;
+    delayRow->addWidget(new QLabel("Delay (ms):", this));
+    m_delay = new QLineEdit(this);
+    m_delay->setObjectName("txtDelay");
+    m_delay->setToolTip("Delay between characters when sending, 0-1000 ms");
+    m_delay->setFixedWidth(52);
+    connect(m_delay, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!m_editor.setDelayText(text.toStdString())) m_delay->setText(QString::number(m_editor.delayMs()));
+    });
+    connect(m_delay, &QLineEdit::editingFinished, this, [this] { m_delay->setText(QString::number(m_editor.delayMs())); });
+    delayRow->addWidget(m_delay);
+    right->addLayout(delayRow);
+
+    m_hint = new QLabel(this);
+    m_hint->setObjectName("lblHint");
+    m_hint->setStyleSheet("font-weight: bold;");
+    right->addWidget(m_hint);
+    auto* starts = new QHBoxLayout;
+    m_tickedMarker = marker(this, "shpTicked", "A ticked box was started");
+    m_emptyMarker = marker(this, "shpEmpty", "An empty box was started");
+    starts->addWidget(m_tickedMarker);
+    starts->addWidget(button("CmdStartCheck_0", "1) Start", "Start a -X-ed Box",
+                             [this] { m_editor.checkStep(MojiEditor::CheckStep::StartTicked); }));
+    starts->addWidget(m_emptyMarker);
+    starts->addWidget(button("CmdStartCheck_2", "1) Start", "Start an Empty Box",
+                             [this] { m_editor.checkStep(MojiEditor::CheckStep::StartEmpty); }));
+    right->addLayout(starts);
+    m_label = new QLineEdit(this);
+    m_label->setObjectName("txtLabel");
+    m_label->setToolTip("The ChXbox's label");
+    right->addWidget(m_label);
+    right->addWidget(button("cmdLabel2VXE", "2) Insert Label", "Insert the label into the ChXbox",
+                            [this] { m_editor.insertLabel(m_label->text().toLatin1().toStdString()); }));
+    right->addWidget(button("CmdStartCheck_1", "3) Finish", "Finish either Box",
+                            [this] { m_editor.checkStep(MojiEditor::CheckStep::Finish); }));
+    right->addStretch(1);
+    grid->addLayout(right, 0, 2, 3, 1);
+
+    refreshFiles();
+    refresh();
+}
+
+MojiEditorWindow::~MojiEditorWindow() = default;
+
+QPushButton* MojiEditorWindow::button(const char* name, const QString& text, const QString& tip,
+                                      std::function<void()> action) {
+    auto* b = new QPushButton(text, this);
+    b->setObjectName(name);
+    b->setToolTip(tip);
+    connect(b, &QPushButton::clicked, this, std::move(action));
+    return b;
+}
+
+QCheckBox* MojiEditorWindow::check(const char* name, const QString& text, bool* option) {
+    auto* box = new QCheckBox(text, this);
+    box->setObjectName(name);
+    box->setChecked(*option);
+    connect(box, &QCheckBox::toggled, this, [option](bool on) { *option = on; });
+    return box;
+}
+
+QString MojiEditorWindow::selectedName() const {
+    const QListWidgetItem* item = m_files->currentItem();
+    return item ? item->text() : QString();
+}
+
+void MojiEditorWindow::refreshFiles() {
+    const QString selected = selectedName();
+    m_files->clear();
+    for (const std::string& name : m_editor.fileNames()) m_files->addItem(latin1(name));
+    const auto found = m_files->findItems(selected, Qt::MatchExactly);
+    if (!found.isEmpty()) m_files->setCurrentItem(found.first());
+}
+
+void MojiEditorWindow::refresh() {
+    const QString codes = latin1(m_editor.codes());
+    if (m_codes->toPlainText() != codes) {
+        const QSignalBlocker quiet(m_codes);
+        m_codes->setPlainText(codes);
+        m_codes->moveCursor(QTextCursor::End);
+    }
+    m_codes->setReadOnly(!m_editor.editingEnabled());
+    m_enableEditing->setChecked(m_editor.editingEnabled());
+    m_fileLabel->setText(latin1(m_editor.fileLabel()));
+    for (QLabel* label : m_editedLabels) label->setVisible(m_editor.edited());
+    m_online->setVisible(m_actions.connected && m_actions.connected());
+    m_warning->setVisible(m_editor.warningShown());
+    m_hint->setText(latin1(m_editor.hint()));
+    m_tickedMarker->setVisible(m_editor.boxKind() == MojiEditor::BoxKind::Ticked);
+    m_emptyMarker->setVisible(m_editor.boxKind() == MojiEditor::BoxKind::Empty);
+    if (!m_delay->hasFocus()) m_delay->setText(QString::number(m_editor.delayMs()));
+    const bool inverse = m_editor.hooks().inverseTyping && m_editor.hooks().inverseTyping();
+    if (m_inverse->isChecked() != inverse) m_inverse->setChecked(inverse);
+    if (m_editor.codes() != m_previewed) m_previewTimer->start(0);  // once per burst of changes
+}
+
+void MojiEditorWindow::drawPreview() {
+    m_previewed = m_editor.codes();
+    m_previewScreen.ScreenHandler(ScreenInterpreter::kClearScreen);
+    for (char c : parseCodeList(m_previewed).bytes) m_previewScreen.ScreenHandler(static_cast<std::uint8_t>(c));
+    m_preview->surfaceChanged();
+}
+
+bool MojiEditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_warning && event->type() == QEvent::MouseButtonRelease) {
+        m_editor.hideWarning();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MojiEditorWindow::closeEvent(QCloseEvent* event) {
+    m_editor.closed();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace vx

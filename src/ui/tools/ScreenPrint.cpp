@@ -1,0 +1,34 @@
+#include "ui/tools/ScreenPrint.h"
+
+#include <QPainter>
+#include <QPrinter>
+#include <cstring>
+
+#include "screen/MonoImage.h"
+
+namespace vx {
+
+QImage printableScreen(const Framebuffer& surface, int columns) {
+    const MonoImage picture = captureScreen(surface, columns);
+    QImage image(picture.width, picture.height, QImage::Format_Mono);
+    // Screen pixels that are lit (1) print black; the dark screen becomes the paper.
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(image.scanLine(y), picture.bits.data() + static_cast<std::size_t>(y * picture.stride()),
+                    static_cast<std::size_t>(picture.stride()));
+    return image;
+}
+
+bool printScreen(const Framebuffer& surface, int columns, QPrinter& printer) {
+    const QImage image = printableScreen(surface, columns);
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    const QRect page = painter.viewport();
+    QSize size = image.size();
+    size.scale(page.size(), Qt::KeepAspectRatio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(page.topLeft(), size), image);
+    return painter.end();
+}
+
+}  // namespace vx

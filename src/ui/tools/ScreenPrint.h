@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QImage>
+
+class QPrinter;
+
+namespace vx {
+
+class Framebuffer;
+
+// The screen as it goes on paper: the characters dark on light paper, one image pixel per
+// screen pixel.
+QImage printableScreen(const Framebuffer& surface, int columns);
+
+// Prints the screen on one page, as large as the page allows with its proportions kept. False
+// when the printer could not be started.
+bool printScreen(const Framebuffer& surface, int columns, QPrinter& printer);
+
+}  // namespace vx

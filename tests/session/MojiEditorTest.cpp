@@ -1,0 +1,160 @@
+// VXEditor's core on a session with virtual time: the ChXbox steps drawn offline and sent to a
+// board, the warning before the first send, the paced send, 'Moji files saved and loaded, the
+// options around a send, and what feeds the number text.
+#include "base/AtomicFile.h"
+#include "support/SessionFixture.h"
+#include "tools/MojiFiles.h"
+
+using vx::MojiEditor;
+using vx::test::SessionFixture;
+
+namespace {
+
+constexpr char kEol = static_cast<char>(155);
+
+class MojiEditorTest : public SessionFixture {
+protected:
+    void SetUp() override {
+        SessionFixture::SetUp();
+        config.ConnectMsg.clear();
+        config.MojisDumpPath = (temp / "Mojis").string();
+        config.VXESendDelay = 0;
+        std::filesystem::create_directories(config.MojisDumpPath);
+        ASSERT_TRUE(vx::CreateSystemMojis(config.MojisDumpPath, status));
+    }
+    MojiEditor& editor() { return session->moji(); }
+    void sendTwice() {
+        editor().sendToMain();  // the warning
+        editor().sendToMain();
+    }
+    void buildTickedBox() {
+        editor().checkStep(MojiEditor::CheckStep::StartTicked);
+        editor().insertLabel("OK");
+        editor().checkStep(MojiEditor::CheckStep::Finish);
+    }
+};
+
+TEST_F(MojiEditorTest, ATickedBoxIsDrawnOnTheScreenOffline) {
+    box.contents = "typed";
+    buildTickedBox();
+    EXPECT_EQ(box.contents, "");  // the steps empty The Box
+    EXPECT_EQ(editor().codes(), "32;17;18;5;155;32;124;88;124;32;79;75;155;32;26;18;3;155;");
+    EXPECT_TRUE(editor().edited());
+    sendTwice();
+    EXPECT_EQ(rowText(0).substr(0, 4), " \x11\x12\x05");
+    EXPECT_EQ(rowText(1).substr(0, 7), " |X| OK");
+    EXPECT_EQ(rowText(2).substr(0, 4), " \x1a\x12\x03");  // the bottom on the next line
+    EXPECT_EQ(socket.sent, "");
+}
+
+TEST_F(MojiEditorTest, TheBoardReceivesExactlyTheCodesAtTheEditorsPace) {
+    connectDirect(0);
+    config.VXESendDelay = 20;
+    buildTickedBox();
+    editor().sendToMain();
+    EXPECT_TRUE(editor().warningShown());
+    EXPECT_EQ(socket.sent, "");  // the first press only warns
+    editor().sendToMain();
+    timeline.advance(100);
+    EXPECT_EQ(socket.sent.size(), 6u);  // the first at once, then one every 20 ms
+    timeline.advance(1000);
+    EXPECT_EQ(socket.sent, vx::parseCodeList(editor().codes()).bytes);
+    EXPECT_EQ(socket.sent.substr(0, 5), std::string(" \x11\x12\x05") + kEol);
+}
+
+TEST_F(MojiEditorTest, TheDelayStopsAtOneSecondAndRefusesWords) {
+    EXPECT_TRUE(editor().setDelayText("5000"));
+    EXPECT_EQ(editor().delayMs(), 1000);
+    EXPECT_FALSE(editor().setDelayText("fast"));
+    EXPECT_EQ(editor().delayMs(), 1000);
+}
+
+TEST_F(MojiEditorTest, CodesOutOfRangeAreSkippedAndTold) {
+    editor().setCodes("72;300;73");
+    sendTwice();
+    EXPECT_EQ(rowText(0).substr(0, 2), "HI");
+    EXPECT_EQ(editor().lastSkipped(), 1);
+    EXPECT_EQ(statusSink.panels["pnlSTAT"], "1 codes skipped (not 0-255)");
+}
+
+TEST_F(MojiEditorTest, AMojiIsSavedLoadedAndDeletedWithItsQuestions) {
+    editor().setCodes(vx::Cvt2ASCII("A"));
+    prompter.textAnswers = {std::string("letter")};
+    editor().save("");
+    std::string bytes;
+    ASSERT_TRUE(vx::readWholeFile(config.MojisDumpPath + "/letter", bytes));
+    EXPECT_EQ(bytes, "\"65;\"\r\n");
+    EXPECT_FALSE(editor().edited());
+    EXPECT_EQ(editor().fileLabel(), "File:  letter");
+
+    // Overwriting asks first; No leaves the file as it was.
+    editor().setCodes("66;");
+    prompter.textAnswers = {std::string("letter")};
+    prompter.yesNoAnswers = {false};
+    editor().save("letter");
+    EXPECT_EQ(prompter.questions.back().text, "This file already exists... Are you sure you want to overwrite it?");
+    ASSERT_TRUE(vx::readWholeFile(config.MojisDumpPath + "/letter", bytes));
+    EXPECT_EQ(bytes, "\"65;\"\r\n");
+
+    editor().clear();
+    editor().load("letter");
+    EXPECT_EQ(editor().codes(), "65;");
+    EXPECT_FALSE(editor().edited());
+    const auto names = editor().fileNames();
+    EXPECT_EQ(names, (std::vector<std::string>{"_chX1", "_chX2", "_chX3", "letter"}));
+
+    prompter.yesNoAnswers = {true};
+    editor().deleteFile("letter");
+    EXPECT_EQ(prompter.questions.back().text, "FILE:  letter\r\nAre you sure you want to delete it?");
+    EXPECT_EQ(editor().fileNames().size(), 3u);
+
+    // Nothing to save: no question at all.
+    const std::size_t asked = prompter.questions.size();
+    editor().clear();
+    editor().save("x");
+    EXPECT_EQ(prompter.questions.size(), asked);
+}
+
+TEST_F(MojiEditorTest, TheOptionsAroundASend) {
+    // Clear Main Screen before Send (offline), Clear After Send, and Create File in the capture folder.
+    config.CaptureFolder = temp.path().string();
+    for (char c : std::string("OLD")) screen.ScreenHandler(static_cast<std::uint8_t>(c));
+    editor().clearScreenFirst = true;
+    editor().clearAfterSend = true;
+    editor().createFile = true;
+    editor().setCodes("72;73;");
+    prompter.textAnswers = {std::string("art.txt")};
+    sendTwice();
+    EXPECT_EQ(rowText(0).substr(0, 3), "HI\xa0");  // OLD is gone; the cursor stands after HI
+    EXPECT_EQ(editor().codes(), "");
+    EXPECT_FALSE(editor().edited());
+    std::string bytes;
+    ASSERT_TRUE(vx::readWholeFile((temp / "art.txt").string(), bytes));
+    EXPECT_EQ(bytes, "HI");
+    EXPECT_EQ(statusSink.panels["pnlSTAT"], "Updating: " + (temp / "art.txt").string());
+}
+
+TEST_F(MojiEditorTest, TheBoxTypingAndTheSignatureFeedAndReadTheCodes) {
+    box.contents = "Hi";
+    editor().boxToEditor();
+    EXPECT_EQ(editor().codes(), "72;105;");
+
+    editor().setEcho(true);
+    EXPECT_EQ(editor().codes(), "");
+    box.contents = "Hi!";
+    editor().boxChanged();
+    EXPECT_EQ(editor().codes(), "33;");
+
+    std::string signature;
+    editor().hooks().toSignature = [&](char c) { signature += c; };
+    editor().setCodes("45;45;32;74;");
+    editor().copyToSignature();
+    EXPECT_EQ(signature, "-- J");
+
+    // Offline typing on the screen is recorded too.
+    editor().clearCodes();
+    session->keyboard().characterKey('A');
+    EXPECT_EQ(editor().codes(), "65;");
+}
+
+}  // namespace
