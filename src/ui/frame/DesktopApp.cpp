@@ -206,8 +206,14 @@ MojiEditorWindow& DesktopApp::mojiWindow() {
             MojiEditorWindow::Actions{[this] { return m_session->connection().connected(); },
                                       [this] { openMojiFile(); }},
             &m_frame);
-        // Below the main frame's left edge until window places are saved.
-        if (!m_config.DATAwritten) m_mojiWindow->move(m_frame.x(), m_frame.frameGeometry().bottom() + 1);
+        // Left of the main frame, level with its bottom (the URL list stands above it), until
+        // window places are saved.
+        if (!m_config.DATAwritten) {
+            m_mojiWindow->adjustSize();
+            const QRect frame = m_frame.frameGeometry();
+            m_mojiWindow->move(frame.left() - m_mojiWindow->frameGeometry().width() - 1,
+                               frame.bottom() - m_mojiWindow->frameGeometry().height());
+        }
     }
     return *m_mojiWindow;
 }

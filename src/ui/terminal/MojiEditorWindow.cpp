@@ -42,35 +42,64 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     setObjectName("Form5");
     setWindowTitle("VXEditor - View and Edit ATASCII Values");
     setAttribute(Qt::WA_QuitOnClose, false);
+    // Two columns, so the window fits beside the main frame: the files and the check-box steps
+    // on the left; the codes, their preview, the sends and the options on the right.
     auto* grid = new QGridLayout(this);
+    grid->setColumnStretch(1, 1);
 
-    // Left: the 'Mojis folder.
     auto* left = new QVBoxLayout;
     left->addWidget(new QLabel("'Mojis:", this));
     m_files = new QListWidget(this);
     m_files->setObjectName("File1");
     m_files->setToolTip("The 'Mojis folder: double-click to load");
-    m_files->setMinimumWidth(130);
+    m_files->setMinimumWidth(140);
+    m_files->setMaximumWidth(190);
     connect(m_files, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem* item) { m_editor.load(item->text().toLatin1().toStdString()); });
     left->addWidget(m_files, 1);
-    auto* fileButtons = new QHBoxLayout;
+    auto* fileButtons = new QGridLayout;
     fileButtons->addWidget(button("cmdLoad", "Load", "Load the selected 'Moji", [this] {
         m_editor.load(selectedName().toLatin1().toStdString());
-    }));
+    }), 0, 0);
     fileButtons->addWidget(button("cmdSave", "Save", "Save the codes as a 'Moji", [this] {
         m_editor.save(selectedName().toLatin1().toStdString());
-    }));
+    }), 0, 1);
     fileButtons->addWidget(button("cmdDelete", "Delete", "Delete the selected 'Moji", [this] {
         m_editor.deleteFile(selectedName().toLatin1().toStdString());
-    }));
+    }), 1, 0);
+    fileButtons->addWidget(button("cmdOpenFile", "Open...", "Load a 'Moji or an ATASCII screen (.ata) from any folder",
+                                  [this] {
+                                      if (m_actions.openFile) m_actions.openFile();
+                                  }),
+                           1, 1);
     left->addLayout(fileButtons);
-    left->addWidget(button("cmdOpenFile", "Open...", "Load a 'Moji or an ATASCII screen (.ata) from any folder", [this] {
-        if (m_actions.openFile) m_actions.openFile();
-    }));
-    grid->addLayout(left, 0, 0, 3, 1);
 
-    // Middle: the codes, the state labels, the preview.
+    m_hint = new QLabel(this);
+    m_hint->setObjectName("lblHint");
+    m_hint->setStyleSheet("font-weight: bold;");
+    left->addSpacing(6);
+    left->addWidget(m_hint);
+    auto* starts = new QHBoxLayout;
+    m_tickedMarker = marker(this, "shpTicked", "A ticked box was started");
+    m_emptyMarker = marker(this, "shpEmpty", "An empty box was started");
+    starts->addWidget(m_tickedMarker);
+    starts->addWidget(button("CmdStartCheck_0", "1) Start", "Start a -X-ed Box",
+                             [this] { m_editor.checkStep(MojiEditor::CheckStep::StartTicked); }));
+    starts->addWidget(m_emptyMarker);
+    starts->addWidget(button("CmdStartCheck_2", "1) Start", "Start an Empty Box",
+                             [this] { m_editor.checkStep(MojiEditor::CheckStep::StartEmpty); }));
+    left->addLayout(starts);
+    m_label = new QLineEdit(this);
+    m_label->setObjectName("txtLabel");
+    m_label->setToolTip("The ChXbox's label");
+    left->addWidget(m_label);
+    left->addWidget(button("cmdLabel2VXE", "2) Insert Label", "Insert the label into the ChXbox",
+                           [this] { m_editor.insertLabel(m_label->text().toLatin1().toStdString()); }));
+    left->addWidget(button("CmdStartCheck_1", "3) Finish", "Finish either Box",
+                           [this] { m_editor.checkStep(MojiEditor::CheckStep::Finish); }));
+    grid->addLayout(left, 0, 0);
+
+    auto* right = new QVBoxLayout;
     auto* labels = new QHBoxLayout;
     m_fileLabel = new QLabel(this);
     m_fileLabel->setObjectName("lblFile");
@@ -85,18 +114,26 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     m_online->setObjectName("lblOnline");
     m_online->setStyleSheet("color: #008000; font-weight: bold;");
     labels->addWidget(m_online);
-    grid->addLayout(labels, 0, 1);
+    // The state labels come and go without moving the buttons: their places are kept, and a long
+    // file name is cut rather than widen the window.
+    for (QLabel* label : {m_editedLabels[0], m_editedLabels[1], m_online}) {
+        QSizePolicy keepPlace = label->sizePolicy();
+        keepPlace.setRetainSizeWhenHidden(true);
+        label->setSizePolicy(keepPlace);
+    }
+    m_fileLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    right->addLayout(labels);
 
     m_codes = new QPlainTextEdit(this);
     m_codes->setObjectName("RTB1");
     m_codes->setToolTip("ATASCII values, each followed by ;");
     m_codes->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_codes->setReadOnly(true);
-    m_codes->setMinimumSize(330, 120);
+    m_codes->setMinimumSize(320, 90);
     connect(m_codes, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_codes->isReadOnly()) m_editor.setCodes(m_codes->toPlainText().toLatin1().toStdString());
     });
-    grid->addWidget(m_codes, 1, 1);
+    right->addWidget(m_codes, 1);
 
     // The preview: the codes drawn on a screen of their own, at the board's pixel size.
     m_preview = new ScreenWidget(m_previewSurface, this);
@@ -108,41 +145,27 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     m_previewTimer = new QTimer(this);
     m_previewTimer->setSingleShot(true);
     connect(m_previewTimer, &QTimer::timeout, this, [this] { drawPreview(); });
-    auto* previewRow = new QHBoxLayout;
-    previewRow->addWidget(m_preview);
-    previewRow->addWidget(m_editedLabels[1], 0, Qt::AlignTop);
-    previewRow->addStretch(1);
-    grid->addLayout(previewRow, 2, 1);
+    right->addWidget(m_preview);
 
-    m_warning = new QLabel(QString(MojiEditor::kWarning) + "   X", this);
-    m_warning->setObjectName("lblWarning");
-    m_warning->setWordWrap(true);
-    m_warning->setStyleSheet("background: #fff0a0; color: #800000; padding: 3px;");
-    m_warning->setCursor(Qt::PointingHandCursor);
-    m_warning->setToolTip("Click to hide");
-    m_warning->installEventFilter(this);
-    grid->addWidget(m_warning, 3, 0, 1, 3);
-
-    // Right: sending, the options, the ChXbox steps.
-    auto* right = new QVBoxLayout;
-    right->addWidget(button("cmdSendMain", "Send to Main", "Send the codes to the BBS, or draw them when offline",
-                            [this] { m_editor.sendToMain(); }));
-    right->addWidget(button("cmdClearText", "Clear", "Empty the codes", [this] { m_editor.clear(); }));
-    right->addWidget(button("cmdClearLocal", "Clear Both", "Clear the main screen and the codes",
-                            [this] { m_editor.clearScreenAndCodes(); }));
+    auto* sends = new QGridLayout;
+    sends->addWidget(button("cmdSendMain", "Send to Main", "Send the codes to the BBS, or draw them when offline",
+                            [this] { m_editor.sendToMain(); }), 0, 0);
     m_enableEditing = button("cmdEnableEdit", "Enable Editing", "Let the codes be typed", [this] {
         m_editor.toggleEditing();
     });
     m_enableEditing->setCheckable(true);
-    right->addWidget(m_enableEditing);
+    sends->addWidget(m_enableEditing, 0, 1);
+    sends->addWidget(button("cmdClearText", "Clear", "Empty the codes", [this] { m_editor.clear(); }), 1, 0);
+    sends->addWidget(button("cmdClearLocal", "Clear Both", "Clear the main screen and the codes",
+                            [this] { m_editor.clearScreenAndCodes(); }), 1, 1);
     m_inverse = new QCheckBox("Inverse Characters", this);
     m_inverse->setObjectName("chkInverse");
     m_inverse->setToolTip("Type inverse characters on the screen (End)");
     connect(m_inverse, &QCheckBox::clicked, this, [this](bool on) { m_editor.setInverse(on); });
-    right->addWidget(m_inverse);
-    right->addWidget(check("chkCreateFile", "Create File", &m_editor.createFile));
-    right->addWidget(check("chkClearMain", "Clear Main Screen before Send", &m_editor.clearScreenFirst));
-    right->addWidget(check("chkClearAfter", "Clear After Send", &m_editor.clearAfterSend));
+    sends->addWidget(m_inverse, 2, 0);
+    sends->addWidget(check("chkCreateFile", "Create File", &m_editor.createFile), 2, 1);
+    sends->addWidget(check("chkClearMain", "Clear Main Screen before Send", &m_editor.clearScreenFirst), 3, 0);
+    sends->addWidget(check("chkClearAfter", "Clear After Send", &m_editor.clearAfterSend), 3, 1);
     auto* delayRow = new QHBoxLayout;
     delayRow->addWidget(new QLabel("Delay (ms):", this));
     m_delay = new QLineEdit(this);
@@ -154,32 +177,25 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     });
     connect(m_delay, &QLineEdit::editingFinished, this, [this] { m_delay->setText(QString::number(m_editor.delayMs())); });
     delayRow->addWidget(m_delay);
-    right->addLayout(delayRow);
+    delayRow->addStretch(1);
+    delayRow->addWidget(m_editedLabels[1]);
+    sends->addLayout(delayRow, 4, 0, 1, 2);
+    right->addLayout(sends);
+    grid->addLayout(right, 0, 1);
 
-    m_hint = new QLabel(this);
-    m_hint->setObjectName("lblHint");
-    m_hint->setStyleSheet("font-weight: bold;");
-    right->addWidget(m_hint);
-    auto* starts = new QHBoxLayout;
-    m_tickedMarker = marker(this, "shpTicked", "A ticked box was started");
-    m_emptyMarker = marker(this, "shpEmpty", "An empty box was started");
-    starts->addWidget(m_tickedMarker);
-    starts->addWidget(button("CmdStartCheck_0", "1) Start", "Start a -X-ed Box",
-                             [this] { m_editor.checkStep(MojiEditor::CheckStep::StartTicked); }));
-    starts->addWidget(m_emptyMarker);
-    starts->addWidget(button("CmdStartCheck_2", "1) Start", "Start an Empty Box",
-                             [this] { m_editor.checkStep(MojiEditor::CheckStep::StartEmpty); }));
-    right->addLayout(starts);
-    m_label = new QLineEdit(this);
-    m_label->setObjectName("txtLabel");
-    m_label->setToolTip("The ChXbox's label");
-    right->addWidget(m_label);
-    right->addWidget(button("cmdLabel2VXE", "2) Insert Label", "Insert the label into the ChXbox",
-                            [this] { m_editor.insertLabel(m_label->text().toLatin1().toStdString()); }));
-    right->addWidget(button("CmdStartCheck_1", "3) Finish", "Finish either Box",
-                            [this] { m_editor.checkStep(MojiEditor::CheckStep::Finish); }));
-    right->addStretch(1);
-    grid->addLayout(right, 0, 2, 3, 1);
+    m_warning = new QLabel(QString(MojiEditor::kWarning) + "   X", this);
+    m_warning->setObjectName("lblWarning");
+    m_warning->setWordWrap(true);
+    m_warning->setStyleSheet("background: #fff0a0; color: #800000; padding: 3px;");
+    m_warning->setCursor(Qt::PointingHandCursor);
+    m_warning->setToolTip("Click to hide");
+    m_warning->installEventFilter(this);
+    // Its place is kept while hidden: a second press of Send to Main must find the button where
+    // the first one was.
+    QSizePolicy keepPlace = m_warning->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true);
+    m_warning->setSizePolicy(keepPlace);
+    grid->addWidget(m_warning, 1, 0, 1, 2);
 
     refreshFiles();
     refresh();
