@@ -12,27 +12,12 @@
 #include <QVBoxLayout>
 
 #include "session/TheBox.h"
+#include "ui/platform/Marker.h"
 #include "ui/terminal/BoxEditor.h"
 #include "ui/terminal/KeylessButton.h"
 
 namespace vx {
 namespace {
-
-constexpr int kStepMarkerSize = 10;
-
-QLabel* marker(QWidget* parent, const QString& name, const QString& tip, const QColor& colour) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setToolTip(tip);
-    label->setFixedSize(kStepMarkerSize, kStepMarkerSize);
-    label->setStyleSheet(QString("background: %1; border: 1px solid #404040;").arg(colour.name()));
-    // A hidden marker keeps its place, so the buttons beside it do not move.
-    QSizePolicy policy = label->sizePolicy();
-    policy.setRetainSizeWhenHidden(true);
-    label->setSizePolicy(policy);
-    label->hide();
-    return label;
-}
 
 // The column numbers over the Box: the tens on one line, the units on the next.
 QString tensRuler(int width) {
@@ -71,7 +56,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     // The quoting steps: step 1 is with the scrollback controls; each marker stands before its
     // button, step 0's (nothing under way) after the caption.
     for (int step = 0; step < 4; ++step)
-        m_stepMarkers[static_cast<std::size_t>(step)] = marker(
+        m_stepMarkers[static_cast<std::size_t>(step)] = makeMarker(
             this, "shpQuote_" + QString::number(step), "Quoting step " + QString::number(step), QColor(255, 200, 0));
     auto* steps = new QHBoxLayout;
     steps->addWidget(new QLabel("Quoting  Steps:", this));
@@ -114,7 +99,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     m_editor.setMinimumHeight(56);  // three lines, so the frame fits a 768-pixel screen
     m_editor.installEventFilter(this);
     connect(&m_editor, &QPlainTextEdit::textChanged, this, [this] { textEdited(); });
-    m_focusMarker = marker(this, "shpBoxFocus", "The Box has the keys", QColor(48, 208, 48));
+    m_focusMarker = makeMarker(this, "shpBoxFocus", "The Box has the keys", QColor(48, 208, 48));
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setObjectName("Slider1");
     m_slider->setToolTip("Set the column alarm for Text Window");

@@ -16,24 +16,13 @@
 
 #include "session/MojiEditor.h"
 #include "tools/MojiFiles.h"
+#include "ui/platform/Marker.h"
 #include "ui/terminal/ScreenWidget.h"
 
 namespace vx {
 namespace {
 
 QString latin1(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-QLabel* marker(QWidget* parent, const char* name, const QString& tip) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setToolTip(tip);
-    label->setFixedSize(10, 10);
-    label->setStyleSheet("background: #30d030; border: 1px solid #404040;");
-    QSizePolicy keepPlace = label->sizePolicy();
-    keepPlace.setRetainSizeWhenHidden(true);
-    label->setSizePolicy(keepPlace);
-    return label;
-}
 
 }  // namespace
 
@@ -80,8 +69,8 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     left->addSpacing(6);
     left->addWidget(m_hint);
     auto* starts = new QHBoxLayout;
-    m_tickedMarker = marker(this, "shpTicked", "A ticked box was started");
-    m_emptyMarker = marker(this, "shpEmpty", "An empty box was started");
+    m_tickedMarker = makeMarker(this, "shpTicked", "A ticked box was started");
+    m_emptyMarker = makeMarker(this, "shpEmpty", "An empty box was started");
     starts->addWidget(m_tickedMarker);
     starts->addWidget(button("CmdStartCheck_0", "1) Start", "Start a -X-ed Box",
                              [this] { m_editor.checkStep(MojiEditor::CheckStep::StartTicked); }));
@@ -117,9 +106,7 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     // The state labels come and go without moving the buttons: their places are kept, and a long
     // file name is cut rather than widen the window.
     for (QLabel* label : {m_editedLabels[0], m_editedLabels[1], m_online}) {
-        QSizePolicy keepPlace = label->sizePolicy();
-        keepPlace.setRetainSizeWhenHidden(true);
-        label->setSizePolicy(keepPlace);
+        keepPlaceWhenHidden(label);
     }
     m_fileLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     right->addLayout(labels);
@@ -192,9 +179,7 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     m_warning->installEventFilter(this);
     // Its place is kept while hidden: a second press of Send to Main must find the button where
     // the first one was.
-    QSizePolicy keepPlace = m_warning->sizePolicy();
-    keepPlace.setRetainSizeWhenHidden(true);
-    m_warning->setSizePolicy(keepPlace);
+    keepPlaceWhenHidden(m_warning);
     grid->addWidget(m_warning, 1, 0, 1, 2);
 
     refreshFiles();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "tools/UrlDetector.h"
+#include "ui/platform/Marker.h"
 
 namespace vx {
 
@@ -26,17 +27,11 @@ UrlListWindow::UrlListWindow(UrlDetector& urls, Clipboard& clipboard, Actions ac
     for (int slot = 0; slot < kSlots; ++slot) {
         const auto i = static_cast<std::size_t>(slot);
         const QString index = QString::number(slot);
-        auto* marker = new QLabel(this);
-        marker->setObjectName("shpLastURL_" + index);
-        marker->setFixedSize(10, 10);
-        marker->setStyleSheet("background: #30d030; border: 1px solid #404040;");
-        QSizePolicy keepPlace = marker->sizePolicy();
-        keepPlace.setRetainSizeWhenHidden(true);
-        marker->setSizePolicy(keepPlace);
+        auto* marker = makeMarker(this, "shpLastURL_" + index, "The newest address");
         auto* copy = new QPushButton("Copy", this);
         copy->setObjectName("cmdCopyURL_" + index);
         copy->setToolTip("Copy URL to Clipboard");
-        copy->setSizePolicy(keepPlace);
+        keepPlaceWhenHidden(copy);
         connect(copy, &QPushButton::clicked, this, [this, slot] {
             m_urls.copyUrl(slot, m_clipboard);
             finished();
