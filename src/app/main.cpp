@@ -20,6 +20,7 @@
 #include "config/CommandLine.h"
 #include "config/SettingsStore.h"
 #include "directory/BBSCsv.h"
+#include "directory/TimeOnlineReport.h"
 #include "directory/BBSList.h"
 #include "ui/frame/DesktopApp.h"
 #include "ui/terminal/ScreenWidget.h"
@@ -85,10 +86,12 @@ public:
     }
 };
 
-// --import-bbs and --export-bbs: the BBS list of the system folder as CSV, without a window.
+// --import-bbs, --export-bbs and --report: the BBS list of the system folder as CSV or as the
+// time-online report, without a window.
 // Exit status: 0 done, 1 some rows refused (the rest imported), 2 nothing done.
 int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLockFile& lock) {
-    if (!lock.tryLock(0)) {
+    // The report only reads the list, so it may run beside the program.
+    if (!line.report && !lock.tryLock(0)) {
         std::fprintf(stderr, "vexterm: Vexterm is running on %s; close it first\n", qPrintable(systemFolder));
         return 2;
     }
@@ -103,6 +106,13 @@ int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLo
     vx::QtClock clock;
     vx::BBSList list(store, prompter, clock, paths.bbsListFile());
     if (!list.LoadBBSList()) return 2;
+    if (line.report) {
+        std::fputs((std::string(vx::report::kHeader) + "\n").c_str(), stdout);
+        std::string text = vx::report::text(vx::report::build(list, line.reportAll));
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+        std::fputs(text.c_str(), stdout);
+        return 0;
+    }
     if (!line.exportBbs.empty()) {
         const std::string problem = vx::bbscsv::exportFile(list, line.exportBbs);
         if (!problem.empty()) {
@@ -138,7 +148,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    if (!line.importBbs.empty() || !line.exportBbs.empty()) {
+    if (!line.importBbs.empty() || !line.exportBbs.empty() || line.report) {
         QCoreApplication app(argc, argv);
         const QString systemFolder = line.systemFolder.empty()
                                          ? defaultSystemFolder()

@@ -42,6 +42,9 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
         } else if (arg == "--import-bbs" || arg == "--export-bbs") {
             if (i + 1 >= args.size() || args[i + 1].empty()) return arg + " needs a file";
             (arg == "--import-bbs" ? line.importBbs : line.exportBbs) = args[++i];
+        } else if (arg == "--report" || arg == "--report-all") {
+            line.report = true;
+            line.reportAll = arg == "--report-all";
         } else if (arg.starts_with('-')) {
             return "unknown option " + arg;
         } else if (line.host) {
@@ -52,15 +55,15 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
             line = std::get<CommandLine>(parsed);
         }
     }
-    if (!line.importBbs.empty() && !line.exportBbs.empty()) return "--import-bbs and --export-bbs go one at a time";
-    if ((!line.importBbs.empty() || !line.exportBbs.empty()) && line.host)
-        return "a board is not dialled while the BBS list is imported or exported";
+    const int listCommands = !line.importBbs.empty() + !line.exportBbs.empty() + line.report;
+    if (listCommands > 1) return "--import-bbs, --export-bbs and --report go one at a time";
+    if (listCommands > 0 && line.host) return "a board is not dialled while the BBS list is imported, exported or reported";
     return line;
 }
 
 std::string commandLineUsage() {
     return "Usage: vexterm [HOST[:PORT]] [--system-folder DIR] [--help] [--version]\n"
-           "       vexterm [--system-folder DIR] --import-bbs FILE | --export-bbs FILE\n"
+           "       vexterm [--system-folder DIR] --import-bbs FILE | --export-bbs FILE | --report | --report-all\n"
            "\n"
            "  HOST[:PORT]           dial this board at once, without adding it to the BBS list\n"
            "                        (port 23 when omitted; IPv6 addresses in brackets)\n"
@@ -70,6 +73,8 @@ std::string commandLineUsage() {
            "                        Address, Port, Sysop, Website, Comment) to the BBS list and\n"
            "                        report the rows refused; no window opens\n"
            "  --export-bbs FILE     write the BBS list to a CSV file of those columns\n"
+           "  --report              print the time-online report (boards called, times, speeds)\n"
+           "  --report-all          the same, listing the boards never called too\n"
            "  --help                show this text\n"
            "  --version             show the version\n"
            "\n"

@@ -7,14 +7,16 @@
 
 namespace vx {
 
-// What `vexterm [HOST[:PORT]] [--system-folder DIR] [--import-bbs FILE | --export-bbs FILE]
-// [--help] [--version]` asked for.
+// What `vexterm [HOST[:PORT]] [--system-folder DIR] [--import-bbs FILE | --export-bbs FILE |
+// --report | --report-all] [--help] [--version]` asked for.
 struct CommandLine {
     std::optional<std::string> host;  // dial this board at once, as a record not in the list
     int port = 23;
     std::string systemFolder;  // empty: Documents/Vexterm
     std::string importBbs;     // add the boards of this CSV file to the BBS list, then end
     std::string exportBbs;     // write the BBS list to this CSV file, then end
+    bool report = false;       // print the time-online report, then end
+    bool reportAll = false;    // ... listing the boards never called too
     bool help = false;
     bool version = false;
 };

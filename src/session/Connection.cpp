@@ -151,6 +151,7 @@ void Connection::onConnected() {
     if (m_hooks.statisticsChanged) m_hooks.statisticsChanged();
     if (!m_s.config.ConnectMsg.empty()) m_s.screen.SendToScreen(m_s.config.ConnectMsg + kEndOfLine);
     m_intervalChars = 0;
+    if (m_callStarted) m_callStarted();
     m_onlineText = formatClockDuration(0);
     if (m_hooks.screenChanged) m_hooks.screenChanged();
     notify();
@@ -291,9 +292,11 @@ void Connection::onSocketError(int number, const std::string& description, int c
 void Connection::onConnectionRequest() { m_s.status.ShowStatus("Trying to connect...", false, false); }
 
 void Connection::onlineTick() {
-    if (!m_connected) return;
-    m_onlineText = formatClockDuration(secondsOnline());
-    notify();
+    if (m_connected) {
+        m_onlineText = formatClockDuration(secondsOnline());
+        notify();
+    }
+    if (m_tick) m_tick();
 }
 
 }  // namespace vx

@@ -63,6 +63,11 @@ public:
 
     void setTaps(ChunkTaps taps) { m_taps = std::move(taps); }
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // The status window's measurement: every tick of the online clock, and when a call comes up.
+    void setMeasurementHooks(std::function<void()> tick, std::function<void()> callStarted) {
+        m_tick = std::move(tick);
+        m_callStarted = std::move(callStarted);
+    }
 
     // Something other than received data drew on the screen (a replay): the window repaints.
     void screenDrawn() const {
@@ -145,6 +150,8 @@ private:
     bool& m_abort;
     ChunkTaps m_taps;
     Hooks m_hooks;
+    std::function<void()> m_tick;
+    std::function<void()> m_callStarted;
     std::unique_ptr<Timer> m_onlineTimer;
 
     bool m_connected = false;

@@ -29,7 +29,9 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
                                       {}}),
       m_box(ports.box, m_send, m_scrollback, ports.timers, ports.prompter, ports.sound, ports.clipboard, config,
             TheBox::Hooks{[this] { return connected(); }, {}, {}, {},
-                          [this] { return m_bbsList.record().Signature; }}) {
+                          [this] { return m_bbsList.record().Signature; }}),
+      m_callStatus(m_connection, bbsList, config, status, screen) {
+    m_connection.setMeasurementHooks([this] { m_callStatus.tick(); }, [this] { m_callStatus.callStarted(); });
     m_connection.setTaps(Connection::ChunkTaps{
         [this](std::string_view chunk) { m_capture.WriteCaptureRecord(chunk); },
         [this](std::string_view chunk) { m_scrollback.WriteScrollback(chunk); },

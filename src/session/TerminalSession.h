@@ -11,6 +11,7 @@
 #include "platform/Timer.h"
 #include "screen/ScreenInterpreter.h"
 #include "session/BaudSimulator.h"
+#include "session/CallStatus.h"
 #include "session/Connection.h"
 #include "session/KeyboardInput.h"
 #include "session/MacroSender.h"
@@ -58,6 +59,8 @@ public:
     TheBox& box() { return m_box; }
     // VXEditor: offline typing and the capture export write into it.
     MojiEditor& moji() { return m_moji; }
+    // The status window's counts, speed and switches.
+    CallStatus& callStatus() { return m_callStatus; }
     // Set by Ctrl-C while connected; the next chunk (or the rest of a drain) is thrown away.
     bool abortFlag() const { return m_abort; }
 
@@ -86,6 +89,7 @@ private:
     Connection m_connection;
     KeyboardInput m_keyboard;
     TheBox m_box;
+    CallStatus m_callStatus;
 };
 
 }  // namespace vx
