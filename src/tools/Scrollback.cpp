@@ -50,6 +50,7 @@ void Scrollback::WriteScrollback(std::string_view chunk) {
     // new lap too, or the field would grow without end on a fast feed.
     if (wraps || m_position < m_positionBefore) m_sinceWrap.clear();
     m_sinceWrap.append(chunk);
+    if (m_onWritten) m_onWritten();
 }
 
 std::string Scrollback::orderedView() const {

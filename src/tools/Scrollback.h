@@ -74,6 +74,8 @@ public:
     void setOnChanged(std::function<void()> callback) { m_onChanged = std::move(callback); }
     // A replay ended: the window gives the focus back to the screen.
     void setOnReplayFinished(std::function<void()> callback) { m_onFinished = std::move(callback); }
+    // A chunk was written (the debug window follows the ring).
+    void setOnWritten(std::function<void()> callback) { m_onWritten = std::move(callback); }
 
 private:
     bool beginReplay(int count);
@@ -103,6 +105,7 @@ private:
     bool m_toBox = false;
 
     std::function<void()> m_onChanged;
+    std::function<void()> m_onWritten;
     std::function<void()> m_onFinished;
 };
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # bbs_csv_cli_test.sh VEXTERM: the BBS list imported and exported from the command line, with no
-# window: the report of refused rows, the exit status, a round trip, and a refusal while the
-# list file is missing.
+# window: the report of refused rows, the exit status, a round trip, a refusal while the list
+# file is missing, and the time-online report.
 set -u
 vexterm=$1
 here=$(cd "$(dirname "$0")" && pwd)
@@ -30,4 +30,12 @@ grep -q '^"Night Owl, the",owl.example.org,6400,' "$work/again.csv" || fail "the
 "$vexterm" --system-folder "$work/empty" --export-bbs "$work/x.csv" > /dev/null 2> "$work/err.txt"
 [ $? -eq 2 ] || fail "a folder without a list must give exit status 2"
 grep -q "no BBS list" "$work/err.txt" || fail "the missing list is not named: $(cat "$work/err.txt")"
-echo "ok: export, import with a refused row, round trip"
+# The time-online report: the header and, with --report-all, every board, also never called.
+"$vexterm" --system-folder "$system" --report > "$work/report.txt" || fail "--report failed"
+[ "$(head -n 1 "$work/report.txt")" = "Num   Name                         #Connects      Online (h:mm)   MaxBPS" ] ||
+    fail "no report header: $(head -n 1 "$work/report.txt")"
+[ "$(wc -l < "$work/report.txt")" -eq 1 ] || fail "boards never called are listed without --report-all"
+"$vexterm" --system-folder "$system" --report-all > "$work/all.txt" || fail "--report-all failed"
+grep -q '^001   Vexterm Demo BBS  .*0:00        0$' "$work/all.txt" || fail "the demo board is not reported: $(cat "$work/all.txt")"
+grep -q '^002   Night Owl, the' "$work/all.txt" || fail "the imported board is not reported"
+echo "ok: export, import with a refused row, round trip, the report"

@@ -233,14 +233,15 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
              if (m_actions.rawEdit) m_actions.rawEdit();
          })),
         (m_fixList = button("cmdFIXLIST", "Fix List", [this] { m_editor.fixList(); })),
-        button("cmdTPSreports", "Time Online", {}),
+        button("cmdTPSreports", "Time Online", [this] {
+            if (m_actions.timeOnline) m_actions.timeOnline();
+        }),
     };
     int index = 0;
     for (QPushButton* b : grid1) {
         buttons->addWidget(b, index / 6, index % 6);
         ++index;
     }
-    findChild<QPushButton*>("cmdTPSreports")->setEnabled(false);  // the reports come with the status window
     buttons->addWidget(stepButton(2, "<<", -1), 2, 0);
     buttons->addWidget(stepButton(3, ">>", +1), 2, 1);
     buttons->addWidget(button("cmdExit", "Save+Close", [this] { m_editor.saveAndClose(); }), 2, 2);

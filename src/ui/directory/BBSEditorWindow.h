@@ -30,6 +30,7 @@ public:
         std::function<void()> importList{};   // cmdImport
         std::function<void()> exportList{};   // cmdExport
         std::function<void()> copyFromVxe{};  // cmdCopyVXE: VXEditor's 'Moji into the signature
+        std::function<void()> timeOnline{};   // cmdTPSreports: the time-online report
     };
 
     BBSEditorWindow(BBSEditor& editor, QWidget* parent = nullptr);

@@ -27,12 +27,15 @@
 #include "ui/platform/WindowPlacement.h"
 #include "ui/terminal/BoxEditor.h"
 #include "ui/terminal/BoxPanel.h"
+#include "ui/log/LogWindow.h"
 #include "ui/terminal/MojiEditorWindow.h"
+#include "ui/terminal/StatusWindow.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 #include "ui/terminal/TerminalWindow.h"
 #include "ui/tools/DumpPicker.h"
 #include "ui/tools/ScreenPrint.h"
+#include "ui/tools/ScrollbackDebugWindow.h"
 #include "ui/tools/UrlListWindow.h"
 
 namespace vx {
@@ -49,11 +52,12 @@ QString latin1(const std::string& text) {
 class FrameGeometry : public WindowGeometry {
 public:
     FrameGeometry(MainFrame& frame, std::function<QWidget*()> bbsEditor, std::function<QWidget*()> urlList,
-                  std::function<QWidget*()> vxEditor)
+                  std::function<QWidget*()> vxEditor, std::function<QWidget*()> status)
         : m_frame(frame),
           m_bbsEditor(std::move(bbsEditor)),
           m_urlList(std::move(urlList)),
-          m_vxEditor(std::move(vxEditor)) {}
+          m_vxEditor(std::move(vxEditor)),
+          m_status(std::move(status)) {}
     int top(PlacedWindow window) override {
         QWidget* w = widget(window);
         return w ? w->y() * MainFrame::kTwipsPerPixel : 0;
@@ -80,6 +84,8 @@ private:
                 return m_urlList();
             case PlacedWindow::VXEditor:
                 return m_vxEditor();
+            case PlacedWindow::Status:
+                return m_status();
             default:
                 return nullptr;
         }
@@ -88,6 +94,7 @@ private:
     std::function<QWidget*()> m_bbsEditor;
     std::function<QWidget*()> m_urlList;
     std::function<QWidget*()> m_vxEditor;
+    std::function<QWidget*()> m_status;
 };
 
 }  // namespace
@@ -135,6 +142,7 @@ DesktopApp::~DesktopApp() {
     MojiEditor::Hooks& moji = m_session->moji().hooks();
     moji.changed = moji.showEditor = moji.refocusScreen = moji.screenChanged = moji.filesChanged = {};
     m_session->keyboard().setOnInverseChanged({});
+    m_session->scrollback().setOnWritten({});
 }
 
 void DesktopApp::wireSession() {
@@ -155,7 +163,8 @@ void DesktopApp::wireSession() {
     });
     m_session->capture().setOnViewerFinished([this] { refocusScreen(); });
     m_screenWindow->setActions(ScreenWindow::Actions{
-        [this](DumpFormat format) { m_dump->save(format); }, {}, [this] { m_session->box().pasteToScreen(); },
+        [this](DumpFormat format) { m_dump->save(format); }, [this] { openLogViewer(); },
+        [this] { m_session->box().pasteToScreen(); },
         [this] { m_screenWindow->surfaceChanged(); }, [this] { setUrlDetection(!m_config.DetectURLs, false); },
         [this] { copyScreenText(); },
         [this] {
@@ -164,7 +173,11 @@ void DesktopApp::wireSession() {
         }});
     m_terminalWindow->setActions(TerminalWindow::Actions{
         [this] { shutdown(); }, [this] { refocusScreen(); }, [this] { m_screenWindow->surfaceChanged(); },
-        [this] { openBBSEditor(); }, [this] { setUrlDetection(!m_config.DetectURLs, true); }});
+        [this] { openBBSEditor(); }, [this] { setUrlDetection(!m_config.DetectURLs, true); },
+        [this] { openLogViewer(); }, [this] { showStatusWindow(); }});
+    m_session->scrollback().setOnWritten([this] {
+        if (m_debugWindow) m_debugWindow->ringWritten();
+    });
     m_session->urls().setOnChanged([this] {
         if (m_urlWindow) m_urlWindow->refresh();
     });
@@ -297,6 +310,59 @@ void DesktopApp::printScreen() {
     dialog->open();
 }
 
+StatusWindow& DesktopApp::statusWindowMade() {
+    if (!m_statusWindow) {
+        m_statusWindow = new StatusWindow(
+            m_session->callStatus(), m_session->connection(), m_status,
+            StatusWindow::Actions{[this] { openLogViewer(); }, [this] { return m_status.log().exists(); }}, &m_frame);
+        // Beside the frame's top, 19605 twips from the left, until window places are saved.
+        if (!m_config.DATAwritten) m_statusWindow->move(19605 / MainFrame::kTwipsPerPixel, m_frame.y());
+    }
+    return *m_statusWindow;
+}
+
+void DesktopApp::showStatusWindow() {
+    StatusWindow& window = statusWindowMade();
+    window.refresh();
+    window.setAttribute(Qt::WA_ShowWithoutActivating);
+    window.show();
+    keepOnScreen(window);
+}
+
+LogWindow* DesktopApp::logWindow() { return m_logWindow; }
+
+void DesktopApp::openLogViewer() {
+    if (!m_status.log().exists()) {
+        m_prompter.message("File not found: \r\n" + m_status.log().path(), "", MessageIcon::None);
+        return;
+    }
+    // Made fresh each time, so it always starts from the file as it is.
+    if (m_logWindow) m_logWindow->close();
+    m_logWindow = new LogWindow(LogWindow::Services{m_status.log(), m_status, m_prompter, m_list, m_paths.systemFolder,
+                                                    [this] { m_terminalWindow->setViewLogVisible(false); }},
+                                LogWindow::Layout::Log, &m_frame);
+    m_logWindow->show();
+    keepOnScreen(*m_logWindow);
+    m_logWindow->raise();
+}
+
+void DesktopApp::openTimeOnlineReport() {
+    if (m_logWindow) m_logWindow->close();
+    m_logWindow = new LogWindow(LogWindow::Services{m_status.log(), m_status, m_prompter, m_list, m_paths.systemFolder, {}},
+                                LogWindow::Layout::Report, &m_frame);
+    m_logWindow->show();
+    keepOnScreen(*m_logWindow);
+    m_logWindow->raise();
+}
+
+void DesktopApp::showDebugWindow() {
+    if (!m_debugWindow) m_debugWindow = new ScrollbackDebugWindow(m_session->scrollback(), &m_frame);
+    m_debugWindow->refresh();
+    m_debugWindow->show();
+    keepOnScreen(*m_debugWindow);
+    m_debugWindow->raise();
+}
+
 void DesktopApp::boxChanged() {
     // Hiding The Box would pass its keys on to the next field; they go back to the screen.
     const bool boxHadKeys = m_boxEditor->hasFocus();
@@ -389,6 +455,7 @@ void DesktopApp::wireToolbar() {
     });
     m_frame.setToolAction("tbViewBMP", [this] { showDumpPicker(); });
     m_frame.setToolAction("tbPRTSCREEN", [this] { printScreen(); });
+    m_frame.setToolAction("tbDEBUG", [this] { showDebugWindow(); });
     // tbSND and tbREC do nothing; the other keys open windows that come with later tools.
 }
 
@@ -431,11 +498,12 @@ void DesktopApp::afterStartup(bool ok) {
     if (m_config.DATAwritten) {
         FrameGeometry geometry(
             m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); },
-            [this] { return &mojiWindow(); });
+            [this] { return &mojiWindow(); }, [this] { return &statusWindowMade(); });
         WindowPositions(m_store, geometry).SaveRestorePositions(false, m_paths.configFile(), m_config.DATAwritten);
     }
     if (m_config.DetectURLs) showUrlList();
     if (m_config.AutoVXE) showMojiEditor();
+    if (m_config.AutoLoadStatus) showStatusWindow();
     // The keys belong to the board, not to the list just shown beside it.
     m_frame.activateWindow();
     refocusScreen();
@@ -528,7 +596,7 @@ BBSEditorWindow& DesktopApp::editorWindow() {
         m_editorWindow->setActions(BBSEditorWindow::Actions{
             [this] { showWebsite(m_editor->fields().name, m_editor->fields().website); },
             [this] { openRawListEditor(); }, [this] { importBBSList(); }, [this] { exportBBSList(); },
-            [this] { m_session->moji().copyToSignature(); }});
+            [this] { m_session->moji().copyToSignature(); }, [this] { openTimeOnlineReport(); }});
         placeBBSEditor();
     }
     return *m_editorWindow;
@@ -623,7 +691,7 @@ void DesktopApp::openRawListEditor() {
 void DesktopApp::saveWindowPositions() {
     FrameGeometry geometry(
         m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); },
-            [this] { return &mojiWindow(); });
+            [this] { return &mojiWindow(); }, [this] { return &statusWindowMade(); });
     WindowPositions(m_store, geometry).SaveRestorePositions(true, m_paths.configFile(), m_config.DATAwritten);
     m_status.ShowStatus("Window positions saved", true, false);
 }
@@ -653,6 +721,7 @@ void DesktopApp::configurationSaved(const CfgSaved& saved) {
     if (saved.sysLogSwitchedOn) {
         m_status.ShowStatus(cfgedit::kSysLogEnabled, true, false);
         m_terminalWindow->setLogIndicator(true);
+        m_terminalWindow->setViewLogVisible(true);
     } else if (!m_config.SysLog) {
         m_terminalWindow->setLogIndicator(false);
     }

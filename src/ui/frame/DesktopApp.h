@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -34,6 +35,9 @@ namespace vx {
 class BBSEditorWindow;
 class BoxEditor;
 class DumpPicker;
+class LogWindow;
+class ScrollbackDebugWindow;
+class StatusWindow;
 class MojiEditorWindow;
 class ScreenDump;
 class UrlListWindow;
@@ -93,6 +97,14 @@ public:
     bool viewPicture(const QString& path);
     // Print Screen: the print dialog, then the page.
     void printScreen();
+    // The status window, made on first use.
+    StatusWindow* statusWindow() { return m_statusWindow; }
+    void showStatusWindow();
+    // The log viewer (made fresh each time): the log, or the time-online report.
+    LogWindow* logWindow();
+    void openLogViewer();
+    void openTimeOnlineReport();
+    ScrollbackDebugWindow* debugWindow() { return m_debugWindow; }
     // Opens the BBS editor on the record selected in the terminal (or record 1).
     void openBBSEditor();
     bool loggedIn() const { return m_loggedIn; }
@@ -102,6 +114,7 @@ public:
     ConfigSettings& config() { return m_config; }
     BBSList& bbsList() { return m_list; }
     const SystemPaths& paths() const { return m_paths; }
+    StatusReporter& status() { return m_status; }
 
 private:
     // ScreenListener
@@ -137,6 +150,8 @@ private:
     void openMojiFile();
     void showDumpPicker();
     void copyScreenText();
+    StatusWindow& statusWindowMade();
+    void showDebugWindow();
 
     Options m_options;
     SystemPaths m_paths;
@@ -164,6 +179,9 @@ private:
     MojiEditorWindow* m_mojiWindow = nullptr;
     DumpPicker* m_picker = nullptr;
     std::unique_ptr<ScreenDump> m_dump;
+    StatusWindow* m_statusWindow = nullptr;
+    QPointer<LogWindow> m_logWindow;
+    ScrollbackDebugWindow* m_debugWindow = nullptr;
     std::unique_ptr<TerminalSession> m_session;
     std::unique_ptr<BrowserLauncher> m_browser;
     std::unique_ptr<Startup> m_startup;

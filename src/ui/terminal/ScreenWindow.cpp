@@ -95,7 +95,7 @@ void ScreenWindow::buildCaptureMenu() {
     auto* log = m_captureMenu->addAction("View System Log", [this] {
         if (m_actions.viewLog) m_actions.viewLog();
     });
-    log->setObjectName("mnuViewLog");
+    log->setObjectName("mnuCAPTUREViewLog");
     auto* paste = m_captureMenu->addAction("Paste Clipboard to Main Screen", [this] {
         if (m_actions.pasteScreen) m_actions.pasteScreen();
     });
@@ -114,8 +114,6 @@ void ScreenWindow::buildCaptureMenu() {
     });
     m_echo->setObjectName("mnuEchoBox");
     m_echo->setCheckable(true);
-    // The log viewer comes with the log tools.
-    log->setEnabled(false);
     refreshCapture();
 }
 

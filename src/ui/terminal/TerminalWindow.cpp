@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <vector>
 
 #include "base/Formats.h"
 #include "config/ConfigSettings.h"
@@ -83,7 +84,7 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
         row0->addWidget(w);
     grid->addLayout(row0, 0, 0);
 
-    // Row 1: macros.
+    // Row 1: macros, then the tool windows.
     auto* row1 = new QHBoxLayout;
     row1->addWidget(new QLabel("Macros:", this));
     for (int i = 0; i < 10; ++i) {
@@ -99,6 +100,34 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
         row1->addWidget(macro);
     }
     row1->addStretch(1);
+    // The windows and switches beside the macros, where the row has room.
+    std::vector<QPushButton*> tools;
+    auto* urls = keylessButton(this, "Command7", "URLs", "Open / Close the URL detection system");
+    connect(urls, &QPushButton::clicked, this, [this] {
+        if (m_actions.toggleUrls) m_actions.toggleUrls();
+    });
+    tools.push_back(urls);
+    m_boxToggle = keylessButton(this, "cmdTW", "Box", "Open / Close the Box");
+    m_boxToggle->setCheckable(true);
+    connect(m_boxToggle, &QPushButton::clicked, this, [this] { m_session.box().toggleOpen(); });
+    tools.push_back(m_boxToggle);
+    auto* editor = keylessButton(this, "cmdEditor", "VXE", "Open VXEditor");
+    connect(editor, &QPushButton::clicked, this, [this] { m_session.moji().showEditor(); });
+    tools.push_back(editor);
+    m_viewLog = keylessButton(this, "cmdViewSL", "Log", "View System Log");
+    connect(m_viewLog, &QPushButton::clicked, this, [this] {
+        if (m_actions.viewLog) m_actions.viewLog();
+    });
+    tools.push_back(m_viewLog);
+    auto* status = keylessButton(this, "cmdStatus", "Status", "Connection status, speed and counts");
+    connect(status, &QPushButton::clicked, this, [this] {
+        if (m_actions.openStatus) m_actions.openStatus();
+    });
+    tools.push_back(status);
+    for (QPushButton* tool : tools) {
+        tool->setMaximumWidth(64);
+        row1->addWidget(tool);
+    }
     grid->addLayout(row1, 1, 0);
 
     // Row 2: scrollback, capture viewer.
@@ -136,7 +165,7 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     row2->addStretch(1);
     grid->addLayout(row2, 2, 0);
 
-    // Row 3: BaudSim value, URLs, online time and the indicators.
+    // Row 3: BaudSim value, online time and the indicators.
     auto* row3 = new QHBoxLayout;
     row3->addWidget(new QLabel("BaudSim (Lower=Faster):", this));
     m_baudSimValue = new QLineEdit(this);
@@ -145,18 +174,6 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     m_baudSimValue->setFixedWidth(32);
     connect(m_baudSimValue, &QLineEdit::textEdited, this, [this] { baudSimValueEdited(); });
     row3->addWidget(m_baudSimValue);
-    auto* urls = keylessButton(this, "Command7", "URLs", "Open / Close the URL detection system");
-    connect(urls, &QPushButton::clicked, this, [this] {
-        if (m_actions.toggleUrls) m_actions.toggleUrls();
-    });
-    row3->addWidget(urls);
-    m_boxToggle = keylessButton(this, "cmdTW", "Box", "Open / Close the Box");
-    m_boxToggle->setCheckable(true);
-    connect(m_boxToggle, &QPushButton::clicked, this, [this] { m_session.box().toggleOpen(); });
-    row3->addWidget(m_boxToggle);
-    auto* editor = keylessButton(this, "cmdEditor", "VXE", "Open VXEditor");
-    connect(editor, &QPushButton::clicked, this, [this] { m_session.moji().showEditor(); });
-    row3->addWidget(editor);
     row3->addStretch(1);
     m_logLight = light(this, "shpLog", "System log");
     m_onlineLight = light(this, "shpOnline", "Online timer");
@@ -222,6 +239,8 @@ void TerminalWindow::applyScrollbackSetting() {
 }
 
 void TerminalWindow::setLogIndicator(bool on) { setLight(m_logLight, on, QColor(0, 160, 255)); }
+
+void TerminalWindow::setViewLogVisible(bool on) { m_viewLog->setVisible(on); }
 
 void TerminalWindow::refresh() {
     const Connection& connection = m_session.connection();

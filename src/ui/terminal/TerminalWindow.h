@@ -31,6 +31,8 @@ public:
         std::function<void()> screenChanged{};  // something was drawn (the clear-screen button)
         std::function<void()> editBBS{};        // cmdEditBBS: the BBS editor
         std::function<void()> toggleUrls{};     // Command7: URL detection and its window
+        std::function<void()> viewLog{};        // cmdViewSL: the log viewer
+        std::function<void()> openStatus{};     // cmdStatus: the status window
     };
 
     // `boxEditor` is The Box's text, made before the session that writes into it.
@@ -47,6 +49,8 @@ public:
     BoxPanel& boxPanel() { return *m_boxPanel; }
     // The log indicator (set when SysLog is on and the log exists).
     void setLogIndicator(bool on);
+    // "View System Log" goes away when the log is switched off for the run.
+    void setViewLogVisible(bool on);
 
 private:
     void exitProgram();
@@ -69,6 +73,7 @@ private:
     QLabel* m_connectedLight = nullptr;
     QLabel* m_onlineLight = nullptr;
     QLabel* m_logLight = nullptr;
+    QPushButton* m_viewLog = nullptr;
     QLineEdit* m_baudSimValue = nullptr;
     QPushButton* m_scrollback = nullptr;
     QPushButton* m_scrollbackToBox = nullptr;
