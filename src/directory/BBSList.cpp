@@ -558,6 +558,13 @@ BBSList::Summary BBSList::summaryOf(int id) {
     return {trim(read(kIndex, section, "Invalid")), trim(read(section, "URL", "")), trim(read(section, "Sysop", ""))};
 }
 
+BBSList::Statistics BBSList::statisticsOf(int id) {
+    const std::string section = std::to_string(id);
+    const auto number = [&](const char* key) { return clampToInt32(parseLeadingNumber(read(section, key, "0"))); };
+    return {trim(read(section, "BBSname", "{Enter BBS Name}")), number("Connects"), number("TotalTime"),
+            number("MaxBaud")};
+}
+
 bool BBSList::DeleteBBSRecord(const std::string& id) {
     std::string upper = trim(id);
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });

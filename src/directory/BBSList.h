@@ -84,6 +84,15 @@ public:
         std::string sysop;
     };
     Summary summaryOf(int id);
+    // The call statistics of a record, read as the record loader reads them (the report reads
+    // only these four keys of every board).
+    struct Statistics {
+        std::string name;
+        std::int32_t connects = 0;
+        std::int32_t totalTime = 0;
+        std::int32_t maxBaud = 0;
+    };
+    Statistics statisticsOf(int id);
     bool DeleteBBSRecord(const std::string& id);
     // Statistics of the current record: a call counted at connect, the time online at disconnect.
     bool UpdateBBSStats(const std::string& id, bool disconnecting, const std::string& timeOnline);

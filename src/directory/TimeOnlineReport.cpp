@@ -45,9 +45,9 @@ std::vector<Row> build(BBSList& list, bool showAll) {
     std::vector<Row> rows;
     for (int id = 1; id <= static_cast<int>(map.size()); ++id) {
         if (map[static_cast<std::size_t>(id - 1)] != '1') continue;
-        const BBSRecord record = list.recordOf(std::to_string(id));
-        if (!showAll && record.TotalTime < 1) continue;
-        rows.push_back({id, record.BBSname, record.Connects, record.TotalTime, record.MaxBaud});
+        const BBSList::Statistics record = list.statisticsOf(id);
+        if (!showAll && record.totalTime < 1) continue;
+        rows.push_back({id, record.name, record.connects, record.totalTime, record.maxBaud});
     }
     return rows;
 }
