@@ -331,6 +331,11 @@ void DesktopApp::showStatusWindow() {
 
 LogWindow* DesktopApp::logWindow() { return m_logWindow; }
 
+void DesktopApp::centreOverFrame(QWidget& window) const {
+    window.adjustSize();
+    window.move(m_frame.frameGeometry().center() - QPoint(window.width() / 2, window.height() / 2));
+}
+
 void DesktopApp::openLogViewer() {
     if (!m_status.log().exists()) {
         m_prompter.message("File not found: \r\n" + m_status.log().path(), "", MessageIcon::None);
@@ -341,6 +346,7 @@ void DesktopApp::openLogViewer() {
     m_logWindow = new LogWindow(LogWindow::Services{m_status.log(), m_status, m_prompter, m_list, m_paths.systemFolder,
                                                     [this] { m_terminalWindow->setViewLogVisible(false); }},
                                 LogWindow::Layout::Log, &m_frame);
+    centreOverFrame(*m_logWindow);
     m_logWindow->show();
     keepOnScreen(*m_logWindow);
     m_logWindow->raise();
@@ -350,6 +356,7 @@ void DesktopApp::openTimeOnlineReport() {
     if (m_logWindow) m_logWindow->close();
     m_logWindow = new LogWindow(LogWindow::Services{m_status.log(), m_status, m_prompter, m_list, m_paths.systemFolder, {}},
                                 LogWindow::Layout::Report, &m_frame);
+    centreOverFrame(*m_logWindow);
     m_logWindow->show();
     keepOnScreen(*m_logWindow);
     m_logWindow->raise();

@@ -151,6 +151,7 @@ private:
     void showDumpPicker();
     void copyScreenText();
     StatusWindow& statusWindowMade();
+    void centreOverFrame(QWidget& window) const;
     void showDebugWindow();
 
     Options m_options;
