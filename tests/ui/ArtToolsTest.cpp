@@ -35,15 +35,6 @@ namespace {
 
 constexpr int kWaitMs = 5000;
 
-template <typename T>
-T* child(QWidget* window, const char* name) {
-    T* found = window->findChild<T*>(name);
-    if (!found) qFatal("no control %s", name);
-    return found;
-}
-
-void click(QWidget* window, const char* name) { QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton); }
-
 QAction* menuEntry(Run& run, const char* name) {
     QAction* action = run.app->screenWindow().findChild<QAction*>(name);
     if (!action) qFatal("no menu entry %s", name);

@@ -34,12 +34,10 @@ const QByteArray kEol("\x9b");
 
 template <typename T>
 T* control(Run& run, const char* name) {
-    T* found = run.app->frame().findChild<T*>(name);
-    if (!found) qFatal("no control %s", name);
-    return found;
+    return child<T>(&run.app->frame(), name);
 }
 
-void click(Run& run, const char* name) { QTest::mouseClick(control<QPushButton>(run, name), Qt::LeftButton); }
+void click(Run& run, const char* name) { vx::test::click(&run.app->frame(), name); }
 
 QByteArray boxBytes(Run& run) {
     const std::string text = run.app->boxEditor().text();

@@ -24,15 +24,6 @@ namespace {
 
 constexpr int kWaitMs = 8000;
 
-template <typename T>
-T* child(QWidget* window, const char* name) {
-    T* found = window->findChild<T*>(name);
-    if (!found) qFatal("no control %s", name);
-    return found;
-}
-
-void click(QWidget* window, const char* name) { QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton); }
-
 }  // namespace
 
 class StatusReportTest : public QObject {

@@ -3,8 +3,10 @@
 // What every window test shares: Qt warnings are failures (a window that reads out of range or
 // paints where it should not says so only through a warning), except the offscreen platform's
 // notes about what it cannot do.
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QWidget>
 
 namespace vx::test {
 
@@ -12,6 +14,19 @@ namespace vx::test {
 inline void failOnUnexpectedWarnings() {
     QTest::failOnWarning(QRegularExpression(
         "^(?!This plugin does not support |QStandardPaths: XDG_RUNTIME_DIR not set).*"));
+}
+
+// A control of a window by its object name; a missing one ends the test run with its name.
+template <typename T>
+T* child(QWidget* window, const char* name) {
+    T* found = window->findChild<T*>(name);
+    if (!found) qFatal("no control %s", name);
+    return found;
+}
+
+// A click on a button, as the mouse gives it.
+inline void click(QWidget* window, const char* name) {
+    QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
 }
 
 }  // namespace vx::test
