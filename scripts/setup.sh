@@ -10,6 +10,7 @@ vx_packages=(
     qt6-base-dev qt6-multimedia-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool procps
+    libtelnet-dev lrzsz
 )
 
 vx_install_missing() {

@@ -10,6 +10,7 @@ namespace vx::demo {
 struct DemoBbsOptions {
     std::uint16_t port = 6502;
     std::string recordFile;  // every byte callers send is appended here (for tests)
+    bool telnet = false;     // speak telnet like a modem bridge: negotiate, double 255
     bool help = false;
 };
 

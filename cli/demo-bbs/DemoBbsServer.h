@@ -29,6 +29,8 @@ public:
 
     // Every byte callers send is appended to this file as it arrives; false if it cannot be opened.
     bool recordInto(const QString& path);
+    // Callers from now on are spoken to in telnet.
+    void setTelnet(bool telnet) { m_telnet = telnet; }
 
     // Callers beyond this are told the lines are busy and hung up on.
     void setMaxCallers(int count) { m_maxCallers = count; }
@@ -46,6 +48,7 @@ private:
 
     QTcpServer m_server;
     QFile m_record;
+    bool m_telnet = false;
     std::vector<DemoBbsSession*> m_sessions;
     int m_maxCallers = kDefaultMaxCallers;
 };

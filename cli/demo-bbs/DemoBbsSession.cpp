@@ -26,7 +26,7 @@ constexpr std::uint64_t kFloodMaxKb = 20000;
 
 }  // namespace
 
-DemoBbsSession::DemoBbsSession(QTcpSocket* socket, QObject* parent) : QObject(parent), m_socket(socket) {
+DemoBbsSession::DemoBbsSession(QTcpSocket* socket, bool telnet, QObject* parent) : QObject(parent), m_socket(socket) {
     m_socket->setParent(this);
     m_socket->setReadBufferSize(kSocketReadBuffer);
     connect(m_socket, &QTcpSocket::readyRead, this, &DemoBbsSession::readInput);
@@ -43,6 +43,12 @@ DemoBbsSession::DemoBbsSession(QTcpSocket* socket, QObject* parent) : QObject(pa
     m_closeTimer.setSingleShot(true);
     connect(&m_closeTimer, &QTimer::timeout, m_socket, &QTcpSocket::abort);
 
+    if (telnet) {
+        m_telnet = std::make_unique<TelnetCodec>(TelnetCodec::Side::Server, [this](std::string_view answer) {
+            m_socket->write(answer.data(), static_cast<qint64>(answer.size()));
+        });
+        m_telnet->open();
+    }
     send(screens::welcome());
     // A caller may have typed ahead before the welcome went out.
     QTimer::singleShot(0, this, &DemoBbsSession::readInput);
@@ -59,16 +65,29 @@ bool DemoBbsSession::outputBacklogged() const { return m_socket->bytesToWrite() 
 
 void DemoBbsSession::send(std::string_view bytes) {
     if (m_mode == Mode::Gone || bytes.empty()) return;
-    m_socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    write(m_telnet ? std::string_view(m_telnet->encode(bytes)) : bytes);
+}
+
+void DemoBbsSession::write(std::string_view bytes) { m_socket->write(bytes.data(), static_cast<qint64>(bytes.size())); }
+
+std::string DemoBbsSession::readSome() {
+    // A read of only telnet commands holds nothing for the board: read on while the socket has more.
+    std::string bytes;
+    while (bytes.empty() && m_socket->bytesAvailable() > 0) {
+        bytes.resize(kInputChunk);
+        const qint64 got = m_socket->read(bytes.data(), kInputChunk);
+        bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        if (bytes.empty()) break;
+        if (m_telnet) bytes = m_telnet->decode(bytes);
+    }
+    return bytes;
 }
 
 void DemoBbsSession::readInput() {
     std::string echo;
     while (acceptsInput() && !outputBacklogged()) {
         if (m_unreadAt == m_unread.size()) {
-            m_unread.resize(kInputChunk);
-            const qint64 got = m_socket->read(m_unread.data(), kInputChunk);
-            m_unread.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+            m_unread = readSome();
             m_unreadAt = 0;
             if (m_unread.empty()) break;
             if (m_recorder) m_recorder(m_unread);

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <string_view>
 #include <QTimer>
 #include <optional>
@@ -10,6 +11,7 @@
 
 #include "FloodSource.h"
 #include "LineInput.h"
+#include "session/TelnetCodec.h"
 
 class QTcpSocket;
 
@@ -24,8 +26,10 @@ public:
     // Characters per second of the slow page: a 1200 baud modem with start and stop bits.
     static constexpr int kSlowPageRate = 120;
 
-    // Takes ownership of a connected socket, sends the welcome screen and asks for a name.
-    explicit DemoBbsSession(QTcpSocket* socket, QObject* parent = nullptr);
+    // Takes ownership of a connected socket, sends the welcome screen and asks for a name. With
+    // `telnet` the line is spoken to as a modem bridge does (negotiation first, 255 doubled).
+    DemoBbsSession(QTcpSocket* socket, bool telnet, QObject* parent = nullptr);
+    explicit DemoBbsSession(QTcpSocket* socket, QObject* parent = nullptr) : DemoBbsSession(socket, false, parent) {}
     ~DemoBbsSession() override;
 
     // Bytes handed to the socket that have not gone out yet.
@@ -61,7 +65,11 @@ private:
     bool outputBacklogged() const;
     void send(std::string_view bytes);
 
+    void write(std::string_view bytes);
+    std::string readSome();
+
     QTcpSocket* m_socket;
+    std::unique_ptr<TelnetCodec> m_telnet;
     Mode m_mode = Mode::Name;
     LineInput m_input;
     std::string m_name;    // as typed, for the greeting

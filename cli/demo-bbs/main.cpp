@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
     });
 
     vx::demo::DemoBbsServer server;
+    server.setTelnet(options.telnet);
     if (!options.recordFile.empty() && !server.recordInto(QString::fromStdString(options.recordFile))) {
         std::fprintf(stderr, "vexterm-demo-bbs: cannot write %s\n", options.recordFile.c_str());
         return 1;

@@ -178,6 +178,7 @@ int main(int argc, char** argv) {
     options.programFolder = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
     options.host = line.host;
     options.port = line.port;
+    options.protocol = line.protocol;
     vx::DesktopApp desktop(options);
 
     std::unique_ptr<QSocketNotifier> stopNotifier;

@@ -1,6 +1,7 @@
 #include "config/CommandLine.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "base/HostAddress.h"
 #include "base/Version.h"
@@ -12,7 +13,20 @@ constexpr std::string_view kFolderOption = "--system-folder";
 
 // "host", "host:port", "[v6 address]" or "[v6 address]:port"; on the command line a bare IPv6
 // address is refused, since its last group would be taken for a port by anyone reading it.
-std::variant<CommandLine, std::string> parseAddress(const std::string& arg, CommandLine line) {
+std::variant<CommandLine, std::string> parseAddress(std::string arg, CommandLine line) {
+    // Links from a browser: telnet:// speaks telnet, atascii:// the raw line; a closing "/" is
+    // part of the link, not of the address.
+    const auto scheme = arg.find("://");
+    if (scheme != std::string::npos) {
+        std::string name = arg.substr(0, scheme);
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+        if (name == "telnet")
+            line.protocol = "Telnet";
+        else if (name != "atascii")
+            return "only telnet:// and atascii:// links can be dialled: " + arg;
+        arg.erase(0, scheme + 3);
+        if (arg.ends_with('/')) arg.pop_back();
+    }
     if (!arg.starts_with('[') && std::count(arg.begin(), arg.end(), ':') > 1)
         return "put an IPv6 address in brackets: [" + arg + "]";
     auto parsed = parseHostAndPort(arg);
@@ -62,16 +76,18 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
 }
 
 std::string commandLineUsage() {
-    return "Usage: vexterm [HOST[:PORT]] [--system-folder DIR] [--help] [--version]\n"
+    return "Usage: vexterm [HOST[:PORT] | telnet://HOST[:PORT]] [--system-folder DIR] [--help] [--version]\n"
            "       vexterm [--system-folder DIR] --import-bbs FILE | --export-bbs FILE | --report | --report-all\n"
            "\n"
            "  HOST[:PORT]           dial this board at once, without adding it to the BBS list\n"
            "                        (port 23 when omitted; IPv6 addresses in brackets)\n"
+           "  telnet://HOST[:PORT]  the same through a telnet server (option negotiation, 255\n"
+           "                        doubled); atascii://HOST[:PORT] is the plain line\n"
            "  --system-folder DIR   keep the configuration, BBS list, log, captures, screens and\n"
            "                        'Mojis in DIR instead of Documents/Vexterm\n"
            "  --import-bbs FILE     add the boards of a CSV file (header row; columns Name,\n"
-           "                        Address, Port, Sysop, Website, Comment) to the BBS list and\n"
-           "                        report the rows refused; no window opens\n"
+           "                        Address, Port, Sysop, Website, Comment, Protocol) to the BBS\n"
+           "                        list and report the rows refused; no window opens\n"
            "  --export-bbs FILE     write the BBS list to a CSV file of those columns\n"
            "  --report              print the time-online report (boards called, times, speeds)\n"
            "  --report-all          the same, listing the boards never called too\n"

@@ -7,11 +7,12 @@
 
 namespace vx {
 
-// What `vexterm [HOST[:PORT]] [--system-folder DIR] [--import-bbs FILE | --export-bbs FILE |
+// What `vexterm [HOST[:PORT] | telnet://HOST[:PORT] | atascii://HOST[:PORT]] [--system-folder DIR] [--import-bbs FILE | --export-bbs FILE |
 // --report | --report-all] [--help] [--version]` asked for.
 struct CommandLine {
     std::optional<std::string> host;  // dial this board at once, as a record not in the list
     int port = 23;
+    std::string protocol = "Raw";  // "Telnet" for a telnet:// link
     std::string systemFolder;  // empty: Documents/Vexterm
     std::string importBbs;     // add the boards of this CSV file to the BBS list, then end
     std::string exportBbs;     // write the BBS list to this CSV file, then end

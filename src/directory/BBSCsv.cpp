@@ -13,7 +13,7 @@
 namespace vx::bbscsv {
 namespace {
 
-constexpr const char* kColumns[] = {"Name", "Address", "Port", "Sysop", "Website", "Comment"};
+constexpr const char* kColumns[] = {"Name", "Address", "Port", "Sysop", "Website", "Comment", "Protocol"};
 
 std::string trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -142,7 +142,8 @@ std::string exportText(BBSList& list) {
         if (map[static_cast<std::size_t>(id - 1)] != '1') continue;
         const BBSRecord record = list.recordOf(std::to_string(id));
         const std::string fields[] = {record.BBSname, record.URL,     std::to_string(record.Port),
-                                      record.Sysop,   record.Website, record.Comment};
+                                      record.Sysop,   record.Website, record.Comment,
+                                      record.Protocol};
         for (std::size_t i = 0; i < std::size(fields); ++i) text += (i ? "," : "") + csvField(latin1ToUtf8(fields[i]));
         text += "\r\n";
     }
@@ -228,6 +229,11 @@ ImportResult importText(BBSList& list, std::string_view text) {
             }
             port = *number;
         }
+        const std::string protocolText = column(row, "protocol");
+        if (!protocolText.empty() && protocolName(protocolText) == "Raw" && lower(trim(protocolText)) != "raw") {
+            refuse("bad protocol '" + protocolText + "' (Raw, Telnet or Auto)");
+            continue;
+        }
         if (!known.insert(keyOf(host.host, port)).second) {
             refuse("already in the list: " + host.host + ":" + std::to_string(port));
             continue;
@@ -245,6 +251,7 @@ ImportResult importText(BBSList& list, std::string_view text) {
         record.Sysop = column(row, "sysop");
         record.Website = column(row, "website");
         record.Comment = column(row, "comment");
+        record.Protocol = protocolName(protocolText);
         record.Permanent = false;
         record.Connects = 0;
         record.TotalTime = 0;

@@ -9,8 +9,8 @@
 namespace vx {
 
 // The BBS list as a CSV file, for exchanging board lists with other terminals and spreadsheets:
-// a header row, then one row per board with the columns Name, Address, Port, Sysop, Website and
-// Comment. The file is UTF-8 (texts of the list are Latin-1 bytes and are converted both ways);
+// a header row, then one row per board with the columns Name, Address, Port, Sysop, Website,
+// Comment and Protocol (Raw, Telnet or Auto; empty or missing is Raw). The file is UTF-8 (texts of the list are Latin-1 bytes and are converted both ways);
 // fields are quoted where they hold a comma, a quote or a line break, quotes doubled.
 namespace bbscsv {
 

@@ -32,7 +32,7 @@ constexpr std::pair<std::string BBSEditorFields::*, std::string BBSRecord::*> kT
     {&BBSEditorFields::name, &BBSRecord::BBSname},     {&BBSEditorFields::portList, &BBSRecord::PortList},
     {&BBSEditorFields::sysop, &BBSRecord::Sysop},      {&BBSEditorFields::comment, &BBSRecord::Comment},
     {&BBSEditorFields::website, &BBSRecord::Website},  {&BBSEditorFields::signature, &BBSRecord::Signature},
-    {&BBSEditorFields::autoPauseDelay, &BBSRecord::BBSXDelay},
+    {&BBSEditorFields::autoPauseDelay, &BBSRecord::BBSXDelay}, {&BBSEditorFields::protocol, &BBSRecord::Protocol},
 };
 constexpr std::pair<bool BBSEditorFields::*, bool BBSRecord::*> kSwitches[] = {
     {&BBSEditorFields::alarmEnabled, &BBSRecord::AlarmColEnabled},

@@ -29,6 +29,7 @@ struct BBSEditorFields {
     std::string autoPauseDelay;
     std::string alarmColumn;
     std::string sendDelay;
+    std::string protocol;  // "Raw", "Telnet" or "Auto"
     bool alarmEnabled = false;
     bool stayAlive = false;
     bool baudSim = false;

@@ -51,7 +51,8 @@ constexpr const char* kRecordKeys[] = {"BBSname",
                                        "TotalTime",
                                        "AlarmColValue",
                                        "SendDelayValue",
-                                       "Signature"};
+                                       "Signature",
+                                       "Protocol"};
 
 std::string trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -312,6 +313,7 @@ BBSRecord BBSList::readRecord(const std::string& section) {
     record.AlarmColValue = clampToInt16(number("AlarmColValue", "30"));
     record.SendDelayValue = clampToInt16(number("SendDelayValue", "0"));
     record.Signature = text("Signature", " ");
+    record.Protocol = protocolName(text("Protocol", "Raw"));
     for (int n = 0; n < 10; ++n) {
         StoredMacro& macro = record.macros[static_cast<std::size_t>(n)];
         macro.text = read(section, macroKey(n), "");
@@ -372,6 +374,8 @@ void BBSList::writeRecordFields(const std::string& section, const BBSRecord& rec
     put("AlarmColValue", formatLeadingBlank(record.AlarmColValue));
     put("SendDelayValue", formatLeadingBlank(record.SendDelayValue));
     put("Signature", trim(record.Signature));
+    // A board spoken to as it always was keeps its section as it was.
+    if (record.Protocol != "Raw" || read(section, "Protocol", "").size() > 0) put("Protocol", record.Protocol);
 }
 
 bool BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vx {
 
@@ -47,9 +48,23 @@ struct BBSRecord {
     std::string LastTimeOnline;
     std::string BBSXDelay;
     std::int32_t MaxBaud = 0;
+    // How the board's line is spoken: "Raw" (bytes as they are), "Telnet" (option negotiation,
+    // 255 doubled) or "Auto" (telnet when the board opens with a negotiation). Written only when
+    // not Raw, so lists of other programs keep their keys.
+    std::string Protocol = "Raw";
     std::array<StoredMacro, 10> macros;
 
     friend bool operator==(const BBSRecord&, const BBSRecord&) = default;
 };
+
+// "Raw", "Telnet" or "Auto" from a stored or typed text in any letter case; anything else is Raw.
+inline std::string protocolName(std::string_view text) {
+    std::string lower;
+    for (char c : text)
+        if (c != ' ') lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (lower == "telnet") return "Telnet";
+    if (lower == "auto") return "Auto";
+    return "Raw";
+}
 
 }  // namespace vx

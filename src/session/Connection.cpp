@@ -45,6 +45,7 @@ void Connection::selectBBS(int listIndex) {
 void Connection::switchColumns(bool mode80) {
     m_s.screen.setColumnMode(mode80);
     if (m_hooks.columnMode) m_hooks.columnMode(mode80);
+    if (m_line.columns) m_line.columns(mode80 ? 80 : 40);
     m_s.status.ShowStatus(std::string(mode80 ? "80" : "40") + " column mode", false, false);
 }
 
@@ -96,7 +97,7 @@ void Connection::startConnection(const std::string& recordId) {
     dialCurrentRecord();
 }
 
-void Connection::dialAddress(const std::string& host, int port) {
+void Connection::dialAddress(const std::string& host, int port, const std::string& protocol) {
     if (m_connected) return;
     m_s.socket.close();
     m_s.screen.clearSurface();
@@ -104,6 +105,7 @@ void Connection::dialAddress(const std::string& host, int port) {
     m_connecting = false;
     m_requestedRecord.clear();
     m_s.bbsList.useUnsavedRecord(host, port);
+    m_s.bbsList.record().Protocol = protocolName(protocol);
     m_selectedIndex = -1;
     dialCurrentRecord();
 }
@@ -121,6 +123,7 @@ void Connection::dialCurrentRecord() {
     m_s.status.ShowStatus("Connecting to " + record.URL + ":" + std::to_string(record.Port), false, false);
     m_s.baudSim.ClrWinSockBuffer();
     m_s.baudSim.forgetCloseDrain();
+    if (m_line.dial) m_line.dial(record);
     m_s.socket.connectTo(record.URL, record.Port);
     m_connecting = true;
     m_connectCaption = "Abort";
@@ -161,7 +164,8 @@ void Connection::onDataArrival(std::size_t) {
     m_s.baudSim.clearHasData();
     if (m_receiving) return;  // the bytes stay in the socket for a later event
     m_receiving = true;
-    receive(m_s.socket.readAll());
+    // A read may hold nothing for the board (only telnet commands, answered below the session).
+    if (const std::string chunk = m_s.socket.readAll(); !chunk.empty()) receive(chunk);
     m_receiving = false;
 }
 

@@ -63,6 +63,13 @@ public:
 
     void setTaps(ChunkTaps taps) { m_taps = std::move(taps); }
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // What the line below the session learns: a record is about to be dialled (the telnet mode
+    // is set here), the screen's width changed (a telnet server is told).
+    struct LineHooks {
+        std::function<void(const BBSRecord&)> dial;
+        std::function<void(int columns)> columns;
+    };
+    void setLineHooks(LineHooks hooks) { m_line = std::move(hooks); }
     // The status window's measurement: every tick of the online clock, and when a call comes up.
     void setMeasurementHooks(std::function<void()> tick, std::function<void()> callStarted) {
         m_tick = std::move(tick);
@@ -85,8 +92,9 @@ public:
     void connectButton();
     // The BBS editor's Save + Close + Connect: connects to that record (selecting it).
     void connectToRecord(const std::string& recordId);
-    // Dials a board that is not in the list (`vexterm HOST:PORT`); its statistics are kept nowhere.
-    void dialAddress(const std::string& host, int port);
+    // Dials a board that is not in the list (`vexterm HOST:PORT`, or telnet://HOST:PORT with
+    // `protocol` "Telnet"); its statistics are kept nowhere.
+    void dialAddress(const std::string& host, int port, const std::string& protocol = "Raw");
     // The disconnect button (Command3, tbDISCONNECT); while dialling it ends the attempt.
     void disconnectButton();
     // The program ends during a call: the call is booked as a local hang-up (time online,
@@ -150,6 +158,7 @@ private:
     bool& m_abort;
     ChunkTaps m_taps;
     Hooks m_hooks;
+    LineHooks m_line;
     std::function<void()> m_tick;
     std::function<void()> m_callStarted;
     std::unique_ptr<Timer> m_onlineTimer;

@@ -6,19 +6,20 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
                                  ScreenInterpreter& screen)
     : m_bbsList(bbsList),
       m_screen(screen),
+      m_line(ports.socket),
       m_moji(config, ports.prompter, status, ports.timers, m_send, screen, m_urls, ports.box,
              MojiEditor::Hooks{[this] { return connected(); }}),
       m_scrollback(config, ports.timers, status, [this](std::uint8_t b) { replayToScreen(b); }, ports.box),
       m_capture(config, CapturePorts{ports.timers, status, ports.prompter, ports.sound, m_moji, m_urls,
                                      [this](std::uint8_t b) { replayToScreen(b); }}),
-      m_send(ports.socket, ports.timers, ports.prompter, status),
-      m_stayAlive(ports.timers, config, ports.socket, status.sink(), [this] { return connected(); }),
+      m_send(m_line, ports.timers, ports.prompter, status),
+      m_stayAlive(ports.timers, config, m_line, status.sink(), [this] { return connected(); }),
       m_baudSim(ports.timers, screen, config, status.sink(), m_abort, [this] { return connected(); }),
       m_macros(m_send, [this] { return connected(); }),
-      m_connection(Connection::Services{ports.socket, ports.timers, ports.clock, ports.prompter, ports.sound, status,
+      m_connection(Connection::Services{m_line, ports.timers, ports.clock, ports.prompter, ports.sound, status,
                                         config, bbsList, screen, m_baudSim, m_stayAlive, m_macros},
                    m_abort),
-      m_keyboard(screen, ports.socket, ports.timers, config, ports.sound, m_stayAlive, m_abort,
+      m_keyboard(screen, m_line, ports.timers, config, ports.sound, m_stayAlive, m_abort,
                  KeyboardInput::Hooks{[this] { return connected(); },
                                       [this](int digit) {
                                           m_macros.sendFromHotKey(digit, m_bbsList.activeMacros(),
@@ -31,6 +32,11 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
             TheBox::Hooks{[this] { return connected(); }, {}, {}, {},
                           [this] { return m_bbsList.record().Signature; }}),
       m_callStatus(m_connection, bbsList, config, status, screen) {
+    m_connection.setLineHooks({[this](const BBSRecord& record) {
+                                   m_line.beginCall(TelnetSocket::modeOf(record.Protocol));
+                                   m_line.setWindowSize(record.Mode80Col ? 80 : 40, ScreenInterpreter::kRows);
+                               },
+                               [this](int columns) { m_line.setWindowSize(columns, ScreenInterpreter::kRows); }});
     m_connection.setMeasurementHooks([this] { m_callStatus.tick(); }, [this] { m_callStatus.callStarted(); });
     m_connection.setTaps(Connection::ChunkTaps{
         [this](std::string_view chunk) { m_capture.WriteCaptureRecord(chunk); },

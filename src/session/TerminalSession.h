@@ -18,6 +18,7 @@
 #include "session/MojiEditor.h"
 #include "session/SendPath.h"
 #include "session/StayAlive.h"
+#include "session/TelnetSocket.h"
 #include "session/TheBox.h"
 #include "tools/Capture.h"
 #include "tools/Scrollback.h"
@@ -50,6 +51,7 @@ public:
     Connection& connection() { return m_connection; }
     KeyboardInput& keyboard() { return m_keyboard; }
     SendPath& sendPath() { return m_send; }
+    TelnetSocket& line() { return m_line; }
     BaudSimulator& baudSim() { return m_baudSim; }
     StayAlive& stayAlive() { return m_stayAlive; }
     MacroSender& macros() { return m_macros; }
@@ -77,6 +79,7 @@ private:
 
     BBSList& m_bbsList;
     ScreenInterpreter& m_screen;
+    TelnetSocket m_line;  // the socket, speaking telnet to boards that do
     bool m_abort = false;
     UrlDetector m_urls;
     MojiEditor m_moji;

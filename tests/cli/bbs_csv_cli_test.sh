@@ -14,7 +14,7 @@ cp "$here/../e2e/VX3_BBS.INI" "$system/"
 
 "$vexterm" --system-folder "$system" --export-bbs "$work/out.csv" > "$work/export.txt" || fail "export failed"
 grep -q "^Exported 1 boards to " "$work/export.txt" || fail "export said: $(cat "$work/export.txt")"
-[ "$(head -n 1 "$work/out.csv" | tr -d '\r')" = "Name,Address,Port,Sysop,Website,Comment" ] || fail "no header row"
+[ "$(head -n 1 "$work/out.csv" | tr -d '\r')" = "Name,Address,Port,Sysop,Website,Comment,Protocol" ] || fail "no header row"
 grep -q "^Vexterm Demo BBS,127.0.0.1,6502," "$work/out.csv" || fail "the demo board is not exported"
 
 printf 'Name,Address,Port\r\n"Night Owl, the",owl.example.org,6400\r\nNo Address,,23\r\n' > "$work/in.csv"

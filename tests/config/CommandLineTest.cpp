@@ -39,6 +39,30 @@ TEST(CommandLineTest, Addresses) {
     EXPECT_EQ(*v6.host, "::1");
     EXPECT_EQ(v6.port, 49152);
     EXPECT_EQ(parsed({"[::1]"}).port, 23);
+    EXPECT_EQ(parsed({"127.0.0.1:6502"}).protocol, "Raw");
+}
+
+// Links from a browser: the scheme picks the line, the address is read as without it.
+TEST(CommandLineTest, Links) {
+    const struct {
+        const char* link;
+        const char* host;
+        int port;
+        const char* protocol;
+    } rows[] = {
+        {"telnet://127.0.0.1:6502", "127.0.0.1", 6502, "Telnet"},
+        {"TELNET://bbs.example.net/", "bbs.example.net", 23, "Telnet"},
+        {"telnet://[::1]:2323/", "::1", 2323, "Telnet"},
+        {"atascii://127.0.0.1:6502", "127.0.0.1", 6502, "Raw"},
+    };
+    for (const auto& row : rows) {
+        const CommandLine line = parsed({row.link});
+        EXPECT_EQ(*line.host, row.host) << row.link;
+        EXPECT_EQ(line.port, row.port) << row.link;
+        EXPECT_EQ(line.protocol, row.protocol) << row.link;
+    }
+    EXPECT_NE(problem({"ssh://h:22"}).find("only telnet:// and atascii://"), std::string::npos);
+    EXPECT_NE(problem({"telnet://"}).find("missing host"), std::string::npos);
 }
 
 TEST(CommandLineTest, Options) {
@@ -70,7 +94,7 @@ TEST(CommandLineTest, ProblemsAreNamed) {
 }
 
 TEST(CommandLineTest, UsageAndVersion) {
-    EXPECT_TRUE(vx::commandLineUsage().starts_with("Usage: vexterm [HOST[:PORT]]"));
+    EXPECT_TRUE(vx::commandLineUsage().starts_with("Usage: vexterm [HOST[:PORT] | telnet://HOST[:PORT]]"));
     EXPECT_EQ(vx::versionLine(), "vexterm 3.14 (build 717)");
 }
 

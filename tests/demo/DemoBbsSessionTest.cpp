@@ -1,6 +1,8 @@
 // The demo board as callers meet it: real sockets on the loopback address against an in-process
 // server.
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
 #include <algorithm>
 #include <memory>
@@ -11,6 +13,7 @@
 #include "BoardScreens.h"
 #include "DemoBbsServer.h"
 #include "DemoBbsSession.h"
+#include "session/TelnetCodec.h"
 
 namespace {
 
@@ -70,6 +73,36 @@ private slots:
         QVERIFY(m_server->port() != 0);
     }
     void cleanup() { m_server.reset(); }
+
+    // With --telnet the board opens like a modem bridge; a caller that answers gets the welcome,
+    // and a 255 typed (doubled on the wire) is recorded as one 255.
+    void telnetCallerIsGreetedLikeABridge() {
+        const QString record = QDir::temp().filePath("vx-demo-telnet-%1.bin").arg(QCoreApplication::applicationPid());
+        QVERIFY(m_server->recordInto(record));
+        m_server->setTelnet(true);
+        BbsClient client(m_server->port());
+        const auto opening = client.readUntil(bytes({255, 253, 24}));
+        QVERIFY(opening);
+        QCOMPARE(*opening, bytes({255, 251, 1, 255, 251, 3, 255, 253, 31, 255, 253, 24}));
+        vx::TelnetCodec telnet(vx::TelnetCodec::Side::Client, [&](std::string_view answer) {
+            client.send(QByteArray(answer.data(), static_cast<qsizetype>(answer.size())));
+        });
+        telnet.setWindowSize(80, 24);
+        QVERIFY(telnet.decode(opening->toStdString()).empty());
+        const auto welcome = client.readUntil(kNamePrompt);
+        QVERIFY(welcome);
+        QCOMPARE(QByteArray::fromStdString(telnet.decode(welcome->toStdString())),
+                 QByteArray::fromStdString(vx::demo::screens::welcome()));
+        const std::string name = telnet.encode(std::string("A\xff" "B") + kEol);
+        QCOMPARE(QByteArray::fromStdString(name), QByteArray("A\xff\xff" "B") + kEol);
+        client.send(QByteArray::fromStdString(name));
+        QVERIFY(client.readUntil(kPasswordPrompt));
+        m_server.reset();
+        QFile recorded(record);
+        QVERIFY(recorded.open(QIODevice::ReadOnly));
+        QCOMPARE(recorded.readAll(), QByteArray("A\xff" "B") + kEol);
+        recorded.remove();
+    }
 
     void welcomeClearsDrawsAndAsksForAName() {
         QCOMPARE(m_server->address(), QHostAddress(QHostAddress::LocalHost));

@@ -72,6 +72,7 @@ TEST_F(BBSCsvTest, ARoundTripKeepsEveryField) {
     record.Sysop = "Ren\xE9";
     record.Website = "https://bbs.example.org/";
     record.Comment = "open nights, \"mostly\"";
+    record.Protocol = "Auto";
     ASSERT_TRUE(from->SaveBBSRecord("2", record, false));
     const std::string file = (temp / "boards.csv").string();
     ASSERT_EQ(vx::bbscsv::exportFile(*from, file), "");
@@ -89,6 +90,7 @@ TEST_F(BBSCsvTest, ARoundTripKeepsEveryField) {
     EXPECT_EQ(back.Sysop, record.Sysop);
     EXPECT_EQ(back.Website, record.Website);
     EXPECT_EQ(back.Comment, record.Comment);
+    EXPECT_EQ(back.Protocol, "Auto");
     EXPECT_EQ(into->numBBS(), 2);
     EXPECT_TRUE(into->CheckBBSCount(false));
     EXPECT_EQ(into->entries().size(), 2u);
@@ -97,14 +99,15 @@ TEST_F(BBSCsvTest, ARoundTripKeepsEveryField) {
 TEST_F(BBSCsvTest, RefusedRowsSayWhy) {
     auto list = freshList("list.ini");
     const std::string csv =
-        "Name,Address,Port,Sysop\r\n"
-        "Good One,good.example.org,23,Ann\r\n"
+        "Name,Address,Port,Sysop,Protocol\r\n"
+        "Good One,good.example.org,23,Ann,telnet\r\n"
         ",nameless.example.org,23,\r\n"
         "No Address,,23,\r\n"
         "Bad Port,bad.example.org,99999,\r\n"
         "Twice,good.example.org,23,\r\n"
         "Clash,clash.example.org:7000,23,\r\n"
-        "In Brackets,[2001:db8::1]:8000,,\r\n"
+        "In Brackets,[2001:db8::1]:8000,,,\r\n"
+        "Bridge,bridge.example.org,23,,ssh\r\n"
         "Open Quote,\"x.example.org,23\r\n";
     const auto result = vx::bbscsv::importText(*list, csv);
     EXPECT_EQ(result.refused,
@@ -113,15 +116,19 @@ TEST_F(BBSCsvTest, RefusedRowsSayWhy) {
                                     {5, "bad port '99999' (1 to 65535)"},
                                     {6, "already in the list: good.example.org:23"},
                                     {7, "the address says port 7000, the Port column 23"},
-                                    {9, "a quoted field is not closed"}}));
+                                    {9, "bad protocol 'ssh' (Raw, Telnet or Auto)"},
+                                    {10, "a quoted field is not closed"}}));
     ASSERT_EQ(result.added, (std::vector<int>{2, 3}));
     EXPECT_EQ(list->recordOf("2").Sysop, "Ann");
+    EXPECT_EQ(list->recordOf("2").Protocol, "Telnet");
+    EXPECT_EQ(list->recordOf("3").Protocol, "Raw");
     EXPECT_EQ(list->recordOf("3").URL, "2001:db8::1");
     EXPECT_EQ(list->recordOf("3").Port, 8000);
     EXPECT_EQ(result.report(),
-              "Imported 2 boards.\r6 rows were refused:\r  line 3: no name\r  line 4: no address\r"
+              "Imported 2 boards.\r7 rows were refused:\r  line 3: no name\r  line 4: no address\r"
               "  line 5: bad port '99999' (1 to 65535)\r  line 6: already in the list: good.example.org:23\r"
-              "  line 7: the address says port 7000, the Port column 23\r  line 9: a quoted field is not closed");
+              "  line 7: the address says port 7000, the Port column 23\r"
+              "  line 9: bad protocol 'ssh' (Raw, Telnet or Auto)\r  line 10: a quoted field is not closed");
 }
 
 TEST_F(BBSCsvTest, AFileWithoutItsHeaderIsNotImported) {

@@ -34,8 +34,8 @@ wait_for() {  # wait_for SECONDS COMMAND...
 }
 received_is() { [ "$(od -A n -t u1 -v "$received" 2> /dev/null | tr -s ' \n' ' ' | sed 's/^ //;s/ $//')" = "$1" ]; }
 
-start_board() {
-    "$board" --port 0 --record "$received" > "$work/board.out" 2>&1 &
+start_board() {  # start_board [BOARD OPTION...]
+    "$board" --port 0 --record "$received" "$@" > "$work/board.out" 2>&1 &
     board_pid=$!
     wait_for 10 grep -q '^listening on 127.0.0.1:' "$work/board.out" || fail "the demo board did not start"
     port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\).*/\1/p' "$work/board.out")

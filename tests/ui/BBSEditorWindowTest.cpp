@@ -2,6 +2,7 @@
 // and found again byte for byte in the file and in the editor of the next run; the login window;
 // Save + Close + Connect calling the board.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -104,6 +105,11 @@ private slots:
             ticks[t.key] = box->isChecked();
         }
         QTest::mouseClick(control<QRadioButton>(window, "optSW_0"), Qt::LeftButton);
+        // Raw, Telnet, Auto: two steps down by keyboard.
+        QComboBox* protocol = control<QComboBox>(window, "cboProtocol");
+        QCOMPARE(protocol->currentText(), QString("Raw"));
+        QTest::keyClick(protocol, Qt::Key_Down);
+        QTest::keyClick(protocol, Qt::Key_Down);
         for (int i = 0; i < 10; ++i)
             typeInto(control<QLineEdit>(window, qPrintable("txtMacro_" + QString::number(i))), "m" + QString::number(i));
         QVERIFY(control<QLabel>(window, "lblNotify")->isVisible());
@@ -127,6 +133,7 @@ private slots:
             QVERIFY2(record.find("\r\n" + key + "=" + (on ? "True" : "False") + "\r\n") != std::string::npos,
                      key.c_str());
         QVERIFY(record.find("\r\nMode80Col=True\r\n") != std::string::npos);
+        QVERIFY(record.find("\r\nProtocol=Auto\r\n") != std::string::npos);
         QVERIFY(record.find("\r\nLastEdited=") != std::string::npos);
         for (int i = 0; i < 10; ++i) {
             if (i == 3) continue;
@@ -150,6 +157,7 @@ private slots:
         for (const Typed& t : kTyped) QCOMPARE(control<QLineEdit>(next, t.control)->text(), QString(t.text));
         for (const Ticked& t : kTicked) QCOMPARE(control<QCheckBox>(next, t.control)->isChecked(), ticks[t.key]);
         QVERIFY(control<QRadioButton>(next, "optSW_0")->isChecked());
+        QCOMPARE(control<QComboBox>(next, "cboProtocol")->currentText(), QString("Auto"));
         QLineEdit* hidden = control<QLineEdit>(next, "txtMacro_3");
         QCOMPARE(hidden->echoMode(), QLineEdit::Password);
         QVERIFY(!hidden->isEnabled());

@@ -1,6 +1,7 @@
 #include "ui/directory/BBSEditorWindow.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -157,6 +158,17 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
         });
     numbers->addWidget(m_mode80);
     numbers->addWidget(m_mode40);
+    // Boards behind telnet servers negotiate first; Auto notices that on the first bytes.
+    numbers->addWidget(new QLabel("Line:", this));
+    m_protocol = new QComboBox(this);
+    m_protocol->setObjectName("cboProtocol");
+    m_protocol->addItems({"Raw", "Telnet", "Auto"});
+    m_protocol->setAccessibleName("Line:");
+    connect(m_protocol, &QComboBox::activated, this, [this] {
+        const std::string protocol = bytesOf(m_protocol->currentText());
+        m_editor.edit([&](BBSEditorFields& f) { f.protocol = protocol; });
+    });
+    numbers->addWidget(m_protocol);
     numbers->addStretch(1);
     grid->addLayout(numbers, 4, 0, 1, 3);
     right->addWidget(options);
@@ -302,6 +314,10 @@ void BBSEditorWindow::refresh() {
         const QSignalBlocker quiet80(m_mode80), quiet40(m_mode40);
         m_mode80->setChecked(f.mode80);
         m_mode40->setChecked(!f.mode80);
+    }
+    {
+        const QSignalBlocker quiet(m_protocol);
+        m_protocol->setCurrentText(latin1(f.protocol));
     }
     for (int i = 0; i < 10; ++i) {
         const auto n = static_cast<std::size_t>(i);

@@ -7,6 +7,7 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -61,6 +62,7 @@ private:
     std::array<QCheckBox*, 10> m_hidden{};
     QRadioButton* m_mode80 = nullptr;
     QRadioButton* m_mode40 = nullptr;
+    QComboBox* m_protocol = nullptr;
     QLabel* m_notify = nullptr;
     QLineEdit* m_search = nullptr;
     QListWidget* m_directory = nullptr;

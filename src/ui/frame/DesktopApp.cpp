@@ -519,7 +519,7 @@ void DesktopApp::afterStartup(bool ok) {
     m_status.ShowStatus("Not Connected...", false, false);
     refreshAll();
     if (m_startup->firstRun() || m_config.UseBBSEditor) openBBSEditor();
-    if (m_options.host) m_session->connection().dialAddress(*m_options.host, m_options.port);
+    if (m_options.host) m_session->connection().dialAddress(*m_options.host, m_options.port, m_options.protocol);
 }
 
 void DesktopApp::cleared() {

@@ -58,6 +58,7 @@ public:
         std::string programFolder;         // where the help page is looked for
         std::optional<std::string> host;   // dial at once, as a record not in the list
         int port = 23;
+        std::string protocol = "Raw";      // "Telnet" for a telnet:// link
         bool showWelcome = true;
         Prompter* prompter = nullptr;      // dialogs; the Qt ones when not given
         std::function<void()> quit{};      // ends the program; QCoreApplication::quit when not given

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/SocketPort.h"
+#include "session/TelnetCodec.h"
+
+namespace vx {
+
+// The line to the board, raw or telnet. Most boards are reached through telnet servers that open
+// with option negotiation: in telnet mode that is answered, every command is taken out of what is
+// read (so capture, scrollback and URL detection see only the board's bytes), and 255 is doubled
+// on the way out. Auto turns telnet on only when the very first byte of a call is a telnet command.
+class TelnetSocket : public SocketPort {
+public:
+    enum class Mode { Raw, Telnet, Auto };
+    static Mode modeOf(const std::string& protocol);
+
+    explicit TelnetSocket(SocketPort& line) : m_line(line) {}
+
+    // A new call begins in this mode; the telnet state starts afresh.
+    void beginCall(Mode mode);
+    bool telnetActive() const { return m_codec != nullptr; }
+    // The screen's size, told to a server that asks (NAWS).
+    void setWindowSize(int columns, int rows);
+
+    // SocketPort
+    void setEvents(SocketEvents* events) override { m_line.setEvents(events); }
+    void connectTo(const std::string& host, int port) override { m_line.connectTo(host, port); }
+    void close() override { m_line.close(); }
+    std::string readAll() override;
+    bool send(std::string_view bytes, SendError& error) override;
+
+private:
+    void startTelnet();
+
+    SocketPort& m_line;
+    bool m_decided = true;  // Auto has seen the first byte
+    std::unique_ptr<TelnetCodec> m_codec;
+    int m_columns = 40;
+    int m_rows = 24;
+};
+
+}  // namespace vx
