@@ -20,7 +20,8 @@ std::string trimBlanks(const std::string& text) {
 }
 
 // The folder settings a configuration carries, in key-table order.
-constexpr const char* kFolderKeys[] = {"SysFolder", "CaptureFolder", "ScreenDumpPath", "MojisDumpPath"};
+constexpr const char* kFolderKeys[] = {"SysFolder", "CaptureFolder", "ScreenDumpPath", "MojisDumpPath",
+                                       "DownloadsPath"};
 
 }  // namespace
 

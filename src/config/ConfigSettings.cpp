@@ -13,7 +13,7 @@ namespace {
 using K = ConfigKey::Kind;
 using S = ConfigSettings;
 
-const std::array<ConfigKey, 40> kKeys = {{
+const std::array<ConfigKey, 41> kKeys = {{
     {"Config", "StayAliveChar", K::StayAliveField, &S::StayAliveChar, ".", "."},
     {"Capture", "ClrB4Vu", K::Boolean, &S::ClrB4Vu, "False", "True"},
     {"Config", "SData", K::Text, &S::SData, "", ""},
@@ -49,6 +49,8 @@ const std::array<ConfigKey, 40> kKeys = {{
     // names are case-sensitive here).
     {"Capture", "ScreenDumpPath", K::Text, &S::ScreenDumpPath, "{SYS}Screens", "{SYS}Screens"},
     {"Capture", "MojisDumpPath", K::Text, &S::MojisDumpPath, "{SYS}Mojis", "{SYS}Mojis"},
+    // Where file transfers put what they receive; made on the first download.
+    {"Capture", "DownloadsPath", K::Text, &S::DownloadsPath, "{SYS}Downloads", "{SYS}Downloads"},
     {"Config", "WebBrowser", K::Text, &S::WebBrowser, "", ""},
     {"Config", "DisconnectMsg", K::Text, &S::DisconnectMsg, "", "NO CARRIER..."},
     {"Config", "ConnectMsg", K::Text, &S::ConnectMsg, "", "CONNECT..."},

@@ -45,6 +45,7 @@ struct ConfigSettings {
     std::string DefaultBMPName;
     std::string ScreenDumpPath;
     std::string MojisDumpPath;
+    std::string DownloadsPath;
     std::string WebBrowser;
     std::string DisconnectMsg;
     std::string ConnectMsg;

@@ -232,6 +232,7 @@ void Connection::closeDown(const std::string& statusText, bool local) {
     }
     const std::int64_t seconds = m_connected ? secondsOnline() : 0;
     m_connected = false;
+    if (m_line.ended) m_line.ended();
     if (m_s.config.OnlineTimer) {
         m_s.status.ShowStatus("Online: " + FormatOnlineTime(seconds, false, false), local, false);
         BBSRecord& current = m_s.bbsList.record();
@@ -289,6 +290,7 @@ void Connection::onSocketError(int number, const std::string& description, int c
     }
     m_connected = false;
     m_online = false;
+    if (m_line.ended) m_line.ended();
     if (m_s.config.OnlineTimer) m_s.status.ShowStatus("WINSOCK Error " + std::to_string(code), true, false);
     notify();
 }

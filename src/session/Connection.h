@@ -68,6 +68,7 @@ public:
     struct LineHooks {
         std::function<void(const BBSRecord&)> dial;
         std::function<void(int columns)> columns;
+        std::function<void()> ended;  // the call is over (either side, or an error)
     };
     void setLineHooks(LineHooks hooks) { m_line = std::move(hooks); }
     // The status window's measurement: every tick of the online clock, and when a call comes up.

@@ -40,11 +40,29 @@ std::string TelnetSocket::readAll() {
         m_decided = true;
         if (bytes.front() == kIac) startTelnet();
     }
-    if (!m_codec || bytes.empty()) return bytes;
-    return m_codec->decode(bytes);
+    if (m_codec && !bytes.empty()) bytes = m_codec->decode(bytes);
+    if (m_receiver && !bytes.empty()) {
+        // The receiver may give the line back; it is called through a copy.
+        const auto receiver = m_receiver;
+        receiver(bytes);
+        return {};
+    }
+    return bytes;
 }
 
+void TelnetSocket::divert(std::function<void(std::string_view)> receiver) { m_receiver = std::move(receiver); }
+
 bool TelnetSocket::send(std::string_view bytes, SendError& error) {
+    if (m_receiver) return true;  // dropped: the transfer's blocks must go out unbroken
+    return sendEncoded(bytes, error);
+}
+
+bool TelnetSocket::sendOwn(std::string_view bytes) {
+    SendError ignored;
+    return sendEncoded(bytes, ignored);
+}
+
+bool TelnetSocket::sendEncoded(std::string_view bytes, SendError& error) {
     if (!m_codec) return m_line.send(bytes, error);
     return m_line.send(m_codec->encode(bytes), error);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,13 @@ public:
     // The screen's size, told to a server that asks (NAWS).
     void setWindowSize(int columns, int rows);
 
+    // A file transfer owns the line: the board's bytes go to `receiver` instead of the screen,
+    // and only sendOwn() reaches the board (a key or a stay-alive byte would break a block).
+    // An empty receiver gives the line back.
+    void divert(std::function<void(std::string_view)> receiver);
+    bool diverted() const { return static_cast<bool>(m_receiver); }
+    bool sendOwn(std::string_view bytes);
+
     // SocketPort
     void setEvents(SocketEvents* events) override { m_line.setEvents(events); }
     void connectTo(const std::string& host, int port) override { m_line.connectTo(host, port); }
@@ -35,7 +43,10 @@ public:
 private:
     void startTelnet();
 
+    bool sendEncoded(std::string_view bytes, SendError& error);
+
     SocketPort& m_line;
+    std::function<void(std::string_view)> m_receiver;
     bool m_decided = true;  // Auto has seen the first byte
     std::unique_ptr<TelnetCodec> m_codec;
     int m_columns = 40;

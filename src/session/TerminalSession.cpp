@@ -31,12 +31,14 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
       m_box(ports.box, m_send, m_scrollback, ports.timers, ports.prompter, ports.sound, ports.clipboard, config,
             TheBox::Hooks{[this] { return connected(); }, {}, {}, {},
                           [this] { return m_bbsList.record().Signature; }}),
-      m_callStatus(m_connection, bbsList, config, status, screen) {
+      m_callStatus(m_connection, bbsList, config, status, screen),
+      m_transfers(m_line, ports.timers, ports.clock, ports.prompter, status, config, [this] { return connected(); }) {
     m_connection.setLineHooks({[this](const BBSRecord& record) {
                                    m_line.beginCall(TelnetSocket::modeOf(record.Protocol));
                                    m_line.setWindowSize(record.Mode80Col ? 80 : 40, ScreenInterpreter::kRows);
                                },
-                               [this](int columns) { m_line.setWindowSize(columns, ScreenInterpreter::kRows); }});
+                               [this](int columns) { m_line.setWindowSize(columns, ScreenInterpreter::kRows); },
+                               [this] { m_transfers.callEnded(); }});
     m_connection.setMeasurementHooks([this] { m_callStatus.tick(); }, [this] { m_callStatus.callStarted(); });
     m_connection.setTaps(Connection::ChunkTaps{
         [this](std::string_view chunk) { m_capture.WriteCaptureRecord(chunk); },

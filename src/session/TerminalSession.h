@@ -13,6 +13,7 @@
 #include "session/BaudSimulator.h"
 #include "session/CallStatus.h"
 #include "session/Connection.h"
+#include "session/FileTransfers.h"
 #include "session/KeyboardInput.h"
 #include "session/MacroSender.h"
 #include "session/MojiEditor.h"
@@ -63,6 +64,8 @@ public:
     MojiEditor& moji() { return m_moji; }
     // The status window's counts, speed and switches.
     CallStatus& callStatus() { return m_callStatus; }
+    // XMODEM and YMODEM downloads and uploads over the call.
+    FileTransfers& transfers() { return m_transfers; }
     // Set by Ctrl-C while connected; the next chunk (or the rest of a drain) is thrown away.
     bool abortFlag() const { return m_abort; }
 
@@ -93,6 +96,7 @@ private:
     KeyboardInput m_keyboard;
     TheBox m_box;
     CallStatus m_callStatus;
+    FileTransfers m_transfers;
 };
 
 }  // namespace vx

@@ -294,6 +294,7 @@ TEST_F(ConfigFileTest, ForeignFoldersAreResetToTheSystemFolder) {
         {"CaptureFolder", "D:/Captures", sys + "Captures"},
         {"ScreenDumpPath", "Screens", sys + "Screens"},
         {"MojisDumpPath", "/srv/vexterm/Mojis\\old", sys + "Mojis"},
+        {"DownloadsPath", "C:\\Users\\Marta\\Documents\\Vexterm/Downloads", sys + "Downloads"},
     };
     ASSERT_EQ(config.WriteConfigHeader(clock.now()), 0);
     for (const auto& row : rows)

@@ -248,6 +248,8 @@ QWidget* CfgForm::buildFilesTab() {
               "Choose Screen Dump Path:", Browse::Folder);
     addBrowse(form, addText(nullptr, "Text6", "", &ConfigSettings::MojisDumpPath), "'Mojis folder:", "cmdBrowse3",
               "Choose Mojis Path:", Browse::Folder);
+    addBrowse(form, addText(nullptr, "txtDownloads", "", &ConfigSettings::DownloadsPath), "Downloads folder:",
+              "cmdBrowseDownloads", "Choose Downloads Folder:", Browse::Folder);
     return page;
 }
 

@@ -30,6 +30,7 @@
 #include "ui/log/LogWindow.h"
 #include "ui/terminal/MojiEditorWindow.h"
 #include "ui/terminal/StatusWindow.h"
+#include "ui/terminal/TransferWindow.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 #include "ui/terminal/TerminalWindow.h"
@@ -143,6 +144,7 @@ DesktopApp::~DesktopApp() {
     moji.changed = moji.showEditor = moji.refocusScreen = moji.screenChanged = moji.filesChanged = {};
     m_session->keyboard().setOnInverseChanged({});
     m_session->scrollback().setOnWritten({});
+    m_session->transfers().setOnChange({});
 }
 
 void DesktopApp::wireSession() {
@@ -170,7 +172,8 @@ void DesktopApp::wireSession() {
         [this] {
             m_session->moji().setEcho(!m_session->moji().echo());
             m_screenWindow->setEchoChecked(m_session->moji().echo());
-        }});
+        },
+        [this](bool upload) { openTransferWindow(upload); }});
     m_terminalWindow->setActions(TerminalWindow::Actions{
         [this] { shutdown(); }, [this] { refocusScreen(); }, [this] { m_screenWindow->surfaceChanged(); },
         [this] { openBBSEditor(); }, [this] { setUrlDetection(!m_config.DetectURLs, true); },
@@ -319,6 +322,16 @@ StatusWindow& DesktopApp::statusWindowMade() {
         if (!m_config.DATAwritten) m_statusWindow->move(19605 / MainFrame::kTwipsPerPixel, m_frame.y());
     }
     return *m_statusWindow;
+}
+
+void DesktopApp::openTransferWindow(bool upload) {
+    if (!m_transferWindow) {
+        m_transferWindow =
+            new TransferWindow(m_session->transfers(), TransferWindow::Actions{[this] { refocusScreen(); }}, &m_frame);
+        m_session->transfers().setOnChange([this] { m_transferWindow->refresh(); });
+        centreOverFrame(*m_transferWindow);
+    }
+    m_transferWindow->openFor(upload);
 }
 
 void DesktopApp::showStatusWindow() {

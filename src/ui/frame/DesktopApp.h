@@ -38,6 +38,7 @@ class DumpPicker;
 class LogWindow;
 class ScrollbackDebugWindow;
 class StatusWindow;
+class TransferWindow;
 class MojiEditorWindow;
 class ScreenDump;
 class UrlListWindow;
@@ -101,6 +102,9 @@ public:
     // The status window, made on first use.
     StatusWindow* statusWindow() { return m_statusWindow; }
     void showStatusWindow();
+    // The file-transfer window, opened for a download or an upload.
+    void openTransferWindow(bool upload);
+    TransferWindow* transferWindow() { return m_transferWindow; }
     // The log viewer (made fresh each time): the log, or the time-online report.
     LogWindow* logWindow();
     void openLogViewer();
@@ -182,6 +186,7 @@ private:
     DumpPicker* m_picker = nullptr;
     std::unique_ptr<ScreenDump> m_dump;
     StatusWindow* m_statusWindow = nullptr;
+    TransferWindow* m_transferWindow = nullptr;
     QPointer<LogWindow> m_logWindow;
     ScrollbackDebugWindow* m_debugWindow = nullptr;
     std::unique_ptr<TerminalSession> m_session;

@@ -100,6 +100,13 @@ void ScreenWindow::buildCaptureMenu() {
         if (m_actions.pasteScreen) m_actions.pasteScreen();
     });
     paste->setObjectName("mnuPasteScreen");
+    m_captureMenu->addSeparator();
+    for (const bool upload : {false, true}) {
+        m_captureMenu->addAction(upload ? "Upload File..." : "Download File...", [this, upload] {
+            if (m_actions.transfer) m_actions.transfer(upload);
+        })->setObjectName(upload ? "mnuUpload" : "mnuDownload");
+    }
+    m_captureMenu->addSeparator();
     auto* toEditor = m_captureMenu->addAction("Send Capture File to VXEditor",
                                               [this] { m_capture.ViewCaptureFile(true, m_capture.dumpCount()); });
     toEditor->setObjectName("mnuCaptureToVXE");

@@ -27,6 +27,7 @@ public:
         std::function<void()> toggleUrlDetection{};    // the checked "Detect URLs" entry
         std::function<void()> copyScreenText{};        // "Copy Screen as Text"
         std::function<void()> toggleEcho{};            // the checked "Echo Box to VXEditor" entry
+        std::function<void(bool upload)> transfer{};   // "Download File..." and "Upload File..."
     };
 
     ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFile& capture, QWidget* parent = nullptr);

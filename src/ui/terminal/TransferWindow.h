@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace vx {
+
+class FileTransfers;
+
+// The file-transfer window (frmTransfer): the protocol and the file are chosen, Start runs the
+// transfer, and while it runs the progress bar, the bytes, the speed and the errors follow it;
+// Cancel stops it (the partial download is removed), Close hides the window.
+class TransferWindow : public QWidget {
+    Q_OBJECT
+public:
+    struct Actions {
+        std::function<void()> closed{};  // the keys go back to the screen
+    };
+
+    TransferWindow(FileTransfers& transfers, Actions actions, QWidget* parent = nullptr);
+
+    // Shows the window ready for a download or an upload, Start holding the keyboard.
+    void openFor(bool upload);
+    void refresh();
+    bool uploadMode() const { return m_upload; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void start();
+    void browse();
+    void cancelOrClose();
+    void protocolChosen();
+
+    FileTransfers& m_transfers;
+    Actions m_actions;
+    bool m_upload = false;
+    bool m_wasActive = false;
+    QComboBox* m_protocol = nullptr;
+    QLabel* m_fileLabel = nullptr;
+    QLineEdit* m_file = nullptr;
+    QPushButton* m_browse = nullptr;
+    QPushButton* m_start = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QLabel* m_name = nullptr;
+    QLabel* m_bytes = nullptr;
+    QLabel* m_speed = nullptr;
+    QLabel* m_errors = nullptr;
+    QLabel* m_message = nullptr;
+};
+
+}  // namespace vx

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "support/SessionFixture.h"
+
+namespace vx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kEot = 4, kAck = 6, kCan = 24;
+
+std::string fileText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A call to the demo board with an XMODEM-CRC download under way; the test is the sender.
+class FileTransfersTest : public SessionFixture {
+protected:
+    fs::path downloads() const { return fs::path(config.DownloadsPath); }
+    FileTransfers& transfers() { return session->transfers(); }
+
+    void startDownload(const std::string& name = "GAME.XEX") {
+        connectDirect(0);
+        socket.receive("READY");
+        socket.sent.clear();
+        ASSERT_TRUE(transfers().startDownload(TransferProtocol::XmodemCrc, name));
+        ASSERT_EQ(socket.sent, "C");
+        socket.sent.clear();
+    }
+    std::vector<std::string> filesInDownloads() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(downloads())) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// The blocks land in the downloads folder, never on the screen; keys typed meanwhile are held
+// off the line, which is given back afterwards.
+TEST_F(FileTransfersTest, ADownloadGoesToTheFolderAndNotToTheScreen) {
+    startDownload();
+    const std::string screenBefore = rowText(1);
+    const std::string data(200, '\x9b');
+    socket.receive(frameBlock(1, data.substr(0, 128), true));
+    EXPECT_EQ(socket.sent, std::string(1, kAck));
+    session->keyboard().characterKey('x');
+    EXPECT_EQ(socket.sent, std::string(1, kAck));
+    EXPECT_EQ(transfers().state().progress.bytesDone, 128);
+    socket.receive(frameBlock(2, data.substr(128), true));
+    socket.receive(std::string(1, kEot));
+    EXPECT_FALSE(transfers().active());
+    EXPECT_TRUE(transfers().state().ok) << transfers().state().message;
+    EXPECT_EQ(filesInDownloads(), std::vector<std::string>{"GAME.XEX"});
+    EXPECT_EQ(fileText(downloads() / "GAME.XEX"), data);
+    EXPECT_EQ(rowText(1), screenBefore);
+    EXPECT_NE(logText().find("Download: Received 1 file into "), std::string::npos);
+
+    socket.sent.clear();
+    socket.receive("MENU");
+    EXPECT_EQ(rowText(1).substr(0, 9), "READYMENU");
+    session->keyboard().characterKey('x');
+    EXPECT_EQ(socket.sent, "x");
+}
+
+TEST_F(FileTransfersTest, CancelAndAnEndedCallLeaveNoFileBehind) {
+    for (const bool hangUp : {false, true}) {
+        SCOPED_TRACE(hangUp ? "hang-up" : "cancel");
+        startDownload();
+        socket.receive(frameBlock(1, std::string(128, 'A'), true));
+        if (hangUp) {
+            socket.remoteClose();
+            EXPECT_EQ(transfers().state().message, "The call ended before the transfer was done.");
+        } else {
+            transfers().cancel();
+            EXPECT_NE(socket.sent.find(std::string(5, kCan)), std::string::npos);
+            EXPECT_EQ(transfers().state().message, "Cancelled");
+        }
+        EXPECT_FALSE(transfers().state().ok);
+        EXPECT_TRUE(filesInDownloads().empty());
+        timeline.advance(1);
+        if (!hangUp) connection().disconnectButton();
+    }
+}
+
+// A file of the same name is never replaced without asking; each answer keeps what it says.
+TEST_F(FileTransfersTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
+    const struct {
+        Prompter::Answer answer;
+        std::vector<std::string> files;
+        std::string kept;  // in GAME.XEX afterwards
+    } rows[] = {
+        {Prompter::Answer::Yes, {"GAME.XEX"}, "new"},
+        {Prompter::Answer::No, {"GAME (2).XEX", "GAME.XEX"}, "old"},
+        {Prompter::Answer::Cancel, {"GAME.XEX"}, "old"},
+    };
+    fs::create_directories(downloads());
+    for (const auto& row : rows) {
+        for (const auto& entry : fs::directory_iterator(downloads())) fs::remove(entry.path());
+        std::ofstream(downloads() / "GAME.XEX", std::ios::binary) << "old";
+        prompter.yesNoCancelAnswers.push_back(row.answer);
+        startDownload();
+        socket.receive(frameBlock(1, "new", true));
+        socket.receive(std::string(1, kEot));
+        ASSERT_EQ(prompter.questions.size(), 1u);
+        EXPECT_NE(prompter.questions.back().text.find("GAME.XEX is in the downloads folder already."),
+                  std::string::npos);
+        prompter.questions.clear();
+        EXPECT_EQ(filesInDownloads(), row.files);
+        EXPECT_EQ(fileText(downloads() / "GAME.XEX"), row.kept);
+        connection().disconnectButton();
+        timeline.advance(1);
+    }
+}
+
+TEST_F(FileTransfersTest, NothingStartsWithoutACallOrWhileOneRuns) {
+    EXPECT_FALSE(transfers().startDownload(TransferProtocol::Xmodem, "A"));
+    EXPECT_EQ(prompter.messages.back().text, "Connect to a board first: files go over the call.");
+    startDownload();
+    EXPECT_FALSE(transfers().startUpload(TransferProtocol::Xmodem, {log.path()}));
+    EXPECT_EQ(prompter.messages.back().text, "A file transfer is running already.");
+    EXPECT_TRUE(transfers().active());
+}
+
+}  // namespace
+}  // namespace vx::test
