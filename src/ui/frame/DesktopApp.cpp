@@ -327,8 +327,12 @@ StatusWindow& DesktopApp::statusWindowMade() {
 void DesktopApp::openTransferWindow(bool upload) {
     if (!m_transferWindow) {
         m_transferWindow =
-            new TransferWindow(m_session->transfers(), TransferWindow::Actions{[this] { refocusScreen(); }}, &m_frame);
-        m_session->transfers().setOnChange([this] { m_transferWindow->refresh(); });
+            new TransferWindow(m_session->transfers(), TransferWindow::Actions{[this] {
+                                                                    m_frame.activateWindow();
+                                                                    refocusScreen();
+                                                                }},
+                               &m_frame);
+        m_session->transfers().setOnChange([this] { m_transferWindow->transferChanged(); });
         centreOverFrame(*m_transferWindow);
     }
     m_transferWindow->openFor(upload);

@@ -84,6 +84,9 @@ bool QtSocketPort::send(std::string_view bytes, SendError& error) {
         error = {errorNumber(m_socket.error()), m_socket.errorString().toStdString()};
         return false;
     }
+    // Out now rather than on the next turn of the event loop: a transfer's answer to each block
+    // is waited for by the sender.
+    m_socket.flush();
     return true;
 }
 

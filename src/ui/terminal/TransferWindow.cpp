@@ -19,7 +19,7 @@
 namespace vx {
 namespace {
 
-constexpr int kBarSteps = 1000;
+constexpr int kBarSteps = 100;
 
 QString local(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -41,6 +41,9 @@ TransferWindow::TransferWindow(FileTransfers& transfers, Actions actions, QWidge
     : QWidget(parent, Qt::Tool), m_transfers(transfers), m_actions(std::move(actions)) {
     setObjectName("frmTransfer");
     setAttribute(Qt::WA_QuitOnClose, false);
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(50);
+    connect(&m_refreshTimer, &QTimer::timeout, this, [this] { refresh(); });
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     m_protocol = new QComboBox(this);
@@ -91,14 +94,37 @@ TransferWindow::TransferWindow(FileTransfers& transfers, Actions actions, QWidge
     m_start = new QPushButton("Start", this);
     m_start->setObjectName("cmdTransferStart");
     m_start->setDefault(true);
+    m_start->setAutoDefault(true);
     connect(m_start, &QPushButton::clicked, this, [this] { start(); });
     m_cancel = new QPushButton("Close", this);
     m_cancel->setObjectName("cmdTransferCancel");
+    m_cancel->setAutoDefault(true);  // Return on the focused button presses it
     connect(m_cancel, &QPushButton::clicked, this, [this] { cancelOrClose(); });
     buttons->addWidget(m_start);
     buttons->addWidget(m_cancel);
     layout->addLayout(buttons);
     refresh();
+}
+
+void TransferWindow::transferChanged() {
+    if (!m_transfers.active()) {
+        m_refreshTimer.stop();
+        refresh();
+        return;
+    }
+    // The bar moves with every step (it repaints at most once a frame); the texts follow later.
+    showBar();
+    if (!m_refreshTimer.isActive()) m_refreshTimer.start();
+}
+
+void TransferWindow::showBar() {
+    const TransferProgress& progress = m_transfers.state().progress;
+    if (progress.bytesTotal > 0) {
+        m_bar->setRange(0, kBarSteps);
+        m_bar->setValue(static_cast<int>(progress.bytesDone * kBarSteps / progress.bytesTotal));
+    } else {
+        m_bar->setRange(0, 0);  // size unknown (XMODEM): the bar shows it is busy
+    }
 }
 
 void TransferWindow::openFor(bool upload) {
@@ -181,19 +207,15 @@ void TransferWindow::refresh() {
         m_name->setText(progress.fileName.empty() ? "-" : local(progress.fileName));
         m_bytes->setText(bytesText(progress));
         m_speed->setText(speedText(progress));
+        const bool explained = progress.lastError.empty() || progress.lastError == state.message;
         m_errors->setText(QString::number(progress.errors) +
-                          (progress.lastError.empty() ? QString() : " (" + local(progress.lastError) + ")"));
+                          (explained ? QString() : " (" + local(progress.lastError) + ")"));
     }
     if (state.active) {
         m_wasActive = true;
         m_message->setText(QString(m_upload ? "Sending" : "Receiving") + " with " +
                            FileTransfers::protocolName(state.protocol) + "...");
-        if (progress.bytesTotal > 0) {
-            m_bar->setRange(0, kBarSteps);
-            m_bar->setValue(static_cast<int>(progress.bytesDone * kBarSteps / progress.bytesTotal));
-        } else {
-            m_bar->setRange(0, 0);  // size unknown (XMODEM): the bar shows it is busy
-        }
+        showBar();
     } else if (state.finished && std::exchange(m_wasActive, false)) {
         m_message->setText(local(state.message));
         const int reached = std::max(0, m_bar->value());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 
@@ -28,6 +29,9 @@ public:
     // Shows the window ready for a download or an upload, Start holding the keyboard.
     void openFor(bool upload);
     void refresh();
+    // The transfer moved on: the bar follows at once, the texts at most every 50 ms while it
+    // runs (a block arrives every fraction of a millisecond), everything at once when it ends.
+    void transferChanged();
     bool uploadMode() const { return m_upload; }
 
 protected:
@@ -39,11 +43,13 @@ private:
     void browse();
     void cancelOrClose();
     void protocolChosen();
+    void showBar();
 
     FileTransfers& m_transfers;
     Actions m_actions;
     bool m_upload = false;
     bool m_wasActive = false;
+    QTimer m_refreshTimer;
     QComboBox* m_protocol = nullptr;
     QLabel* m_fileLabel = nullptr;
     QLineEdit* m_file = nullptr;
