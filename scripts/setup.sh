@@ -11,6 +11,7 @@ vx_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool procps
     libtelnet-dev lrzsz
+    dpkg-dev
 )
 
 vx_install_missing() {

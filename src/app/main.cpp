@@ -51,6 +51,15 @@ QString defaultSystemFolder() {
     return QDir(documents.isEmpty() ? QDir::homePath() : documents).filePath("Vexterm");
 }
 
+// The help page lies beside the program in the build folder; an installed program keeps it in
+// <prefix>/share/vexterm, as /usr/bin is no place for data files.
+QString programFolder() {
+    const QString beside = QCoreApplication::applicationDirPath();
+    if (QFileInfo::exists(beside + "/help/vx3_help.htm")) return beside;
+    const QString shared = QDir::cleanPath(beside + "/../share/vexterm");
+    return QFileInfo(shared).isDir() ? shared : beside;
+}
+
 // One lock per system folder, outside it: the first run must still find the folder missing.
 QString lockPath(const QString& systemFolder) {
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
@@ -175,7 +184,7 @@ int main(int argc, char** argv) {
 
     vx::DesktopApp::Options options;
     options.systemFolder = QDir::toNativeSeparators(systemFolder).toLocal8Bit().toStdString();
-    options.programFolder = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
+    options.programFolder = programFolder().toLocal8Bit().toStdString();
     options.host = line.host;
     options.port = line.port;
     options.protocol = line.protocol;

@@ -13,7 +13,7 @@ namespace {
 using K = ConfigKey::Kind;
 using S = ConfigSettings;
 
-const std::array<ConfigKey, 41> kKeys = {{
+const std::array<ConfigKey, 42> kKeys = {{
     {"Config", "StayAliveChar", K::StayAliveField, &S::StayAliveChar, ".", "."},
     {"Capture", "ClrB4Vu", K::Boolean, &S::ClrB4Vu, "False", "True"},
     {"Config", "SData", K::Text, &S::SData, "", ""},
@@ -42,6 +42,8 @@ const std::array<ConfigKey, 41> kKeys = {{
     {"Config", "AutoNext", K::Boolean, &S::AutoNext, "False", "False"},
     {"Config", "KeyPressDelay", K::Boolean, &S::KeyPressDelay, "True", "True"},
     {"Config", "SBbufferSize", K::NumberWithBlank, &S::SBbufferSize, "500", "500"},
+    // Rows kept after they scroll off the screen, for looking back with the wheel or Shift+PgUp.
+    {"Config", "HistoryLines", K::NumberWithBlank, &S::HistoryLines, "5000", "5000"},
     {"Capture", "CaptureFolder", K::Text, &S::CaptureFolder, "{SYS}Captures", "{SYS}Captures"},
     {"Capture", "CaptureFileName", K::Text, &S::CaptureFileName, "VX3_Capture.txt", "VX3_capture.txt"},
     {"Capture", "DefaultBMPName", K::Text, &S::DefaultBMPName, "screen.bmp", ""},

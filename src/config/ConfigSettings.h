@@ -40,6 +40,7 @@ struct ConfigSettings {
     bool AutoNext = false;
     bool KeyPressDelay = false;
     std::int16_t SBbufferSize = 0;
+    std::int16_t HistoryLines = 0;
     std::string CaptureFolder;
     std::string CaptureFileName;
     std::string DefaultBMPName;

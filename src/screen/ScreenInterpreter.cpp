@@ -98,6 +98,7 @@ void ScreenInterpreter::paintRun(std::string_view run) {
     int y = m_state.CursorY;
     for (char c : run) {
         surface.paintGlyph(glyphs[static_cast<std::uint8_t>(c)], x, y);
+        m_codes.set(x, y, static_cast<std::uint8_t>(c));
         if (++x > m_state.MaxCol) {
             m_state.CursorX = x;
             wrapDown();
@@ -112,10 +113,13 @@ void ScreenInterpreter::paintRun(std::string_view run) {
 
 void ScreenInterpreter::CursorOn(int column, int row, bool invert) {
     m_cursorShown = true;
-    if (invert)
+    if (invert) {
         m_surface.invertCell(column, row);
-    else
+    } else {
+        // The block covers the cell: whatever was there is gone once the block is erased.
         m_surface.paintGlyph(m_glyphs[kSolid], column, row);
+        m_codes.set(column, row, kBlank);
+    }
 }
 
 void ScreenInterpreter::CursorOff(int column, int row, bool invert) {
@@ -129,7 +133,11 @@ void ScreenInterpreter::CursorOff(int column, int row, bool invert) {
 void ScreenInterpreter::ScrollScreen() {
     // The source reaches three rows past the bottom edge; that part reads black, so rows 21-23
     // are blank until the output that follows overwrites them.
-    m_surface.copyCells(CellRect{0, kScrollRows, Framebuffer::kColumns, kRows}, 0, 0);
+    if (m_history)
+        for (int row = 0; row < kScrollRows; ++row) m_history->push(m_codes.row(row, m_state.ColumnCount));
+    const CellRect moved{0, kScrollRows, Framebuffer::kColumns, kRows};
+    m_surface.copyCells(moved, 0, 0);
+    m_codes.copyCells(moved, 0, 0);
     m_listener->scrolled();
 }
 
@@ -141,28 +149,41 @@ int ScreenInterpreter::editSpan() const {
 void ScreenInterpreter::ControlDelete(int column, int row) {
     const int span = editSpan();
     const int width = span - 1 - column;
-    if (width > 0) m_surface.copyCells(CellRect{column + 1, row, width, 1}, column, row);
+    if (width > 0) {
+        m_surface.copyCells(CellRect{column + 1, row, width, 1}, column, row);
+        m_codes.copyCells(CellRect{column + 1, row, width, 1}, column, row);
+    }
     m_surface.paintGlyph(m_glyphs[kBlank], span - 1, row);
+    m_codes.blank(span - 1, row, 1);
 }
 
 void ScreenInterpreter::ControlInsert(int column, int row) {
     const int width = editSpan() - column;
-    if (width > 0) m_surface.copyCells(CellRect{column, row, width, 1}, column + 1, row);
+    if (width > 0) {
+        m_surface.copyCells(CellRect{column, row, width, 1}, column + 1, row);
+        m_codes.copyCells(CellRect{column, row, width, 1}, column + 1, row);
+    }
     m_surface.paintGlyph(m_glyphs[kBlank], column, row);
+    m_codes.blank(column, row, 1);
 }
 
 void ScreenInterpreter::ShiftInsert(int, int row) {
     m_surface.copyCells(CellRect{0, row, Framebuffer::kColumns, kRows - row}, 0, row + 1);
+    m_codes.copyCells(CellRect{0, row, Framebuffer::kColumns, kRows - row}, 0, row + 1);
     m_surface.paintStretched(m_glyphs[kBlank], PixelRect{0, row * 16, editSpan() * 16, 16});
+    m_codes.blank(0, row, editSpan());
 }
 
 void ScreenInterpreter::ShiftDelete(int, int row) {
     m_surface.copyCells(CellRect{0, row + 1, Framebuffer::kColumns, kLastRow - row}, 0, row);
+    m_codes.copyCells(CellRect{0, row + 1, Framebuffer::kColumns, kLastRow - row}, 0, row);
     m_surface.paintStretched(m_glyphs[kBlank], PixelRect{0, kLastRow * 16, editSpan() * 16, 16});
+    m_codes.blank(0, kLastRow, editSpan());
 }
 
 void ScreenInterpreter::clearSurface() {
     m_surface.clear();
+    m_codes.clear();
     m_cursorShown = false;
     m_listener->cleared();
 }
@@ -182,6 +203,7 @@ void ScreenInterpreter::wrapDown() {
 
 void ScreenInterpreter::character(std::uint8_t b) {
     m_surface.paintGlyph(m_glyphs[b], m_state.CursorX, m_state.CursorY);
+    m_codes.set(m_state.CursorX, m_state.CursorY, b);
     if (++m_state.CursorX > m_state.MaxCol) wrapDown();
 }
 

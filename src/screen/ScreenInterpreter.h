@@ -6,6 +6,7 @@
 
 #include "screen/Framebuffer.h"
 #include "screen/GlyphSet.h"
+#include "screen/ScreenHistory.h"
 #include "screen/ScreenListener.h"
 
 namespace vx {
@@ -48,6 +49,8 @@ public:
     ScreenInterpreter(Framebuffer& surface, const GlyphSet& glyphs = GlyphSet::atascii());
 
     void setListener(ScreenListener* listener) { m_listener = listener ? listener : &m_silent; }
+    // Rows scrolled off the top go here (none kept without one).
+    void setHistory(ScreenHistory* history) { m_history = history; }
 
     void ScreenHandler(std::uint8_t b);
     void SendToScreen(std::string_view text);
@@ -76,6 +79,8 @@ public:
     const InterpreterFlags& flags() const { return m_flags; }
     Framebuffer& surface() { return m_surface; }
     const Framebuffer& surface() const { return m_surface; }
+    // The screen as the codes drawn on it.
+    const CellCodes& codes() const { return m_codes; }
 
 private:
     enum class CursorStyle : std::uint8_t { Block, Invert };
@@ -110,6 +115,8 @@ private:
     const GlyphSet& m_glyphs;
     ScreenListener m_silent;
     ScreenListener* m_listener = &m_silent;
+    CellCodes m_codes;
+    ScreenHistory* m_history = nullptr;
     InterpreterState m_state;
     InterpreterFlags m_flags;
     bool m_cursorShown = false;

@@ -137,7 +137,8 @@ void TheBox::clear() {
 void TheBox::clipboardToBox() { m_text.appendText(m_clipboard.text()); }
 
 void TheBox::pasteToScreen() {
-    if (connected()) m_send.SendToBBS(box::atasciiLineEnds(m_clipboard.text()), 0, false);
+    // Paced like the Box's own sends: a board's line editor drops what comes too fast.
+    if (connected()) m_send.SendToBBS(box::atasciiLineEnds(m_clipboard.text()), m_sendDelay, false);
 }
 
 void TheBox::sendEndOfLine() {

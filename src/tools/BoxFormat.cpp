@@ -128,7 +128,10 @@ std::string atasciiLineEnds(std::string_view text) {
     lines.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' || text[i] == '\n') {
-            lines += kEndOfLine;
+            // Text copied from a board's screen or capture may end its lines with the ATASCII
+            // end of line and a line break after it: that is one line end, not two.
+            const bool endedAlready = i > 0 && text[i - 1] == kEndOfLine;
+            if (!endedAlready) lines += kEndOfLine;
             if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         } else {
             lines += text[i];

@@ -51,7 +51,8 @@ std::vector<std::string> sendPieces(std::string_view text);
 std::optional<std::string> autoCarriageReturnText(std::string_view boxText);
 
 // Text pasted straight to the board: CR LF, a lone CR or a lone LF each become one ATASCII end
-// of line, so pasted lines arrive as lines (the board reads 13 and 10 as graphics).
+// of line, so pasted lines arrive as lines (the board reads 13 and 10 as graphics); a line
+// break right after an ATASCII end of line adds none.
 std::string atasciiLineEnds(std::string_view text);
 
 // The Box's text as the editor shows it, and back: CR LF is a paragraph break ('\n'), the ATASCII

@@ -210,6 +210,15 @@ TEST_F(TheBoxTest, PastingToTheScreenSendsTheClipboardLinesWhenConnected) {
     connectDirect(0);
     theBox().pasteToScreen();
     EXPECT_EQ(socket.sent, "one" + std::string(1, kEol) + "two");
+
+    // With a Box delay the paste goes out at that pace, a character at a time.
+    socket.sent.clear();
+    ASSERT_TRUE(theBox().setSendDelayText("20"));
+    theBox().pasteToScreen();
+    timeline.advance(50);
+    EXPECT_LT(socket.sent.size(), 7u);
+    timeline.advance(200);
+    EXPECT_EQ(socket.sent, "one" + std::string(1, kEol) + "two");
 }
 
 TEST_F(TheBoxTest, ClipboardTextIsAddedToTheBox) {

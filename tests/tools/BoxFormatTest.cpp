@@ -122,7 +122,24 @@ TEST_P(AtasciiLineEnds, EachLineBreakIsOneEndOfLine) { EXPECT_EQ(vx::box::atasci
 INSTANTIATE_TEST_SUITE_P(Texts, AtasciiLineEnds,
                          ::testing::Values(FormatCase{"ab\r\ncd", "ab" + E + "cd"}, FormatCase{"a\nb\rc", "a" + E + "b" + E + "c"},
                                            FormatCase{"\r\n\r\n", E + E}, FormatCase{"\n\r", E + E},
-                                           FormatCase{"end\r", "end" + E}, FormatCase{"", ""}));
+                                           FormatCase{"end\r", "end" + E}, FormatCase{"", ""},
+                                           FormatCase{"a" + E + "\r\nb" + E + "\n", "a" + E + "b" + E},
+                                           FormatCase{E + "\n\n", E + E}));
+
+// What the clipboard holds, as the clipboard port reads it (look-alikes back to ATASCII, line
+// breaks as CR LF), then as it goes to the board.
+TEST(PasteToBoard, UnicodeLookAlikesAndLineEndsBecomeAtascii) {
+    const struct {
+        std::u32string copied;
+        std::string sent;
+    } rows[] = {
+        {U"HI\nTHERE\n", "HI" + E + "THERE" + E},
+        {U"\u2665\u2663\u2666\u2660", std::string("\x00\x10\x60\x7b", 4)},
+        {U"caf\u00e9 \u4e2d", "caf\xe9 ?"},
+        {U"line\u009b\nnext", "line" + E + "next"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(vx::box::atasciiLineEnds(vx::box::bytesOfDisplay(row.copied)), row.sent);
+}
 
 struct PiecesCase {
     std::size_t length;

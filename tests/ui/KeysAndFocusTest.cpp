@@ -6,10 +6,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QClipboard>
 #include <QScreen>
+#include <QWheelEvent>
 #include <QtTest>
 
 #include "config/IniFile.h"
+#include "screen/GlyphIndex.h"
 #include "screen/GlyphSet.h"
 #include "support/DesktopRun.h"
 #include "support/UiTestSupport.h"
@@ -112,6 +115,69 @@ private slots:
         QTest::qWait(100);  // nothing more comes
         QCOMPARE(m_board->received().toHex(' '), sent.toHex(' '));
         m_call->app->session().keyboard().setInverseTyping(false);
+    }
+
+    // Ctrl+Shift+V pastes the clipboard to the board (look-alikes as ATASCII, lines ended with
+    // 155); Ctrl+Shift+C copies the screen as text.
+    void pasteAndCopyAsInEveryTerminal() {
+        QVERIFY(activate(*m_call));
+        QTest::mouseClick(screenWidget(*m_call), Qt::LeftButton);
+        m_board->clear();
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("one\ntwo \u2665\n"));
+        pressKey(x11::letter('V', Qt::ControlModifier));
+        QTRY_COMPARE_WITH_TIMEOUT(m_board->received().toHex(' '), QByteArray("one\x9btwo \x00\x9b", 10).toHex(' '),
+                                  kWaitMs);
+        m_call->app->session().baudSim().setActive(false);
+        // Ctrl+C in the key table drops the board's next chunk: this one may go, the next shows.
+        m_board->send("DROPPED?\x9b");
+        QTest::qWait(200);
+        m_board->send("COPY ME\x9b");
+        const CellCodes& codes = m_call->app->screen().codes();
+        const auto shown = [&] {
+            for (int row = 0; row < CellCodes::kRows; ++row)
+                if (codes.row(row, 40).find("COPY ME") != std::string_view::npos) return true;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(shown(), kWaitMs);
+        QGuiApplication::clipboard()->clear();
+        pressKey(x11::letter('C', Qt::ControlModifier));
+        QVERIFY2(QGuiApplication::clipboard()->text().contains("COPY ME"), qPrintable(QGuiApplication::clipboard()->text()));
+        QCOMPARE(m_board->received().toHex(' '), QByteArray("one\x9btwo \x00\x9b", 10).toHex(' '));
+    }
+
+    // Rows scrolled off the top are there again with the wheel; the first key after that shows
+    // the live screen and goes to the board as always.
+    void theWheelLooksBackAndAKeyReturns() {
+        QVERIFY(activate(*m_call));
+        QTest::mouseClick(screenWidget(*m_call), Qt::LeftButton);
+        m_call->app->session().baudSim().setActive(false);
+        QByteArray lines;
+        for (int n = 0; n < 60; ++n) lines += "HISTORY " + QByteArray::number(n) + "\x9b";
+        m_board->send(lines);
+        const ScreenInterpreter& screen = m_call->app->screen();
+        QTRY_VERIFY_WITH_TIMEOUT(QString::fromStdString(std::string(screen.codes().row(screen.state().CursorY - 1, 40)))
+                                     .startsWith("HISTORY 59"),
+                                 kWaitMs);
+        auto* widget = static_cast<ScreenWidget*>(screenWidget(*m_call));
+        QWheelEvent notch(QPointF(100, 100), widget->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, 120 * 8),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &notch);
+        QVERIFY(widget->showingPage());
+        HistoryView& view = m_call->app->historyView();
+        QCOMPARE(view.linesBack(), 24u);
+        // The page's rows are the lines that left the live screen, in order.
+        const GlyphIndex index;
+        std::string top;
+        for (int col = 0; col < 12; ++col) top += static_cast<char>(index.codeAt(view.page(), col, 0).value_or('?'));
+        const std::string firstLive(screen.codes().row(0, 12));
+        const int firstLiveNumber = std::stoi(firstLive.substr(8));
+        QCOMPARE(QString::fromStdString(top).trimmed(), QString("HISTORY %1").arg(firstLiveNumber - 24));
+
+        m_board->clear();
+        pressKey(x11::letter('x'));
+        QVERIFY(!widget->showingPage());
+        QVERIFY(!view.active());
+        QTRY_COMPARE_WITH_TIMEOUT(m_board->received(), QByteArray("x"), kWaitMs);
     }
 
     // The board list is disabled while connected; the keys must not end up in the next control.

@@ -228,6 +228,7 @@ QWidget* CfgForm::buildTextWindowTab() {
     addCheck(form, "chkTxtWindow", "The Box (text window)", &ConfigSettings::UseTW);
     addCheck(form, "chkScrollBack", "Scrollback buffer", &ConfigSettings::ScrollBack);
     addNumber(form, "txtSBbufferSize", "Scrollback buffer size:", &ConfigSettings::SBbufferSize);
+    addNumber(form, "txtHistoryLines", "History lines (wheel, Shift+PgUp):", &ConfigSettings::HistoryLines);
     addCheck(form, "chkS2BClearBox", "Clear The Box before scrollback text is copied in",
              &ConfigSettings::Scroll2BoxClrBox);
     addText(form, "txtQuotePrefix", "Quote prefix:", &ConfigSettings::QuotePrefix);

@@ -123,6 +123,8 @@ DesktopApp::DesktopApp(Options options)
 
     makeBBSEditor();
     m_screenWindow = new ScreenWindow(m_surface, m_session->keyboard(), m_session->capture());
+    m_screen.setHistory(&m_history);
+    m_screenWindow->setHistoryView(&m_historyView, [this] { return m_screen.state().ColumnCount; });
     m_terminalWindow = new TerminalWindow(*m_session, m_list, m_config, m_screen, *m_boxEditor);
     m_frame.setWindows(m_screenWindow, m_terminalWindow);
     m_frame.setOnClose([this] { shutdown(); });
@@ -512,6 +514,7 @@ void DesktopApp::afterStartup(bool ok) {
     if (!m_list.entries().empty()) m_session->connection().selectBBS(0);
     m_terminalWindow->fillBBSList();
     m_terminalWindow->applyScrollbackSetting();
+    applyHistorySetting();
     m_terminalWindow->setLogIndicator(m_config.SysLog && std::filesystem::exists(m_paths.logFile()));
     m_session->capture().reloadSettings();
     m_session->box().setOpen(m_config.UseTW);
@@ -734,8 +737,13 @@ void DesktopApp::openConfiguration() {
     m_cfgForm->open();
 }
 
+void DesktopApp::applyHistorySetting() {
+    m_history.setCapacity(static_cast<std::size_t>(std::max<int>(0, m_config.HistoryLines)));
+}
+
 void DesktopApp::configurationSaved(const CfgSaved& saved) {
     m_terminalWindow->applyScrollbackSetting();
+    applyHistorySetting();
     m_session->box().setOpen(m_config.UseTW);
     m_session->capture().reloadSettings();
     if (m_config.TitleBarMsg && !m_titleTimer.isActive()) m_titleTimer.start();

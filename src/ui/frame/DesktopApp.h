@@ -115,6 +115,8 @@ public:
     bool loggedIn() const { return m_loggedIn; }
     TerminalSession& session() { return *m_session; }
     ScreenInterpreter& screen() { return m_screen; }
+    ScreenHistory& history() { return m_history; }
+    HistoryView& historyView() { return m_historyView; }
     Framebuffer& surface() { return m_surface; }
     ConfigSettings& config() { return m_config; }
     BBSList& bbsList() { return m_list; }
@@ -135,6 +137,7 @@ private:
     void titleTick();
     void refocusScreen();
     void openConfiguration();
+    void applyHistorySetting();
     void configurationSaved(const CfgSaved& saved);
     void makeBBSEditor();
     BBSEditorWindow& editorWindow();
@@ -179,6 +182,8 @@ private:
     BBSList m_list;
     Framebuffer m_surface;
     ScreenInterpreter m_screen{m_surface};
+    ScreenHistory m_history;
+    HistoryView m_historyView{m_history, m_screen.codes()};
     BoxEditor* m_boxEditor = nullptr;  // owned by the terminal window once it is laid out
     bool m_boxShownOpen = false;
     UrlListWindow* m_urlWindow = nullptr;

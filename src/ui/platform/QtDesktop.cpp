@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -23,8 +24,12 @@ void QtSound::beep() {
 }
 
 bool QtSound::playFile(const std::string& fileName) {
-    // The sounds live beside the program. Without a sound device they play into nothing.
-    const QString path = QCoreApplication::applicationDirPath() + "/" + QString::fromStdString(fileName);
+    // The sounds live beside the program in the build folder and in <prefix>/share/vexterm once
+    // installed. Without a sound device they play into nothing.
+    const QString name = QString::fromStdString(fileName);
+    const QString beside = QCoreApplication::applicationDirPath();
+    QString path = beside + "/" + name;
+    if (!QFileInfo::exists(path)) path = QDir::cleanPath(beside + "/../share/vexterm/" + name);
     if (!QFileInfo::exists(path)) return false;
     std::unique_ptr<QSoundEffect>& effect = m_effects[fileName];
     if (!effect) {

@@ -9,11 +9,8 @@ namespace {
 constexpr int kFrameMs = 16;
 }
 
-ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent)
-    : QWidget(parent),
-      m_surface(surface),
-      m_image(surface.data(), Framebuffer::kWidth, Framebuffer::kHeight, Framebuffer::kStride, QImage::Format_Mono) {
-    m_image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent) : QWidget(parent), m_surface(surface) {
+    wrapImage(surface);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     // Everything that draws (received data, the baud-rate drain, replays, keys typed offline)
@@ -53,13 +50,25 @@ QSize ScreenWidget::sizeHint() const {
 
 QSize ScreenWidget::minimumSizeHint() const { return sizeHint(); }
 
+void ScreenWidget::wrapImage(const Framebuffer& surface) {
+    m_image = QImage(surface.data(), Framebuffer::kWidth, Framebuffer::kHeight, Framebuffer::kStride,
+                     QImage::Format_Mono);
+    m_image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+}
+
+void ScreenWidget::showPage(const Framebuffer* page) {
+    m_shown = page ? page : &m_surface;
+    wrapImage(*m_shown);
+    update();
+}
+
 void ScreenWidget::surfaceChanged() {
     if (!m_frameTimer.isActive()) m_frameTimer.start();
 }
 
 void ScreenWidget::flushDirty() {
     const CellRect cells = m_surface.takeDirty();
-    if (!cells.isEmpty()) update(cellsToWidget(cells));
+    if (!cells.isEmpty() && !showingPage()) update(cellsToWidget(cells));
 }
 
 QRect ScreenWidget::cellsToWidget(const CellRect& cells) const {
@@ -68,7 +77,7 @@ QRect ScreenWidget::cellsToWidget(const CellRect& cells) const {
 }
 
 void ScreenWidget::paintEvent(QPaintEvent* event) {
-    m_surface.settle();  // the image wraps the raw bits: a held-back cursor inversion must be in them
+    m_shown->settle();  // the image wraps the raw bits: a held-back cursor inversion must be in them
     QPainter painter(this);
     painter.fillRect(event->rect(), Qt::black);
     const double scale = pixelScale();
@@ -79,7 +88,7 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
     const int firstRow = std::max(0, area.top() / size);
     const int lastRow = std::min(Framebuffer::kRows - 1, area.bottom() / size);
     for (int row = firstRow; row <= lastRow; ++row) {
-        const QRect source(0, m_surface.blockOf(row) * size, width, size);
+        const QRect source(0, m_shown->blockOf(row) * size, width, size);
         painter.drawImage(QRect(0, row * size, width, size), m_image, source);
     }
     if (!m_painted) {

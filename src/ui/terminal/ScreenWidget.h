@@ -32,6 +32,10 @@ public:
 
     // The surface is looked at once per frame anyway; this only makes sure the look is scheduled.
     void surfaceChanged();
+    // Shows another surface of the same shape (a page of the history) instead of the live one;
+    // nullptr shows the live surface again. The live surface goes on changing meanwhile.
+    void showPage(const Framebuffer* page);
+    bool showingPage() const { return m_shown != &m_surface; }
 
 signals:
     // The first time the screen reached the display.
@@ -44,7 +48,10 @@ private:
     void flushDirty();
     QRect cellsToWidget(const CellRect& cells) const;
 
+    void wrapImage(const Framebuffer& surface);
+
     Framebuffer& m_surface;
+    const Framebuffer* m_shown = &m_surface;
     QImage m_image;
     QTimer m_frameTimer;
     int m_columns = 40;

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "screen/Framebuffer.h"
 #include "session/KeyboardInput.h"
@@ -154,6 +155,18 @@ void ScreenWindow::hideStartupPicture() { m_pictureShown = false; }
 bool ScreenWindow::startupPictureShown() const { return m_pictureShown; }
 
 bool ScreenWindow::handleKey(QKeyEvent* event) {
+    // Ctrl+Shift+V and Ctrl+Shift+C paste and copy as in every other terminal; Ctrl with a
+    // letter alone stays the letter's control code for the board.
+    if (event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        const auto& action = event->key() == Qt::Key_V   ? m_actions.pasteScreen
+                             : event->key() == Qt::Key_C ? m_actions.copyScreenText
+                                                         : m_noAction;
+        if (action) {
+            action();
+            return true;
+        }
+    }
+    if (historyKey(event)) return true;
     const ScreenKey key = readScreenKey(*event);
     bool handled = key.special && m_keys.specialKey(*key.special, key.shift, key.ctrl, key.alt);
     if (!handled && key.character) {
@@ -162,6 +175,43 @@ bool ScreenWindow::handleKey(QKeyEvent* event) {
     }
     if (handled && m_actions.keyHandled) m_actions.keyHandled();
     return handled;
+}
+
+void ScreenWindow::setHistoryView(HistoryView* view, std::function<int()> columns) {
+    m_history = view;
+    m_historyColumns = std::move(columns);
+}
+
+void ScreenWindow::scrollHistory(int lines) {
+    if (!m_history) return;
+    const bool back = m_history->scroll(lines, m_historyColumns ? m_historyColumns() : 40);
+    m_screen->showPage(back ? &m_history->page() : nullptr);
+}
+
+void ScreenWindow::leaveHistory() {
+    if (!m_history || !m_history->active()) return;
+    m_history->leave();
+    m_screen->showPage(nullptr);
+}
+
+bool ScreenWindow::historyKey(QKeyEvent* event) {
+    const bool page = event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown;
+    if (page && event->modifiers() == Qt::ShiftModifier) {
+        scrollHistory(event->key() == Qt::Key_PageUp ? kPageLines : -kPageLines);
+        return true;
+    }
+    // Any other key goes back to the live screen, and then does what it always does.
+    const int key = event->key();
+    if (key != Qt::Key_Shift && key != Qt::Key_Control && key != Qt::Key_Alt && key != Qt::Key_Meta) leaveHistory();
+    return false;
+}
+
+void ScreenWindow::wheel(QWheelEvent* event) {
+    // A notch (120) is three rows; touchpads send smaller steps, which add up.
+    m_wheelRest += event->angleDelta().y();
+    const int lines = m_wheelRest / 40;
+    m_wheelRest -= lines * 40;
+    if (lines != 0) scrollHistory(lines);
 }
 
 void ScreenWindow::keyPressEvent(QKeyEvent* event) {
@@ -190,6 +240,9 @@ bool ScreenWindow::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::KeyPress:
                 if (handleKey(static_cast<QKeyEvent*>(event))) return true;
                 break;
+            case QEvent::Wheel:
+                wheel(static_cast<QWheelEvent*>(event));
+                return true;
             case QEvent::MouseButtonPress:
                 if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
                     m_captureMenu->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());

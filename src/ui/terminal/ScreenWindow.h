@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <QWheelEvent>
 #include <QWidget>
 #include <functional>
 
@@ -10,6 +11,7 @@ namespace vx {
 
 class CaptureFile;
 class Framebuffer;
+class HistoryView;
 class KeyboardInput;
 class ScreenWidget;
 
@@ -50,6 +52,11 @@ public:
     void setEchoChecked(bool on);
 
     QMenu* captureMenu() const { return m_captureMenu; }
+    // Looking back through the rows that scrolled away: the mouse wheel and Shift+PgUp/PgDn
+    // move the page, any other key returns to the live screen (and goes on to the board).
+    void setHistoryView(HistoryView* view, std::function<int()> columns);
+    void scrollHistory(int lines);
+    void leaveHistory();
     // A key event as the screen window handles it (also used by the frame to forward keys).
     bool handleKey(QKeyEvent* event);
 
@@ -62,11 +69,18 @@ protected:
 
 private:
     void buildCaptureMenu();
+    bool historyKey(QKeyEvent* event);
+    void wheel(QWheelEvent* event);
+    static constexpr int kPageLines = 24;
 
     Framebuffer& m_surface;
     KeyboardInput& m_keys;
     CaptureFile& m_capture;
     Actions m_actions;
+    HistoryView* m_history = nullptr;
+    std::function<int()> m_historyColumns;
+    int m_wheelRest = 0;
+    const std::function<void()> m_noAction;
     ScreenWidget* m_screen = nullptr;
     bool m_pictureShown = true;
     QWidget* m_focusMarker = nullptr;
