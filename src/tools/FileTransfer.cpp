@@ -12,7 +12,6 @@ constexpr char kSoh = 0x01;
 constexpr char kStx = 0x02;
 constexpr char kEot = 0x04;
 constexpr char kAck = 0x06;
-constexpr char kBs = 0x08;
 constexpr char kNak = 0x15;
 constexpr char kCan = 0x18;
 constexpr char kSub = 0x1A;
