@@ -54,6 +54,17 @@ std::string withoutLineBreaks(std::string_view value) {
     return out;
 }
 
+bool hasSurroundingQuotes(std::string_view value) {
+    return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+}
+
+// A read takes one pair of quotes off a value; a value that has such a pair of its own is
+// written inside one more, so it reads back as it was given ('Nuff Said' keeps its quotes).
+std::string asStored(std::string value) {
+    if (hasSurroundingQuotes(trim(value))) return "\"" + value + "\"";
+    return value;
+}
+
 unsigned unitAt(std::string_view bytes, std::size_t index, bool bigEndian) {
     const auto first = static_cast<unsigned char>(bytes[2 * index]);
     const auto second = static_cast<unsigned char>(bytes[2 * index + 1]);
@@ -193,8 +204,7 @@ bool IniFile::sectionHasValues(std::string_view section) const {
 
 std::string IniFile::valueOf(std::string_view line) {
     std::string_view value = trim(line.substr(line.find('=') + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.substr(1, value.size() - 2);
+    if (hasSurroundingQuotes(value)) value = value.substr(1, value.size() - 2);
     return std::string(value);
 }
 
@@ -221,7 +231,7 @@ std::string IniFile::read(std::string_view section, std::string_view key, std::s
 void IniFile::write(std::string_view section, std::string_view key, std::string_view value) {
     // A stray last byte of a UTF-16 file would put everything written after it out of step.
     m_oddByte.clear();
-    const std::string cleanValue = withoutLineBreaks(value);
+    const std::string cleanValue = asStored(withoutLineBreaks(value));
     const std::string cleanKey = withoutLineBreaks(trim(key));
     const std::string cleanSection = withoutLineBreaks(trim(section));
 

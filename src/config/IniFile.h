@@ -37,7 +37,8 @@ public:
     // cut the same way) when the section or key is missing.
     std::string read(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // Sets a value. Line breaks inside the value become blanks, so a value can never turn into
-    // lines of its own.
+    // lines of its own; a value with a pair of quotes around it is stored inside one more pair,
+    // so that a read gives it back with its quotes.
     void write(std::string_view section, std::string_view key, std::string_view value);
 
     bool hasSection(std::string_view section) const;

@@ -21,6 +21,14 @@ std::string trim(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
+// A field as the list file can hold it: on one line (a line break inside a quoted field is a
+// blank), then trimmed, so a name of line breaks alone counts as no name.
+std::string oneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return trim(text);
+}
+
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
@@ -73,6 +81,15 @@ std::string csvField(std::string_view field) {
 }
 
 std::string keyOf(const std::string& host, int port) { return lower(host) + ":" + std::to_string(port); }
+
+// The Address column as the import reads it back: a host that would not read as itself (one
+// with a single colon would lose its last part as a port) goes in brackets.
+std::string addressField(const std::string& host) {
+    const auto parsed = parseHostAndPort(host);
+    const auto* address = std::get_if<HostAndPort>(&parsed);
+    if (address && address->host == host && !address->port) return host;
+    return "[" + host + "]";
+}
 
 }  // namespace
 
@@ -141,8 +158,8 @@ std::string exportText(BBSList& list) {
     for (int id = 1; id <= static_cast<int>(map.size()); ++id) {
         if (map[static_cast<std::size_t>(id - 1)] != '1') continue;
         const BBSRecord record = list.recordOf(std::to_string(id));
-        const std::string fields[] = {record.BBSname, record.URL,     std::to_string(record.Port),
-                                      record.Sysop,   record.Website, record.Comment,
+        const std::string fields[] = {record.BBSname, addressField(record.URL), std::to_string(record.Port),
+                                      record.Sysop,   record.Website,           record.Comment,
                                       record.Protocol};
         for (std::size_t i = 0; i < std::size(fields); ++i) text += (i ? "," : "") + csvField(latin1ToUtf8(fields[i]));
         text += "\r\n";
@@ -176,7 +193,7 @@ ImportResult importText(BBSList& list, std::string_view text) {
     const auto column = [&](const CsvRow& row, const char* name) -> std::string {
         const auto found = columns.find(name);
         if (found == columns.end() || found->second >= row.fields.size()) return {};
-        return trim(row.fields[found->second]);
+        return oneLine(row.fields[found->second]);
     };
 
     // Boards already in the list, by address and port, so an import run twice adds nothing new.
@@ -188,7 +205,8 @@ ImportResult importText(BBSList& list, std::string_view text) {
             known.insert(keyOf(record.URL, record.Port));
         }
     const BBSRecord defaults = list.recordOf(BBSList::kDefaultId);
-    int room = static_cast<int>(std::count(map.begin(), map.end(), '0'));
+    // Free in the map is not enough: an ID whose section still holds a record is never written over.
+    int room = list.freeIdsInFile();
 
     std::vector<BBSRecord> accepted;
     std::vector<int> acceptedLines;

@@ -111,6 +111,14 @@ int BBSList::firstFreeIdInFile() {
     return FirstFreeID(m_map, [this](int id) { return m_store.sectionHasValues(m_path, std::to_string(id)); });
 }
 
+int BBSList::freeIdsInFile() {
+    int free = 0;
+    for (int n = 1; n <= kMaxRecords; ++n)
+        if (m_map[static_cast<std::size_t>(n - 1)] == '0' && !m_store.sectionHasValues(m_path, std::to_string(n)))
+            ++free;
+    return free;
+}
+
 int BBSList::ParsePortList(const std::string& text, std::array<std::string, 10>& ports) {
     ports.fill({});
     std::string list = trim(text);
@@ -248,8 +256,11 @@ bool BBSList::LoadBBSList() {
         return false;
     }
     m_numBBS = clampToInt16(parseLeadingNumber(count));
-    // A hand-edited map of another length is read as far as it goes; the rest is free.
+    // A hand-edited map of another length is read as far as it goes; the rest is free, and so is
+    // a flag that is neither 0 nor 1, which the file could not keep as it stands (a blank at the
+    // end of the line is trimmed away).
     map.resize(kMaxRecords, '0');
+    std::replace_if(map.begin(), map.end(), [](char flag) { return flag != '1'; }, '0');
     m_map = map;
     FillBBSList();
     return true;
@@ -462,7 +473,8 @@ std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy, bool m
 
     // The count, the map and the record land in the file together or not at all; only the
     // macros of a copy wait for the user's answer.
-    const int numBBS = m_numBBS + 1;
+    // A count read as the largest the file can hold stays there, so the file reads back as written.
+    const int numBBS = clampToInt16(std::int64_t{m_numBBS} + 1);
     const std::string map = SetMapFlag(m_map, id, true);
     SettingsStore::Batch batch(m_store, m_path);
     writeCountAndMap(numBBS, map, true);
@@ -517,7 +529,7 @@ std::optional<std::vector<int>> BBSList::addRecordsAside(const std::vector<BBSRe
         record.macros = defaults.macros;
         record.Created = formatGeneralDateTime(m_clock.now());
         map = SetMapFlag(map, id, true);
-        ++numBBS;
+        numBBS = clampToInt16(std::int64_t{numBBS} + 1);
         writeRecordFields(std::to_string(id), record);
         writeMacros(std::to_string(id), record);
         ids.push_back(id);

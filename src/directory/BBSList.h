@@ -108,6 +108,8 @@ public:
     // The ID the next add or copy takes: free in the map, and with no section in the file that
     // holds values (a record the map has lost is never written over). 0 when there is none.
     int firstFreeIdInFile();
+    // How many records can still be added: the IDs that firstFreeIdInFile() would give one by one.
+    int freeIdsInFile();
     // Up to ten ports from a text of numbers separated by any non-digits; at least 1 is returned.
     static int ParsePortList(const std::string& text, std::array<std::string, 10>& ports);
 

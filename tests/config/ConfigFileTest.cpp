@@ -278,8 +278,18 @@ TEST_F(ConfigFileTest, QuotedTextValuesAreTrimmedInsideTheirQuotes) {
         {"Config", "SData", "\" 01AB \"", &ConfigSettings::SData, " 01AB "},
     };
     ASSERT_EQ(config.WriteConfigHeader(clock.now()), 0);
-    for (const Row& row : rows) store.WriteSettingValue(path, row.section, row.key, "S", row.stored);
-    store.WriteSettingValue(path, "Config", "StayAliveChar", "S", "\" .. \"");
+    // The quotes are typed into the file as a user edits it: a write would keep them as part of
+    // the value, so each key is written with a mark that the quoted text then replaces.
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        store.WriteSettingValue(path, rows[i].section, rows[i].key, "S", "@" + std::to_string(i) + "@");
+    store.WriteSettingValue(path, "Config", "StayAliveChar", "S", "@stay@");
+    std::string text = readFile(path);
+    const auto typeIn = [&](const std::string& mark, const std::string& quoted) {
+        text.replace(text.find(mark), mark.size(), quoted);
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) typeIn("@" + std::to_string(i) + "@", rows[i].stored);
+    typeIn("@stay@", "\" .. \"");
+    ASSERT_EQ(store.replaceFile(path, text), vx::SettingsStore::kOk);
     const ConfigSettings loaded = loadWithQuestions();
     for (const Row& row : rows) EXPECT_EQ(loaded.*row.field, row.loaded) << row.key;
     EXPECT_EQ(loaded.StayAliveChar, ".." + std::string(18, ' '));

@@ -125,6 +125,37 @@ TEST(IniFileWrite, ReadsBackWhatItWrote) {
     EXPECT_EQ(again.read("Config", "Dup", ""), "first");
 }
 
+// A read takes a pair of quotes off a value, so a value that has such a pair of its own (a board
+// named 'Nuff Said', imported from a list) is stored inside one more; other values are stored as
+// they are, as the Windows program wrote them.
+struct StoredValue {
+    const char* name;
+    std::string value;
+    std::string line;
+};
+void PrintTo(const StoredValue& c, std::ostream* out) { *out << c.name; }
+
+class IniFileStoredValue : public ::testing::TestWithParam<StoredValue> {};
+
+TEST_P(IniFileStoredValue, ReadsBackAsWritten) {
+    IniFile file = IniFile::parse("[A]\r\n");
+    file.write("A", "K", GetParam().value);
+    EXPECT_EQ(file.serialize(), "[A]\r\n" + GetParam().line + "\r\n");
+    EXPECT_EQ(IniFile::parse(file.serialize()).read("A", "K", "missing"), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, IniFileStoredValue,
+    ::testing::Values(StoredValue{"Plain", "The 8-Bit Den", "K=The 8-Bit Den"},
+                      StoredValue{"QuotesInside", "The \"Den\"", "K=The \"Den\""},
+                      StoredValue{"MismatchedQuotes", "\"x'", "K=\"x'"},
+                      StoredValue{"OneQuote", "\"", "K=\""},
+                      StoredValue{"DoubleQuotesAround", "\"Den\"", "K=\"\"Den\"\""},
+                      StoredValue{"SingleQuotesAround", "'Nuff Said'", "K=\"'Nuff Said'\""},
+                      StoredValue{"EmptyQuotes", "\"\"", "K=\"\"\"\""},
+                      StoredValue{"BlanksInsideAndOutside", " \" x \" ", "K=\" \" x \" \""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Whatever the bytes, a file that is parsed and written back without changes is identical.
 TEST(IniFileParse, RoundTripsArbitraryBytesExactly) {
     std::mt19937 random(99);

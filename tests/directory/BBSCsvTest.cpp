@@ -96,6 +96,53 @@ TEST_F(BBSCsvTest, ARoundTripKeepsEveryField) {
     EXPECT_EQ(into->entries().size(), 2u);
 }
 
+// Quotes around a whole name are part of it: the list keeps them, and so does the next export.
+TEST_F(BBSCsvTest, NamesInQuotesKeepTheirQuotes) {
+    auto list = freshList("list.ini");
+    const auto result = vx::bbscsv::importText(
+        *list,
+        "Name,Address,Sysop\r\n\"\"\"Den\"\"\",den.example.org,\"\"\"\"\"\"\r\n'Nuff Said',nuff.example.org,\r\n");
+    ASSERT_EQ(result.added, (std::vector<int>{2, 3}));
+    EXPECT_EQ(list->recordOf("2").BBSname, "\"Den\"");
+    EXPECT_EQ(list->recordOf("2").Sysop, "\"\"");
+    EXPECT_EQ(list->recordOf("3").BBSname, "'Nuff Said'");
+
+    auto into = freshList("into.ini");
+    const auto again = vx::bbscsv::importText(*into, vx::bbscsv::exportText(*list));
+    EXPECT_EQ(again.added, (std::vector<int>{2, 3}));
+    EXPECT_EQ(into->recordOf("2").BBSname, "\"Den\"");
+    EXPECT_EQ(into->recordOf("3").BBSname, "'Nuff Said'");
+}
+
+// The list holds each text on one line: a line break in a quoted field is a blank, before the
+// checks, so a name of line breaks alone is no name and two spellings of one address are one board.
+TEST_F(BBSCsvTest, LineBreaksInFieldsAreBlanks) {
+    auto list = freshList("list.ini");
+    const auto result = vx::bbscsv::importText(*list,
+                                               "Name,Address,Comment\r\n"
+                                               "\"\r\n\",lines.example.org\r\n"
+                                               "Split,\"x\ny\",\"two\r\nlines\"\r\n"
+                                               "Joined,x y,\r\n");
+    EXPECT_EQ(result.refused, (std::vector<Refusal>{{2, "no name"}, {7, "already in the list: x y:23"}}));
+    ASSERT_EQ(result.added, (std::vector<int>{2}));
+    EXPECT_EQ(list->recordOf("2").URL, "x y");
+    EXPECT_EQ(list->recordOf("2").Comment, "two  lines");
+}
+
+// An address that holds one colon goes out in brackets; without them the import would take
+// its last part for a port.
+TEST_F(BBSCsvTest, AnExportedAddressImportsAsTheSameHost) {
+    auto list = freshList("list.ini");
+    ASSERT_EQ(vx::bbscsv::importText(*list, "Name,Address\r\nOne Colon,[a:b]:2323\r\nSix,[2001:db8::1]\r\n").added,
+              (std::vector<int>{2, 3}));
+    auto into = freshList("into.ini");
+    const auto again = vx::bbscsv::importText(*into, vx::bbscsv::exportText(*list));
+    EXPECT_EQ(again.added, (std::vector<int>{2, 3}));
+    EXPECT_EQ(into->recordOf("2").URL, "a:b");
+    EXPECT_EQ(into->recordOf("2").Port, 2323);
+    EXPECT_EQ(into->recordOf("3").URL, "2001:db8::1");
+}
+
 TEST_F(BBSCsvTest, RefusedRowsSayWhy) {
     auto list = freshList("list.ini");
     const std::string csv =
@@ -149,6 +196,22 @@ TEST_F(BBSCsvTest, TheListTakesNoMoreThan255Boards) {
     EXPECT_EQ(result.refused[0].reason, "the list is full (255 boards)");
     EXPECT_EQ(list->numBBS(), 255);
     EXPECT_TRUE(list->CheckBBSCount(false));
+}
+
+// ID 254 is free in the map but its section still holds a board (a list edited by hand): the
+// one ID left takes one row, the other is refused, and the board is kept.
+TEST_F(BBSCsvTest, AnIdWhoseSectionHoldsABoardIsNoRoom) {
+    const std::string path = (temp / "full.ini").string();
+    ASSERT_EQ(store.replaceFile(path, "[Config]\r\nNumBBS= 253\r\nBBSMap=" + std::string(253, '1') +
+                                          "00\r\n[254]\r\nBBSname=Not in the map\r\n"),
+              vx::SettingsStore::kOk);
+    vx::BBSList list(store, prompter, clock, path);
+    ASSERT_TRUE(list.LoadBBSList());
+    const auto result = vx::bbscsv::importText(list, "Name,Address\r\nOne,one.example.org\r\nTwo,two.example.org\r\n");
+    EXPECT_EQ(result.added, (std::vector<int>{255}));
+    EXPECT_EQ(result.refused, (std::vector<Refusal>{{3, "the list is full (255 boards)"}}));
+    EXPECT_EQ(list.recordOf("254").BBSname, "Not in the map");
+    EXPECT_EQ(list.recordOf("255").BBSname, "One");
 }
 
 TEST_F(BBSCsvTest, UnreadableAndHugeFilesAreRefused) {

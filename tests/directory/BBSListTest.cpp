@@ -179,6 +179,32 @@ TEST_F(BBSListTest, CountCheckRepairsNumBBSFromTheMap) {
     EXPECT_NE(readFile(path).find("\r\nNumBBS=3\r\n"), std::string::npos);
 }
 
+// A count at the largest number the file's count holds (a hand-edited 99999 reads as 32767)
+// stays there when a record is added, so the list reads back with the count it had in memory.
+TEST_F(BBSListTest, AnAddKeepsAnOutsizedCountReadable) {
+    createWithRecords(1);
+    store.WriteSettingValue(path, "Config", "NumBBS", "S", "99999");
+    ASSERT_TRUE(list.LoadBBSList());
+    ASSERT_EQ(list.addRecordAside(), 2);
+    BBSList again{store, prompter, clock, path};
+    ASSERT_TRUE(again.LoadBBSList());
+    EXPECT_EQ(again.numBBS(), list.numBBS());
+    EXPECT_EQ(again.numBBS(), 32767);
+}
+
+// A flag that is neither 1 nor 0 (here a blank the file would trim from the end of the line) is
+// free, so the map written after an add reads back as it was in memory.
+TEST_F(BBSListTest, FlagsOtherThanOneAreFree) {
+    createWithRecords(1);
+    store.WriteSettingValue(path, "Config", "BBSMap", "S", std::string(254, '1') + " x");
+    ASSERT_TRUE(list.LoadBBSList());
+    EXPECT_EQ(list.map(), std::string(254, '1') + "0");
+    ASSERT_EQ(list.addRecordAside(), 255);
+    BBSList again{store, prompter, clock, path};
+    ASSERT_TRUE(again.LoadBBSList());
+    EXPECT_EQ(again.map(), std::string(255, '1'));
+}
+
 // The map is one character longer than a profile read returns; ID 255 must still count as used.
 TEST_F(BBSListTest, TheLastIdOfTheMapIsNotLost) {
     createWithRecords(1);
@@ -429,6 +455,7 @@ TEST_F(BBSListTest, SectionsInTheFileAreNeverHandedOutAsFree) {
     // A deleted record leaves its section with empty values only: its ID is free again.
     ASSERT_TRUE(list.DeleteBBSRecord("3"));
     EXPECT_EQ(list.firstFreeIdInFile(), 3);
+    EXPECT_EQ(list.freeIdsInFile(), 255 - 3);  // all but 1, 2 (the orphan) and 4
 }
 
 // Every writer either changes the file or tells the user and changes nothing, in the file or in
