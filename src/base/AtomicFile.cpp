@@ -7,7 +7,9 @@
 #include <iterator>
 
 #ifndef _WIN32
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -53,6 +55,65 @@ std::string followLinks(const std::string& path) {
 
 #ifndef _WIN32
 
+namespace {
+
+constexpr const char* kTemporaryMark = ".tmp-";
+constexpr std::size_t kTemporarySuffix = 6;  // mkstemp's XXXXXX
+
+std::string temporaryPrefix(const std::filesystem::path& target) {
+    return "." + target.filename().string() + kTemporaryMark;
+}
+
+// A temporary file of `target` that no save holds any more: its writer was killed or crashed
+// between creating it and renaming it. A live writer keeps its temporary file locked until the
+// rename, so a file that can be locked has no writer.
+bool removeIfAbandoned(int folder, const char* name) {
+    const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool removed = false;
+    struct stat opened {};
+    struct stat named {};
+    if (::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+        ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == opened.st_dev &&
+        named.st_ino == opened.st_ino)
+        removed = ::unlinkat(folder, name, 0) == 0;
+    ::close(fd);
+    return removed;
+}
+
+// Without this every save cut short by a crash would leave its temporary file for good.
+void removeAbandonedTemporaries(const std::filesystem::path& target) {
+    const std::string folderName = target.parent_path().empty() ? "." : target.parent_path().string();
+    DIR* folder = ::opendir(folderName.c_str());
+    if (!folder) return;
+    const std::string prefix = temporaryPrefix(target);
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() == prefix.size() + kTemporarySuffix && name.starts_with(prefix))
+            removeIfAbandoned(::dirfd(folder), entry->d_name);
+    }
+    ::closedir(folder);
+}
+
+// A new temporary file beside `target`, locked so that another save of the same file never
+// takes it for abandoned; -1 (errno set) when none can be made. Another save may have locked and
+// removed it in the moment before the lock was taken: then a new one is made. A file system
+// without locks only loses that protection.
+int createLockedTemporary(const std::filesystem::path& target, std::string& temporary) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        temporary = (target.parent_path() / (temporaryPrefix(target) + "XXXXXX")).string();
+        const int fd = ::mkstemp(temporary.data());
+        if (fd < 0) return -1;
+        struct stat created {};
+        if (::flock(fd, LOCK_EX) != 0 || (::fstat(fd, &created) == 0 && created.st_nlink > 0)) return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+}  // namespace
+
 int writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
     const std::string path = followLinks(linkOrPath);
     const std::filesystem::path target(path);
@@ -63,13 +124,23 @@ int writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
         if (::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
             return statusOf(errno);
     }
-    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
+    // Before this save makes its own: a file then never has more than one temporary file, even
+    // when save after save is cut short.
+    removeAbandonedTemporaries(target);
+    std::string temporary;
+    const int fd = createLockedTemporary(target, temporary);
     if (fd < 0) return statusOf(errno);
+    // The lock is held until the rename, through a second descriptor as the first is closed
+    // before it.
+    const int lock = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    const auto release = [&] {
+        if (lock >= 0) ::close(lock);
+    };
 
     const auto fail = [&](int error) {
         ::close(fd);
         ::unlink(temporary.c_str());
+        release();
         return statusOf(error);
     };
     // Keep the permissions of the file being replaced (a new file stays private to the user).
@@ -88,13 +159,16 @@ int writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
+        release();
         return statusOf(error);
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
+        release();
         return statusOf(error);
     }
+    release();
     return FileStatus::kOk;
 }
 

@@ -1,7 +1,10 @@
 #include "log/SystemLog.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "base/AtomicFile.h"
 #include "base/Formats.h"
@@ -18,14 +21,36 @@ bool SystemLog::exists() const {
     return std::filesystem::is_regular_file(m_path, error);
 }
 
-void SystemLog::WriteLogLine(const std::string& text, bool newSession) {
-    std::ofstream file(m_path, std::ios::binary | std::ios::app);
-    if (!file) return;
+bool SystemLog::WriteLogLine(const std::string& text, bool newSession) {
     const LocalDateTime now = m_clock.now();
     std::string lines;
     if (newSession) lines += "==== Session:" + std::to_string(m_session) + " - " + formatSessionStamp(now) + "\r\n";
     lines += "VXC3-" + formatLogStamp(now) + text + "\r\n";
-    file << lines;
+
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(m_path, error);
+    const std::uintmax_t before = error ? 0 : size;
+    errno = 0;
+    std::ofstream file(m_path, std::ios::binary | std::ios::app);
+    const bool opened = file.is_open();
+    if (opened) {
+        file.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+        // Only closing says whether the buffered line reached the file.
+        file.close();
+    }
+    if (opened && !file.fail()) {
+        m_failing = false;
+        return true;
+    }
+    const std::string reason = errno != 0 ? std::strerror(errno) : "write error";
+    // Some of the line may have reached the file: it goes again, or the next line would be
+    // glued to it.
+    if (opened) {
+        const std::uintmax_t after = std::filesystem::file_size(m_path, error);
+        if (!error && after > before) std::filesystem::resize_file(m_path, before, error);
+    }
+    if (!std::exchange(m_failing, true) && m_onWriteFailed) m_onWriteFailed(reason);
+    return false;
 }
 
 std::string SystemLog::logsFolder() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/Clock.h"
@@ -11,8 +12,9 @@ namespace vx {
 class StatusReporter;
 
 // The system log "VX3_log.txt": one stamped line per event, "VXC3-" + "mmdd-hh:mm:ss " + text,
-// each run beginning with a session header. Every line is an open-append-close; a line that
-// cannot be written is dropped without a word.
+// each run beginning with a session header. Every line is an open-append-close. A line that
+// cannot be written is dropped whole (what reached the file of it is cut off again, so the log
+// holds whole lines only) and the program goes on; the failure hook learns of it.
 class SystemLog {
 public:
     SystemLog(const Clock& clock, const std::string& systemFolder);
@@ -24,8 +26,15 @@ public:
     void setSessionNumber(std::int32_t number) { m_session = number; }
 
     // Appends the line; with newSession the header "==== Session:N - yymmdd-hh:mm" comes first.
-    // Callers test the SysLog setting themselves.
-    void WriteLogLine(const std::string& text, bool newSession);
+    // Callers test the SysLog setting themselves. False when the line could not be written.
+    bool WriteLogLine(const std::string& text, bool newSession);
+
+    // Told the reason when a line could not be written: once, and again only after a line has
+    // been written since (a full disk would otherwise repeat it for every line; a line the
+    // callback itself logs meanwhile does not call it again).
+    void setOnWriteFailed(std::function<void(const std::string& reason)> callback) {
+        m_onWriteFailed = std::move(callback);
+    }
 
     // The LOGS folder inside the system folder.
     std::string logsFolder() const;
@@ -42,6 +51,8 @@ private:
     std::string m_systemFolder;
     std::string m_path;
     std::int32_t m_session = 0;
+    bool m_failing = false;
+    std::function<void(const std::string&)> m_onWriteFailed;
 };
 
 }  // namespace vx

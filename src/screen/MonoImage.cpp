@@ -143,9 +143,8 @@ std::vector<std::uint8_t> encodePbm(const MonoImage& image) {
     return out;
 }
 
-std::string writeImageFile(const std::string& path, const MonoImage& image) {
+std::string encodeImageFile(const std::string& path, const MonoImage& image, std::vector<std::uint8_t>& bytes) {
     const std::string ext = lowerExtension(path);
-    std::vector<std::uint8_t> bytes;
     if (ext == "bmp")
         bytes = encodeBmp(image);
     else if (ext == "png")
@@ -154,7 +153,12 @@ std::string writeImageFile(const std::string& path, const MonoImage& image) {
         bytes = encodePbm(image);
     else
         return "unknown image type '" + path + "' (use .bmp, .png or .pbm)";
+    return {};
+}
 
+std::string writeImageFile(const std::string& path, const MonoImage& image) {
+    std::vector<std::uint8_t> bytes;
+    if (std::string problem = encodeImageFile(path, image, bytes); !problem.empty()) return problem;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return "cannot write " + path;
     file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 #include "base/AtomicFile.h"
 #include "base/Formats.h"
@@ -279,10 +278,7 @@ void MojiEditor::ConvertASCIItoATASCII(const std::string& list, std::int64_t cou
     askFileName(
         m_prompter, std::move(question),
         [this, bytes = parsed.bytes](std::optional<std::string> path) {
-            if (!path) return;
-            std::error_code error;
-            std::filesystem::remove(*path, error);  // Yes to overwriting: the old file goes
-            deliver(bytes, *path);
+            if (path) deliver(bytes, *path);
         },
         m_alive);
 }
@@ -290,9 +286,10 @@ void MojiEditor::ConvertASCIItoATASCII(const std::string& list, std::int64_t cou
 void MojiEditor::deliver(const std::string& bytes, const std::string& filePath) {
     if (!filePath.empty()) {
         m_status.ShowStatus("Updating: " + filePath, true, false);
-        std::ofstream file(filePath, std::ios::binary | std::ios::app);
-        file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!file) m_prompter.message("Could not write " + filePath, "SAVE FILE", MessageIcon::Exclamation);
+        // A file that was there (Yes to overwriting) is replaced whole, so a failed write leaves
+        // it as it was rather than gone.
+        if (writeFileAtomically(filePath, bytes) != FileStatus::kOk)
+            m_prompter.message("Could not write " + filePath, "SAVE FILE", MessageIcon::Exclamation);
     }
     if (m_config.DetectURLs)
         for (char b : bytes) m_urls.DetectURLChar(static_cast<std::uint8_t>(b));

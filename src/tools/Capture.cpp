@@ -56,6 +56,7 @@ bool CaptureFile::OpenCaptureFile(bool append) {
     // The folder is made at start-up, but it may have been removed since.
     if (!m_folder.empty()) std::filesystem::create_directories(m_folder, error);
     m_file = std::fopen(m_path.c_str(), "ab");
+    m_openPath = m_file ? m_path : std::string();
     return m_file != nullptr;
 }
 
@@ -151,14 +152,18 @@ void CaptureFile::WriteCaptureRecord(std::string_view chunk) {
 
 void CaptureFile::captureWriteFailed(long recordStart, int error) {
     const std::string reason = error != 0 ? std::strerror(error) : "write error";
+    // The file that was written to: the name may have been changed for this run since it opened.
+    const std::string written = m_openPath;
+    // Closing may still push out what the failed flush left in the buffer; the cut below comes
+    // after it.
     stopCapture();
     // What reached the file of this record is cut off again: every record in it stays whole.
     std::error_code ignored;
-    if (recordStart >= 0 && fileExists(m_path))
-        std::filesystem::resize_file(m_path, static_cast<std::uintmax_t>(recordStart), ignored);
+    if (recordStart >= 0 && fileExists(written))
+        std::filesystem::resize_file(written, static_cast<std::uintmax_t>(recordStart), ignored);
     m_ports.status.ShowStatus("Capture stopped: " + reason, true, false);
     m_ports.sound.beep();
-    m_ports.prompter.message("Capture stopped: the capture file could not be written.\r" + m_path + "\r" + reason,
+    m_ports.prompter.message("Capture stopped: the capture file could not be written.\r" + written + "\r" + reason,
                              "", MessageIcon::Exclamation);
     changed();
 }

@@ -133,6 +133,7 @@ private:
     std::string m_folder;
     std::string m_name;
     std::string m_path;
+    std::string m_openPath;  // the file m_file writes to
     bool m_on = false;
     bool m_append = true;
     std::FILE* m_file = nullptr;

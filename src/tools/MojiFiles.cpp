@@ -73,10 +73,13 @@ std::string mojiCodesOfFile(const std::string& name, std::string_view bytes) {
 
 bool CreateSystemMojis(const std::string& folder, StatusReporter& status) {
     status.ShowStatus("Creating " + std::to_string(std::size(kSystemMojis)) + " System Mojis...", false, true);
-    bool allWritten = true;
+    std::string notWritten;
     for (const SystemMoji& moji : kSystemMojis)
-        allWritten &= writeFileAtomically(AddBackslash(folder) + moji.name, mojiFileBytes(moji.codes)) == FileStatus::kOk;
-    return allWritten;
+        if (writeFileAtomically(AddBackslash(folder) + moji.name, mojiFileBytes(moji.codes)) != FileStatus::kOk)
+            notWritten += std::string(notWritten.empty() ? "" : ", ") + moji.name;
+    // The check boxes need them; start-up goes on, so this line is the only word of it.
+    if (!notWritten.empty()) status.ShowStatus("System Mojis not written: " + notWritten, true, true);
+    return notWritten.empty();
 }
 
 }  // namespace vx

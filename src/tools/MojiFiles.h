@@ -21,7 +21,7 @@ inline constexpr SystemMoji kSystemMojis[] = {
 };
 
 // Writes the system 'Mojis into the folder (replacing older copies). False when one could not be
-// written.
+// written; the status line (and the log) then names those missing.
 bool CreateSystemMojis(const std::string& folder, StatusReporter& status);
 
 // The bytes of a 'Moji file: the code list in double quotes, then CR LF.

@@ -112,9 +112,18 @@ std::string ScreenDump::proposedName(DumpFormat format) const {
 
 std::string ScreenDump::write(DumpFormat format, const std::string& path) const {
     const int columns = m_columns();
-    if (isPicture(format)) return writeImageFile(path, captureScreen(m_surface, columns));
-    const ScreenCodes codes = readScreenCodes(m_surface, GlyphIndex(), columns);
-    const std::string bytes = format == DumpFormat::Atascii ? atasciiScreenBytes(codes) : formatScreenText(codes, false);
+    std::string bytes;
+    if (isPicture(format)) {
+        // Encoded first and written like every other file, so that a failed write leaves the
+        // picture that was there.
+        std::vector<std::uint8_t> picture;
+        if (std::string problem = encodeImageFile(path, captureScreen(m_surface, columns), picture); !problem.empty())
+            return problem;
+        bytes.assign(picture.begin(), picture.end());
+    } else {
+        const ScreenCodes codes = readScreenCodes(m_surface, GlyphIndex(), columns);
+        bytes = format == DumpFormat::Atascii ? atasciiScreenBytes(codes) : formatScreenText(codes, false);
+    }
     return writeFileAtomically(path, bytes) == FileStatus::kOk ? std::string() : "Could not write " + path;
 }
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "base/AtomicFile.h"
 
@@ -92,12 +93,14 @@ bool DownloadFolderSink::endFile(std::string& error) {
         error = "No file is open";
         return false;
     }
-    const bool flushed = std::fflush(m_file) == 0;
+    // On the disk before it gets its name: a file reported received must survive a power cut.
+    const bool flushed = std::fflush(m_file) == 0 && ::fsync(::fileno(m_file)) == 0;
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     if (!flushed || !closed) {
         error = systemError("Cannot write", m_partPath);
         std::remove(m_partPath.c_str());
+        m_partPath.clear();
         return false;
     }
     switch (moveWithoutReplacing(m_partPath, m_finalPath)) {
@@ -108,7 +111,10 @@ bool DownloadFolderSink::endFile(std::string& error) {
             m_received.push_back({Outcome::Exists, m_finalPath, m_partPath});
             break;
         case MoveResult::Failed:
+            // The transfer is reported failed, so its bytes go rather than linger as a .part.
             error = systemError("Cannot rename", m_partPath);
+            std::remove(m_partPath.c_str());
+            m_partPath.clear();
             return false;
     }
     m_partPath.clear();
@@ -133,6 +139,7 @@ bool DownloadFolderSink::replaceExisting(std::size_t index, std::string& error) 
     std::filesystem::rename(file.partPath, file.path, failure);
     if (failure) {
         error = "Cannot replace " + file.path + ": " + failure.message();
+        discard(index);
         return false;
     }
     file.outcome = Outcome::Saved;
@@ -154,6 +161,7 @@ bool DownloadFolderSink::keepBoth(std::size_t index, std::string& error) {
         if (result == MoveResult::TargetExists) continue;
         if (result == MoveResult::Failed) {
             error = systemError("Cannot rename", file.partPath);
+            discard(index);
             return false;
         }
         file.outcome = Outcome::Saved;
@@ -162,6 +170,7 @@ bool DownloadFolderSink::keepBoth(std::size_t index, std::string& error) {
         return true;
     }
     error = "No free name for another copy of " + file.path;
+    discard(index);
     return false;
 }
 

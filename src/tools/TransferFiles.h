@@ -43,7 +43,8 @@ public:
 
     // Every file completed so far, in the order received.
     const std::vector<ReceivedFile>& received() const { return m_received; }
-    // Answers for a file that met an existing one.
+    // Answers for a file that met an existing one. When the answer cannot be carried out the
+    // received copy is thrown away (the file already there stays as it was) and false returned.
     bool replaceExisting(std::size_t index, std::string& error);
     bool keepBoth(std::size_t index, std::string& error);
     void discard(std::size_t index);

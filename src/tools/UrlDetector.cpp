@@ -173,18 +173,18 @@ void UrlDetector::askExportName(Prompter& prompter, StatusReporter& status, cons
                           "File Exists!\rWant to overwrite it?"};
     askFileName(
         prompter, std::move(question),
-        [this, &status, done = std::move(done)](std::optional<std::string> path) {
+        [this, &prompter, &status, done = std::move(done)](std::optional<std::string> path) {
             if (!path) {
                 if (done) done({});
                 return;
             }
-            writeExport(status, path->substr(path->find_last_of("\\/") + 1), *path, done);
+            writeExport(prompter, status, path->substr(path->find_last_of("\\/") + 1), *path, done);
         },
         m_alive);
 }
 
-void UrlDetector::writeExport(StatusReporter& status, const std::string& name, const std::string& path,
-                              const std::function<void(const std::string&)>& done) const {
+void UrlDetector::writeExport(Prompter& prompter, StatusReporter& status, const std::string& name,
+                              const std::string& path, const std::function<void(const std::string&)>& done) const {
     std::string lines;
     int written = 0;
     for (const std::string& url : m_urls) {
@@ -195,6 +195,7 @@ void UrlDetector::writeExport(StatusReporter& status, const std::string& name, c
     }
     const bool ok = writeFileAtomically(path, lines) == FileStatus::kOk;
     if (ok && written > 0) status.ShowStatus("Exported: " + name, true, false);
+    if (!ok) prompter.message("Could not write " + path, "Export URL", MessageIcon::Exclamation);
     if (done) done(ok ? path : std::string());
 }
 

@@ -57,8 +57,8 @@ public:
     bool openUrl(int slot, BrowserLauncher& browser) const;
     // "Export": asks for a file name in the system folder and writes the non-empty slots, one per
     // line, as they are when the name is settled. `done` (optional) gets the path written, or ""
-    // when cancelled or the file could not be written. The prompter and status must outlive the
-    // questions.
+    // when cancelled or the file could not be written (which the user is told). The prompter and
+    // status must outlive the questions.
     void exportUrls(Prompter& prompter, StatusReporter& status, const Clock& clock, const std::string& systemFolder,
                     std::function<void(const std::string& path)> done = {}) const;
 
@@ -84,7 +84,7 @@ private:
     void finishUrl();
     void askExportName(Prompter& prompter, StatusReporter& status, const std::string& defaultName,
                        const std::string& systemFolder, std::function<void(const std::string&)> done) const;
-    void writeExport(StatusReporter& status, const std::string& name, const std::string& path,
+    void writeExport(Prompter& prompter, StatusReporter& status, const std::string& name, const std::string& path,
                      const std::function<void(const std::string&)>& done) const;
 
     bool m_matcherActive = false;

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -111,6 +114,35 @@ TEST_F(SystemLogTest, ALogsFolderThatCannotBeCreatedIsAFailure) {
     // The log stays where it was, and says what went wrong rather than that the folder was made.
     EXPECT_EQ(readFile(log.path()),
               "VXC3-1206-10:51:21 kept\r\nVXC3-1206-10:51:21 Folder: " + folder + " could not be created.\r\n");
+}
+
+// A full disk: each line fails whole and leaves nothing of itself; the user is told once, and
+// again only after a line got through in between.
+TEST_F(SystemLogTest, LinesThatCannotBeWrittenAreToldOncePerSpell) {
+    log.WriteLogLine("kept", false);
+    std::vector<std::string> told;
+    // Showing it logs it too, which fails the same way without calling back again.
+    log.setOnWriteFailed([&](const std::string& reason) {
+        told.push_back(reason);
+        log.WriteLogLine("Log not written: " + reason, false);
+    });
+    const auto logFile = std::filesystem::path(log.path());
+    const auto kept = logFile.parent_path() / "kept.txt";
+    std::filesystem::rename(logFile, kept);
+    std::filesystem::create_symlink("/dev/full", logFile);
+    EXPECT_FALSE(log.WriteLogLine("lost", false));
+    EXPECT_FALSE(log.WriteLogLine("lost too", true));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], std::strerror(ENOSPC));
+
+    std::filesystem::remove(logFile);
+    std::filesystem::rename(kept, logFile);
+    EXPECT_TRUE(log.WriteLogLine("back", false));
+    EXPECT_EQ(readFile(log.path()), "VXC3-1206-10:51:21 kept\r\nVXC3-1206-10:51:21 back\r\n");
+    std::filesystem::rename(logFile, kept);
+    std::filesystem::create_symlink("/dev/full", logFile);
+    EXPECT_FALSE(log.WriteLogLine("lost again", false));
+    EXPECT_EQ(told.size(), 2u);
 }
 
 TEST_F(SystemLogTest, AnUnwritableLogLosesTheLineSilently) {

@@ -206,6 +206,30 @@ TEST_F(CaptureTest, ARecordCutShortByTheFileSizeLimitIsTakenBackWhole) {
     EXPECT_EQ(readFile(file()), record("first"));
 }
 
+// The name can change for this run while capture is on; a record that then fails is taken back
+// from the file being written, and the file the new name points at is left alone.
+TEST_F(CaptureTest, AFailedRecordAfterARenameIsTakenBackFromTheOpenFile) {
+    capture->toggleCapture();
+    capture->WriteCaptureRecord("first");
+    const std::string other = "a file of the same folder, longer than one record";
+    std::ofstream(temp / "Captures" / "other.txt", std::ios::binary) << other;
+    prompter.textAnswers = {"other.txt"};
+    capture->rename();
+    ASSERT_TRUE(capture->captureOn());
+    const auto whole = std::filesystem::file_size(file());
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = whole + 5;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    capture->WriteCaptureRecord("second record, too long to fit");
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(capture->captureOn());
+    EXPECT_EQ(readFile(file()), record("first"));
+    EXPECT_EQ(readFile(temp / "Captures" / "other.txt"), other);
+}
+
 TEST_F(CaptureTest, RenameIsForThisRunOnly) {
     prompter.textAnswers = {"session.txt"};
     capture->rename();

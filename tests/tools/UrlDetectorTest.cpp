@@ -355,6 +355,9 @@ TEST_F(UrlExport, AnUnwritableFolderReportsNothingWritten) {
                         [this](const std::string& path) { result = path; });
     EXPECT_EQ(result, "");
     EXPECT_EQ(sink.panels.count("pnlSTAT"), 0u);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0], (vx::test::FakePrompter::Shown{"Could not write " + (temp / "missing" / "x.txt").string(),
+                                                                   "Export URL", MessageIcon::Exclamation}));
 }
 
 }  // namespace
