@@ -6,7 +6,7 @@
 namespace vx {
 namespace {
 // With no pause per byte, a step draws this many bytes before the event loop gets its turn.
-constexpr std::size_t kBytesPerUnpacedStep = 256;
+constexpr std::size_t kBytesPerUnpacedStep = 4096;
 }  // namespace
 
 BaudSimulator::BaudSimulator(TimerFactory& timers, ScreenInterpreter& screen, ConfigSettings& config,
@@ -22,6 +22,11 @@ BaudSimulator::BaudSimulator(TimerFactory& timers, ScreenInterpreter& screen, Co
 void BaudSimulator::setActive(bool active) {
     m_active = active;
     refreshPanel();
+    offerRoom();
+}
+
+void BaudSimulator::offerRoom() {
+    if (m_roomForMore && !full()) m_roomForMore();
 }
 
 void BaudSimulator::refreshPanel() { m_status.setPanelText("pnlBAUDSIM", m_active ? "Baud" : "", false); }
@@ -86,10 +91,11 @@ void BaudSimulator::drawStep() {
     if (m_screenChanged) m_screenChanged();
     if (m_drawn < m_baudSimBuffer.size()) {
         m_stepTimer->start(pauseMs, false);
-        return;
+    } else {
+        ClrBaudSimBuffer();
+        finishDrain();
     }
-    ClrBaudSimBuffer();
-    finishDrain();
+    offerRoom();
 }
 
 void BaudSimulator::finishDrain() {

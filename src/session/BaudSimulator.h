@@ -18,6 +18,9 @@ namespace vx {
 class BaudSimulator {
 public:
     static constexpr int kTickMs = 40;
+    // A board faster than the simulated modem is held back (its bytes left with the system, whose
+    // window then stops it) once this much is waiting to be drawn.
+    static constexpr std::size_t kMaxBacklog = 256 * 1024;
 
     BaudSimulator(TimerFactory& timers, ScreenInterpreter& screen, ConfigSettings& config, StatusSink& status,
                   bool& abortFlag, std::function<bool()> connected);
@@ -35,6 +38,12 @@ public:
 
     // The receive path hands over a chunk while the simulator is active.
     void append(std::string_view chunk);
+    // Bytes received and not drawn yet.
+    std::size_t backlog() const { return m_winSockBuffer.size() + m_baudSimBuffer.size() - m_drawn; }
+    // True while the receive path should leave the board's bytes where they are.
+    bool full() const { return m_active && backlog() >= kMaxBacklog; }
+    // Called when there may be room again after full() held the receive path back.
+    void setRoomForMore(std::function<void()> room) { m_roomForMore = std::move(room); }
     // A data arrival that did not append clears the has-data flag.
     void clearHasData() { m_hasData = false; }
 
@@ -66,6 +75,7 @@ private:
     bool dataWaiting() const { return m_draining || !m_winSockBuffer.empty(); }
     void drawWaitingNow();
     void endClose();
+    void offerRoom();
 
     ScreenInterpreter& m_screen;
     ConfigSettings& m_config;
@@ -74,6 +84,7 @@ private:
     std::function<bool()> m_connected;
     std::function<void()> m_screenChanged;
     std::function<void(std::uint8_t)> m_detectUrl;
+    std::function<void()> m_roomForMore;
     std::unique_ptr<Timer> m_tickTimer;
     std::unique_ptr<Timer> m_stepTimer;
 

@@ -18,9 +18,13 @@ constexpr int kOnlineTickMs = 1000;
 Connection::Connection(Services services, bool& abortFlag)
     : m_s(services), m_abort(abortFlag), m_onlineTimer(m_s.timers.createTimer([this] { onlineTick(); })) {
     m_s.socket.setEvents(this);
+    m_s.baudSim.setRoomForMore([this] { resumeReading(); });
 }
 
-Connection::~Connection() { m_s.socket.setEvents(nullptr); }
+Connection::~Connection() {
+    m_s.baudSim.setRoomForMore({});
+    m_s.socket.setEvents(nullptr);
+}
 
 void Connection::start() { m_onlineTimer->start(kOnlineTickMs, true); }
 
@@ -161,6 +165,12 @@ void Connection::onConnected() {
 }
 
 void Connection::onDataArrival(std::size_t) {
+    if (m_s.baudSim.full()) {
+        // The board waits in the system's window until the simulated modem catches up.
+        m_heldBack = true;
+        return;
+    }
+    m_heldBack = false;
     m_s.baudSim.clearHasData();
     if (m_receiving) return;  // the bytes stay in the socket for a later event
     m_receiving = true;
@@ -191,7 +201,19 @@ void Connection::receive(std::string_view chunk) {
 
 std::int64_t Connection::secondsOnline() const { return (m_s.clock.steadyMs() - m_connectedAtMs) / 1000; }
 
-void Connection::onRemoteClose() { closeDown("Closed (REMOTE)", false); }
+void Connection::onRemoteClose() {
+    // Whatever the board sent before it closed is taken, also what a full simulator held back.
+    if (!m_receiving) {
+        m_receiving = true;
+        for (std::string chunk = m_s.socket.readAll(); !chunk.empty(); chunk = m_s.socket.readAll()) receive(chunk);
+        m_receiving = false;
+    }
+    closeDown("Closed (REMOTE)", false);
+}
+
+void Connection::resumeReading() {
+    if (m_heldBack && !m_s.baudSim.full()) onDataArrival(0);
+}
 
 void Connection::disconnectButton() {
     m_s.socket.close();

@@ -151,6 +151,7 @@ private:
     void afterClose(bool wasOnline);
     void autoNext();
     void receive(std::string_view chunk);
+    void resumeReading();
     void onlineTick();
     std::int64_t secondsOnline() const;
     void notify() const;
@@ -168,6 +169,7 @@ private:
     bool m_connecting = false;
     bool m_online = false;
     bool m_receiving = false;
+    bool m_heldBack = false;  // a full baud-rate simulator left the board's bytes in the socket
     bool m_shuttingDown = false;
     std::string m_requestedRecord;  // set by the BBS editor's Save + Close + Connect
     std::int64_t m_connectedAtMs = 0;

@@ -135,6 +135,51 @@ TEST_F(ConnectionTest, WithBaudSimNothingIsDrawnAtArrival) {
     EXPECT_EQ(rowText(0).substr(0, 5), "HELLO");
 }
 
+// A board far faster than the simulated modem is left in the socket (whose window then stops
+// it) instead of piling up in memory; every byte is still drawn, also what waited at its close.
+TEST_F(ConnectionTest, AFastBoardWaitsWhileTheBaudSimulatorCatchesUp) {
+    config.ConnectMsg.clear();
+    config.DisconnectMsg.clear();
+    config.BaudSimVal = 0;
+    connectTo(0);
+    ASSERT_TRUE(session->baudSim().active());
+    socket.maxRead = 64 * 1024;
+    std::string page;
+    for (int line = 0; page.size() < 2u << 20; ++line) page += "LINE " + std::to_string(line) + kEol;
+    socket.pending = page;
+    for (int arrival = 0; arrival < 100; ++arrival) socket.events->onDataArrival(socket.pending.size());
+    EXPECT_LE(session->baudSim().backlog(), vx::BaudSimulator::kMaxBacklog + socket.maxRead);
+    EXPECT_GT(socket.pending.size(), std::size_t{1} << 20);
+
+    // As the real socket does, every read that leaves bytes behind is followed by another
+    // arrival; a socket left alone because of the simulator reports nothing more, so reading
+    // must resume from the drawing side.
+    auto socketEvents = [&](std::size_t before) {
+        while (!socket.pending.empty() && socket.pending.size() < before) {
+            before = socket.pending.size();
+            socket.events->onDataArrival(before);
+        }
+    };
+    for (int ms = 0; ms < 60'000 && connection().sessionChars() < 1 << 20; ms += 40) {
+        const std::size_t before = socket.pending.size();
+        timeline.advance(40);
+        socketEvents(before);
+    }
+    EXPECT_GE(connection().sessionChars(), 1 << 20);
+    EXPECT_LE(session->baudSim().backlog(), vx::BaudSimulator::kMaxBacklog + socket.maxRead);
+
+    socket.remoteClose();
+    EXPECT_EQ(connection().sessionChars(), static_cast<std::int64_t>(page.size()));
+    EXPECT_TRUE(socket.pending.empty());
+    for (int ms = 0; ms < 60'000 && session->baudSim().backlog() > 0; ms += 40) timeline.advance(40);
+    EXPECT_EQ(session->baudSim().backlog(), 0u);
+    const std::size_t last = page.rfind("LINE ");
+    const std::string lastLine = page.substr(last, page.size() - 1 - last);
+    bool shown = false;
+    for (int row = 0; row < 24; ++row) shown |= rowText(row).find(lastLine) != std::string::npos;
+    EXPECT_TRUE(shown) << lastLine;
+}
+
 TEST_F(ConnectionTest, RemoteCloseShowsTheMessageAndCountsTheTime) {
     config.TitleBarMsg = false;
     connectTo(0);

@@ -191,6 +191,7 @@ public:
     std::string sent;
     std::vector<std::string> sends;  // one entry per send() call
     std::optional<SendError> failSends;
+    std::size_t maxRead = std::string::npos;  // the most one read hands over
 
     void setEvents(SocketEvents* e) override { events = e; }
     void connectTo(const std::string& h, int p) override {
@@ -199,7 +200,11 @@ public:
         ++connectRequests;
     }
     void close() override { ++closes; }
-    std::string readAll() override { return std::exchange(pending, {}); }
+    std::string readAll() override {
+        std::string chunk = pending.substr(0, maxRead);
+        pending.erase(0, chunk.size());
+        return chunk;
+    }
     bool send(std::string_view bytes, SendError& error) override {
         if (failSends) {
             error = *failSends;

@@ -68,6 +68,35 @@ private slots:
         QVERIFY(!frame.findChild<QPushButton*>("Command3")->isEnabled());
     }
 
+    // A log that cannot be written (here a folder stands in its place, as a full disk would
+    // refuse it) is said once, and the program goes on; once lines can be written, a new
+    // failure is said again.
+    void aLogThatCannotBeWrittenIsSaidOnceAndTheProgramGoesOn() {
+        Run run;
+        run.app->start();
+        run.app->status().setSysLog(true);
+        run.prompter.messages.clear();
+        const auto log = run.folder() / "VX3_log.txt";
+        std::filesystem::remove(log);
+        std::filesystem::create_directory(log);
+        run.app->status().ShowStatus("first lost line", true, false);
+        run.app->status().ShowStatus("second lost line", true, false);
+        QCOMPARE(run.prompter.messages.size(), std::size_t{1});
+        QVERIFY(run.prompter.messages[0].text.starts_with("The system log could not be written:\r" + log.string()));
+        QCOMPARE(run.prompter.messages[0].icon, MessageIcon::Exclamation);
+
+        std::filesystem::remove(log);
+        run.app->status().ShowStatus("written again", true, false);
+        QVERIFY(fileText(log).find("written again") != std::string::npos);
+        std::filesystem::remove(log);
+        std::filesystem::create_directory(log);
+        run.app->status().ShowStatus("lost once more", true, false);
+        QCOMPARE(run.prompter.messages.size(), std::size_t{2});
+        std::filesystem::remove(log);
+        run.app->shutdown();
+        QVERIFY(run.quit);
+    }
+
     void aLaterRunLoadsWhatTheFirstWrote() {
         Run run;
         run.app->start();

@@ -108,6 +108,12 @@ DesktopApp::DesktopApp(Options options)
       m_status(m_frame, m_log),
       m_list(m_store, m_prompter, m_clock, m_paths.bbsListFile()) {
     m_qtPrompter.setParent(&m_frame);
+    // Said once for a run of lost lines (a full disk would lose every one of them); the program
+    // goes on without its log until a line can be written again.
+    m_log.setOnWriteFailed([this](const std::string& reason) {
+        m_prompter.message("The system log could not be written:\r" + m_log.path() + "\r\r" + reason, "",
+                           MessageIcon::Exclamation);
+    });
     m_screen.setListener(this);
     // The Box's editor comes first: the session writes into it (scrollback, clipboard).
     m_boxEditor = new BoxEditor;

@@ -9,6 +9,9 @@ QtSocketPort::QtSocketPort(QObject* parent) : QObject(parent) {
     connect(&m_socket, &QTcpSocket::errorOccurred, this, &QtSocketPort::onError);
     // Keys go out as typed: no waiting to fill a packet.
     m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    // What the program has not drawn yet stays with the system, whose window then holds the board
+    // back: a board sending faster than the screen can draw costs no memory here.
+    m_socket.setReadBufferSize(kMaxChunk);
 }
 
 QtSocketPort::~QtSocketPort() {

@@ -23,7 +23,7 @@ public:
     bool send(std::string_view bytes, SendError& error) override;
 
     // The most one read hands over: about 10 ms of drawing.
-    static constexpr qint64 kMaxChunk = 256 * 1024;
+    static constexpr qint64 kMaxChunk = 64 * 1024;
 
     // The socket error number for a Qt socket error.
     static int errorNumber(QAbstractSocket::SocketError error);

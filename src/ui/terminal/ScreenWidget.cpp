@@ -2,15 +2,33 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace vx {
 namespace {
 constexpr int kFrameMs = 16;
+
+// The eight pixels of each byte of the 1-bit surface (the leftmost in the high bit, set = white).
+// Expanding a row through this table is many times quicker than letting the painter convert the
+// 1-bit picture, which kept a flood's repaints near a whole display frame.
+using EightPixels = std::array<QRgb, 8>;
+const std::array<EightPixels, 256>& pixelTable() {
+    static const std::array<EightPixels, 256> table = [] {
+        std::array<EightPixels, 256> t{};
+        for (int byte = 0; byte < 256; ++byte)
+            for (int bit = 0; bit < 8; ++bit) t[byte][bit] = (byte & (0x80 >> bit)) != 0 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
+        return t;
+    }();
+    return table;
 }
 
-ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent) : QWidget(parent), m_surface(surface) {
-    wrapImage(surface);
+}  // namespace
+
+ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent)
+    : QWidget(parent), m_surface(surface), m_rowPixels(Framebuffer::kWidth, Framebuffer::kCellSize, QImage::Format_RGB32) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     // Everything that draws (received data, the baud-rate drain, replays, keys typed offline)
@@ -50,15 +68,18 @@ QSize ScreenWidget::sizeHint() const {
 
 QSize ScreenWidget::minimumSizeHint() const { return sizeHint(); }
 
-void ScreenWidget::wrapImage(const Framebuffer& surface) {
-    m_image = QImage(surface.data(), Framebuffer::kWidth, Framebuffer::kHeight, Framebuffer::kStride,
-                     QImage::Format_Mono);
-    m_image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+void ScreenWidget::expandRow(int block, int width) {
+    const auto& table = pixelTable();
+    constexpr int size = Framebuffer::kCellSize;
+    for (int line = 0; line < size; ++line) {
+        const std::uint8_t* bits = m_shown->data() + (block * size + line) * Framebuffer::kStride;
+        auto* pixels = reinterpret_cast<QRgb*>(m_rowPixels.scanLine(line));
+        for (int byte = 0; byte < width / 8; ++byte) std::memcpy(pixels + byte * 8, table[bits[byte]].data(), sizeof(EightPixels));
+    }
 }
 
 void ScreenWidget::showPage(const Framebuffer* page) {
     m_shown = page ? page : &m_surface;
-    wrapImage(*m_shown);
     update();
 }
 
@@ -88,8 +109,8 @@ void ScreenWidget::paintEvent(QPaintEvent* event) {
     const int firstRow = std::max(0, area.top() / size);
     const int lastRow = std::min(Framebuffer::kRows - 1, area.bottom() / size);
     for (int row = firstRow; row <= lastRow; ++row) {
-        const QRect source(0, m_shown->blockOf(row) * size, width, size);
-        painter.drawImage(QRect(0, row * size, width, size), m_image, source);
+        expandRow(m_shown->blockOf(row), width);
+        painter.drawImage(QRect(0, row * size, width, size), m_rowPixels, QRect(0, 0, width, size));
     }
     if (!m_painted) {
         m_painted = true;

@@ -48,11 +48,12 @@ private:
     void flushDirty();
     QRect cellsToWidget(const CellRect& cells) const;
 
-    void wrapImage(const Framebuffer& surface);
+    // Draws one text row of the shown surface (its block in the row map) into m_rowPixels.
+    void expandRow(int block, int width);
 
     Framebuffer& m_surface;
     const Framebuffer* m_shown = &m_surface;
-    QImage m_image;
+    QImage m_rowPixels;  // one text row, 32-bit, reused by every paint
     QTimer m_frameTimer;
     int m_columns = 40;
     int m_availableWidth = 0;

@@ -1,0 +1,54 @@
+// What a board sends can end up as an address the browser is started with. The browser is
+// started directly with the address as its one argument: no shell ever reads those bytes, so
+// quotes, semicolons and command substitutions stay text.
+#include <QElapsedTimer>
+#include <QtTest>
+#include <filesystem>
+
+#include "base/AtomicFile.h"
+#include "support/TempDir.h"
+#include "support/UiTestSupport.h"
+#include "ui/platform/QtDesktop.h"
+
+using namespace vx;
+using namespace vx::test;
+
+class ShellTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { failOnUnexpectedWarnings(); }
+
+    void anAddressReachesTheBrowserAsOneArgumentAndNothingRuns_data() {
+        QTest::addColumn<QByteArray>("address");
+        QTest::newRow("command substitution") << QByteArray("http://x.example/$(touch PWNED)");
+        QTest::newRow("backquotes") << QByteArray("http://x.example/`touch PWNED`");
+        QTest::newRow("separators") << QByteArray("http://x.example/a;touch PWNED&&touch PWNED|touch PWNED");
+        QTest::newRow("quotes and blanks") << QByteArray("http://x.example/\"' touch PWNED '\"");
+        QTest::newRow("a leading dash") << QByteArray("--help");
+        QTest::newRow("8-bit bytes") << QByteArray("http://x.example/\x9b\xff\x80");
+    }
+
+    void anAddressReachesTheBrowserAsOneArgumentAndNothingRuns() {
+        QFETCH(QByteArray, address);
+        TempDir temp;
+        const std::string folder = temp.path().string();
+        // A stand-in browser that writes each argument it got, one per line, in hex.
+        const std::string browser = folder + "/browser";
+        const std::string script = "#!/bin/sh\ncd '" + folder + "'\nfor a in \"$@\"; do printf '%s' \"$a\" | od -An -tx1 | tr -d ' \\n' >> args; echo >> args; done\ntouch done\n";
+        QCOMPARE(writeFileAtomically(browser, script), 0);
+        std::filesystem::permissions(browser, std::filesystem::perms::owner_all);
+
+        QtShell shell;
+        QVERIFY(shell.start(browser, std::string(address.constData(), static_cast<std::size_t>(address.size()))));
+        QTRY_VERIFY_WITH_TIMEOUT(std::filesystem::exists(folder + "/done"), 10000);
+        std::string args;
+        QVERIFY(readWholeFile(folder + "/args", args));
+        // Bytes above 127 go out as their characters in the system's encoding (UTF-8).
+        QCOMPARE(QByteArray::fromStdString(args), QString::fromLatin1(address).toUtf8().toHex() + "\n");
+        QVERIFY(!std::filesystem::exists(folder + "/PWNED"));
+    }
+};
+
+QTEST_MAIN(ShellTest)
+#include "ShellTest.moc"
