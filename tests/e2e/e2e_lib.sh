@@ -62,8 +62,9 @@ places() {
 }
 
 start_display() {
-    # A display of our own; the server picks a free number and tells it.
-    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
+    # A display of our own; the server picks a free number and tells it. -noreset keeps a keymap
+    # set up before the program starts: the server otherwise resets it when its last client leaves.
+    Xvfb -displayfd 3 -noreset -screen 0 1920x1080x24 -nolisten tcp 3> "$work/display" > "$work/xvfb.log" 2>&1 &
     display_pid=$!
     wait_for 10 test -s "$work/display" || fail "the virtual display did not start"
     export DISPLAY=:$(head -n 1 "$work/display")
