@@ -180,7 +180,9 @@ int ConfigFile::saveTotals(std::int32_t totalIncoming, std::int32_t sessionNum) 
     SettingsStore::Batch batch(m_store, m_path);
     m_store.WriteSettingValue(m_path, "Totals", "TotalIncoming", kType, formatLeadingBlank(totalIncoming));
     m_store.WriteSettingValue(m_path, "Totals", "SessionNum", kType, formatLeadingBlank(sessionNum));
-    return batch.commit();
+    const int committed = batch.commit();
+    // A batch on a file that is gone commits nothing and calls that success; the totals were lost.
+    return batch.openStatus() != SettingsStore::kOk ? batch.openStatus() : committed;
 }
 
 }  // namespace vx

@@ -60,6 +60,7 @@ public:
     void checkDumpFolders(ConfigSettings& settings, Prompter& prompter, std::function<void()> done);
 
     // [Totals] at shutdown: the stored total plus this run's characters, and one more session.
+    // Not kOk when they were not written, the file having gone included.
     int saveTotals(std::int32_t totalIncoming, std::int32_t sessionNum);
 
     static constexpr const char* kUnableToCreate = "Unable to create Config file!";

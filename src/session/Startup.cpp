@@ -151,17 +151,28 @@ void Startup::finish(std::function<void(bool)> done) {
     logStart();
 }
 
-void Startup::shutdown(std::int64_t charactersThisRun) {
+void Startup::shutdown(std::int64_t charactersThisRun, std::function<void()> done) {
     SystemLog& log = m_s.status.log();
     const bool logging = m_s.status.sysLog();
     if (logging) log.WriteLogLine("System Unloaded", false);
     const std::int64_t total = std::int64_t{m_s.config.TotalIncoming} + charactersThisRun;
     m_s.config.TotalIncoming = clampToInt32(total);
     m_s.config.SessionNum = clampToInt32(std::int64_t{m_s.config.SessionNum} + 1);
-    ConfigFile(m_s.store, m_s.paths.configFile()).saveTotals(m_s.config.TotalIncoming, m_s.config.SessionNum);
-    if (!logging) return;
-    if (charactersThisRun > 0) log.WriteLogLine(" : Chars session ..: " + formatThousands(charactersThisRun), false);
-    log.WriteLogLine(" : Total Chars ....: " + formatThousands(m_s.config.TotalIncoming), false);
+    const std::string path = m_s.paths.configFile();
+    const int saved = ConfigFile(m_s.store, path).saveTotals(m_s.config.TotalIncoming, m_s.config.SessionNum);
+    if (logging) {
+        if (charactersThisRun > 0)
+            log.WriteLogLine(" : Chars session ..: " + formatThousands(charactersThisRun), false);
+        log.WriteLogLine(" : Total Chars ....: " + formatThousands(m_s.config.TotalIncoming), false);
+    }
+    if (saved == SettingsStore::kOk) {
+        if (done) done();
+        return;
+    }
+    // The file keeps the totals of the last run that could write them; only this run's are lost.
+    m_s.prompter.message("Unable to write the Config file:\r" + path + "\r(" + SettingsStore::statusText(saved) +
+                             ")\r\rThe totals of this session were not saved.",
+                         "", MessageIcon::Exclamation, std::move(done));
 }
 
 }  // namespace vx

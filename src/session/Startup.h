@@ -45,7 +45,9 @@ public:
     const std::vector<ConfigFile::FolderReset>& folderResets() const { return m_folderResets; }
 
     // The end of the run: "System Unloaded", the totals written, the character counts logged.
-    void shutdown(std::int64_t charactersThisRun);
+    // `done` (optional) runs when that is over: at once, or after the user has been told that
+    // the totals could not be written.
+    void shutdown(std::int64_t charactersThisRun, std::function<void()> done = {});
 
     static std::string appInfoText();  // " Vexterm v3.14  Build: 717 "
 

@@ -34,6 +34,7 @@ QuoteResult formatQuote(std::string_view text, const QuoteSettings& settings) {
         int alarm = settings.alarmColumn < 30 ? width - 10 : settings.alarmColumn;
         result.alarmColumn = alarm;
         while (i <= text.size()) {
+            const std::size_t lineStart = i;
             std::string line = prefix;
             int column = firstColumn;
             bool ended = false;
@@ -56,6 +57,9 @@ QuoteResult formatQuote(std::string_view text, const QuoteSettings& settings) {
                 ++i;
                 ++column;
             }
+            // A prefix wider than the Box leaves no room for a word; the text still moves on, a
+            // character a line, instead of adding empty lines for ever.
+            if (i == lineStart && !ended) line += at(text, i++);
             line += kEndOfLine;
             result.lines.push_back(std::move(line));
             // The blank or end of line that ended the word is dropped; a word cut at the width

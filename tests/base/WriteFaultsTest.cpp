@@ -33,6 +33,7 @@
 #include "log/SystemLog.h"
 #include "screen/Framebuffer.h"
 #include "screen/ScreenInterpreter.h"
+#include "session/Startup.h"
 #include "session/TerminalSession.h"
 #include "support/FakeTimeline.h"
 #include "support/Fakes.h"
@@ -170,6 +171,39 @@ private:
     vx::SettingsStore m_store;
     FakeClock m_clock;
     vx::ConfigFile m_config;
+};
+
+// Configuration: the run's totals written at shutdown (the user is told when they were not).
+class SessionTotalsWriter : public Writer {
+public:
+    SessionTotalsWriter(const fs::path& folder, const fs::path& home)
+        : m_paths{folder.string()}, m_log(m_clock, home.string()), m_list(m_store, m_prompter, m_clock,
+                                                                         (home / "VX3_BBS.INI").string()) {
+        if (!fs::exists(m_paths.configFile())) vx::ConfigFile(m_store, m_paths.configFile()).WriteConfigHeader(m_clock.now());
+    }
+    bool save(int round) override {
+        m_config.TotalIncoming = round * 1000;
+        m_config.SessionNum = round;
+        const std::size_t before = m_prompter.messages.size();
+        bool done = false;
+        vx::Startup({m_paths, m_store, m_prompter, m_clock, m_scrambler, m_status, m_config, m_list, {}})
+            .shutdown(round, [&done] { done = true; });
+        EXPECT_TRUE(done) << "the shutdown did not finish";
+        return grew(m_prompter, before);
+    }
+
+private:
+    vx::SystemPaths m_paths;
+    FakeClock m_clock;
+    vx::test::FakeRandom m_random;
+    vx::Scrambler m_scrambler{m_random};
+    vx::SettingsStore m_store;
+    FakePrompter m_prompter;
+    FakeStatusSink m_sink;
+    vx::SystemLog m_log;
+    vx::StatusReporter m_status{m_sink, m_log};
+    vx::ConfigSettings m_config;
+    vx::BBSList m_list;
 };
 
 // A board of the list with the BBS list in `folder`, made there on first use.
@@ -461,6 +495,7 @@ private:
 
 const Kind kKinds[] = {
     kindOf<ConfigWriter>("configuration"),
+    kindOf<SessionTotalsWriter>("session_totals"),
     kindOf<BBSListWriter>("bbs_list"),
     kindOf<CaptureWriter>("capture"),
     kindOf<SystemLogWriter>("system_log"),

@@ -59,11 +59,22 @@ public:
     std::deque<bool> yesNoAnswers;
     std::deque<Answer> yesNoCancelAnswers;
     std::deque<std::optional<std::string>> textAnswers;
+    // When set, messages stay on the screen until dismissHeld(), as a user takes a while to read.
+    bool holdMessages = false;
 
     void message(const std::string& text, const std::string& title, MessageIcon icon,
                  std::function<void()> done) override {
         messages.push_back({text, title, icon});
-        if (done) done();
+        if (holdMessages)
+            m_held.push_back(std::move(done));
+        else if (done)
+            done();
+    }
+    void dismissHeld() {
+        auto held = std::move(m_held);
+        m_held.clear();
+        for (auto& done : held)
+            if (done) done();
     }
     void askYesNo(const std::string& text, const std::string& title, MessageIcon icon,
                   std::function<void(bool)> answer) override {
@@ -95,6 +106,9 @@ public:
         }
         answer(reply);
     }
+
+private:
+    std::vector<std::function<void()>> m_held;
 };
 
 // Keeps the last text of every panel and the order of all updates.

@@ -97,9 +97,22 @@ TEST(Quoting, KeepsEveryNonBlankCharacterOfARandomText) {
     }
 }
 
+// The prefix box takes any length; a prefix wider than the Box once made wrap mode add empty
+// lines until memory ran out.
 TEST(Quoting, APrefixAsWideAsTheBoxStillEnds) {
-    const auto result = vx::box::formatQuote("abc", {std::string(45, '>'), true, 40, 0});
-    ASSERT_EQ(result.lines.size(), 3u);
+    const std::string prefix(45, '>');
+    for (const bool noWrap : {true, false}) {
+        const auto result = vx::box::formatQuote("abc de", {prefix, noWrap, 40, 0});
+        std::string kept;
+        for (const std::string& line : result.lines) {
+            ASSERT_TRUE(line.starts_with(prefix));
+            kept += line.substr(prefix.size());
+        }
+        EXPECT_EQ(result.lines.size(), noWrap ? 6u : 5u) << (noWrap ? "no-wrap" : "wrap");
+        EXPECT_EQ(kept, noWrap ? "a" + E + "b" + E + "c" + E + " " + E + "d" + E + "e" + E
+                               : "a" + E + "b" + E + "c" + E + "d" + E + "e" + E)
+            << (noWrap ? "no-wrap" : "wrap");
+    }
 }
 
 struct FormatCase {

@@ -97,6 +97,26 @@ private slots:
         QVERIFY(run.quit);
     }
 
+    // The run's totals cannot be written (a folder stands where the configuration was): the
+    // user is told, and the program ends only when the message has been read.
+    void totalsThatCannotBeWrittenAreSaidBeforeTheProgramEnds() {
+        Run run;
+        run.app->start();
+        run.prompter.messages.clear();
+        run.prompter.holdMessages = true;
+        const auto config = run.folder() / "VX3_Cfg.ini";
+        std::filesystem::rename(config, run.folder() / "kept.ini");
+        std::filesystem::create_directory(config);
+        run.app->frame().close();
+        QCOMPARE(run.prompter.messages.size(), std::size_t{1});
+        QVERIFY(run.prompter.messages[0].text.starts_with("Unable to write the Config file:\r" + config.string()));
+        QVERIFY(run.prompter.messages[0].text.ends_with("The totals of this session were not saved."));
+        QCOMPARE(run.prompter.messages[0].icon, MessageIcon::Exclamation);
+        QVERIFY(!run.quit);
+        run.prompter.dismissHeld();
+        QVERIFY(run.quit);
+    }
+
     void aLaterRunLoadsWhatTheFirstWrote() {
         Run run;
         run.app->start();

@@ -769,10 +769,18 @@ void DesktopApp::configurationSaved(const CfgSaved& saved) {
 void DesktopApp::shutdown() {
     if (m_shutDown) return;
     m_shutDown = true;
+    // From here the program ends through quit(), after what the shutdown may still have to tell
+    // the user: the main window closing must not end it first.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     if (m_started) {
         m_session->connection().hangUpForShutdown();
-        m_startup->shutdown(m_session->connection().sessionChars());
+        m_startup->shutdown(m_session->connection().sessionChars(), [this] { quit(); });
+        return;
     }
+    quit();
+}
+
+void DesktopApp::quit() {
     m_socket.close();
     m_titleTimer.stop();
     if (m_options.quit)

@@ -124,6 +124,8 @@ public:
     StatusReporter& status() { return m_status; }
 
 private:
+    // After the shutdown: the socket closed, then the event loop left.
+    void quit();
     // ScreenListener
     void bell() override { m_sound.beep(); }
     void cleared() override;
