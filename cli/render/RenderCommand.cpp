@@ -6,6 +6,7 @@
 #include <iostream>
 #include <iterator>
 
+#include "base/AtomicFile.h"
 #include "screen/Framebuffer.h"
 #include "screen/GlyphIndex.h"
 #include "screen/MonoImage.h"
@@ -24,6 +25,16 @@ public:
 bool readAll(std::istream& in, std::string& bytes) {
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return !in.bad();
+}
+
+// The picture replaces the file whole: a render cut short leaves the old picture, never half
+// of a new one.
+std::string writeImage(const std::string& path, const MonoImage& image) {
+    std::vector<std::uint8_t> bytes;
+    if (std::string problem = encodeImageFile(path, image, bytes); !problem.empty()) return problem;
+    const int status =
+        writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    return status == FileStatus::kOk ? std::string() : "cannot write " + path + " (error " + std::to_string(status) + ")";
 }
 
 }  // namespace
@@ -110,7 +121,7 @@ int runRender(const RenderOptions& options, std::istream& standardInput, std::os
 
     const int columns = interpreter.state().ColumnCount;
     if (!options.imagePath.empty()) {
-        const std::string problem = writeImageFile(options.imagePath, captureScreen(surface, columns));
+        const std::string problem = writeImage(options.imagePath, captureScreen(surface, columns));
         if (!problem.empty()) {
             err << "vexterm-render: " << problem << "\n";
             return 2;

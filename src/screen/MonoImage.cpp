@@ -156,15 +156,4 @@ std::string encodeImageFile(const std::string& path, const MonoImage& image, std
     return {};
 }
 
-std::string writeImageFile(const std::string& path, const MonoImage& image) {
-    std::vector<std::uint8_t> bytes;
-    if (std::string problem = encodeImageFile(path, image, bytes); !problem.empty()) return problem;
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) return "cannot write " + path;
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) return "cannot write " + path;
-    return {};
-}
-
 }  // namespace vx

@@ -32,9 +32,4 @@ std::vector<std::uint8_t> encodePbm(const MonoImage& image);
 // case). Returns an empty text on success, otherwise a one-line reason.
 std::string encodeImageFile(const std::string& path, const MonoImage& image, std::vector<std::uint8_t>& bytes);
 
-// Writes it there, in place: the command-line renderer's output. A failed write leaves a
-// damaged file, which the reason returned reports. The program's screen dumps take the bytes
-// from encodeImageFile and replace their file whole instead.
-std::string writeImageFile(const std::string& path, const MonoImage& image);
-
 }  // namespace vx

@@ -127,6 +127,10 @@ TEST(RenderInput, ReadsFilesAndReportsUnreadableOnes) {
     const Result badImage = render({"--image", (temp / "x.gif").string()}, "A");
     EXPECT_EQ(badImage.status, 2);
     EXPECT_EQ(lines(badImage.err).size(), 1u);
+
+    const Result nowhere = render({"--image", (temp / "missing" / "x.png").string()}, "A");
+    EXPECT_EQ(nowhere.status, 2);
+    EXPECT_EQ(lines(nowhere.err).size(), 1u);
 }
 
 }  // namespace
