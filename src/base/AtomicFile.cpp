@@ -112,6 +112,17 @@ int createLockedTemporary(const std::filesystem::path& target, std::string& temp
     return -1;
 }
 
+// A rename is on the disk only once its folder is: without this a power cut soon after a save
+// may bring back the version before it. A folder that cannot be synced (some file systems
+// refuse) still holds the new file, so that is no failure of the save.
+void syncFolderOf(const std::filesystem::path& target) {
+    const std::string folderName = target.parent_path().empty() ? "." : target.parent_path().string();
+    const int folder = ::open(folderName.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    ::fsync(folder);
+    ::close(folder);
+}
+
 }  // namespace
 
 int writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
@@ -169,6 +180,7 @@ int writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
         return statusOf(error);
     }
     release();
+    syncFolderOf(target);
     return FileStatus::kOk;
 }
 

@@ -513,6 +513,24 @@ const Kind kKinds[] = {
     kindOf<BBSCsvWriter>("bbs_csv_export"),
 };
 
+// A save is synced twice: the new file before its rename, then its folder so that the rename
+// itself survives a power cut. The folder's sync failing leaves the new file in place.
+TEST(WriteFaults, ASaveSyncsTheFileAndThenItsFolder) {
+    TempDir temp;
+    fs::create_directories(temp / "files");
+    const std::string path = (temp / "files" / "list.ini").string();
+    WriteFaults::arm(Operation::Fsync, 1000, temp.path().string());
+    EXPECT_EQ(vx::writeFileAtomically(path, "first"), vx::FileStatus::kOk);
+    EXPECT_EQ(WriteFaults::seen(Operation::Fsync), 2);
+    WriteFaults::arm(Operation::Fsync, 2, temp.path().string());
+    EXPECT_EQ(vx::writeFileAtomically(path, "second"), vx::FileStatus::kOk);
+    EXPECT_TRUE(WriteFaults::fired());
+    WriteFaults::disarm();
+    std::string bytes;
+    vx::readWholeFile(path, bytes);
+    EXPECT_EQ(bytes, "second");
+}
+
 const Operation kOperations[] = {Operation::Write,  Operation::Flush,  Operation::Fsync,
                                  Operation::Close,  Operation::Rename, Operation::DiskFull};
 
