@@ -603,8 +603,10 @@ bool BBSList::DeleteBBSRecord(const std::string& id) {
     int numBBS = m_numBBS;
     std::string map = m_map;
     if (inUse) {
-        --numBBS;
         map = SetMapFlag(map, static_cast<int>(number), false);
+        // A hand-edited count below the map's would reach 0, a list that no longer loads, while
+        // boards remain: it never goes below the boards the map still marks.
+        numBBS = std::max(numBBS - 1, static_cast<int>(std::count(map.begin(), map.end(), '1')));
         writeCountAndMap(numBBS, map, true);
     }
     stamp();

@@ -179,6 +179,21 @@ TEST_F(BBSListTest, CountCheckRepairsNumBBSFromTheMap) {
     EXPECT_NE(readFile(path).find("\r\nNumBBS=3\r\n"), std::string::npos);
 }
 
+// A hand-edited count lower than the boards the map marks: deleting never takes it below the
+// boards left, so the list still loads after each delete, down to the empty directory.
+TEST_F(BBSListTest, DeletesFromAnUndercountedListKeepItLoadable) {
+    createWithRecords(4);
+    store.WriteSettingValue(path, "Config", "NumBBS", "S", "1");
+    ASSERT_TRUE(list.LoadBBSList());
+    for (const auto& [id, left] : {std::pair{"4", "3"}, {"2", "2"}, {"1", "1"}, {"3", "0"}}) {
+        ASSERT_TRUE(list.DeleteBBSRecord(id)) << id;
+        EXPECT_EQ(stored("Config", "NumBBS"), left) << "after deleting " << id;
+        BBSList again{store, prompter, clock, path};
+        EXPECT_TRUE(again.LoadBBSList()) << "after deleting " << id;
+    }
+    EXPECT_TRUE(prompter.messages.empty());
+}
+
 // A count at the largest number the file's count holds (a hand-edited 99999 reads as 32767)
 // stays there when a record is added, so the list reads back with the count it had in memory.
 TEST_F(BBSListTest, AnAddKeepsAnOutsizedCountReadable) {
