@@ -176,6 +176,10 @@ void ConfigFile::checkFolder(std::string& folder, const char* key, const char* l
     });
 }
 
+std::string ConfigFile::writeFailureMessage(const std::string& path, int status, const std::string& notSaved) {
+    return "Unable to write the Config file:\r" + path + "\r(" + SettingsStore::statusText(status) + ")\r\r" + notSaved;
+}
+
 int ConfigFile::saveTotals(std::int32_t totalIncoming, std::int32_t sessionNum) {
     SettingsStore::Batch batch(m_store, m_path);
     m_store.WriteSettingValue(m_path, "Totals", "TotalIncoming", kType, formatLeadingBlank(totalIncoming));

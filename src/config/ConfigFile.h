@@ -64,6 +64,9 @@ public:
     int saveTotals(std::int32_t totalIncoming, std::int32_t sessionNum);
 
     static constexpr const char* kUnableToCreate = "Unable to create Config file!";
+    // What the user is told when something could not be written to the file at `path`: where,
+    // why (a SettingsStore status), and what was not saved.
+    static std::string writeFailureMessage(const std::string& path, int status, const std::string& notSaved);
     static constexpr const char* kUnableToRead = "Unable to read Config file!";
 
 private:

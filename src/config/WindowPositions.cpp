@@ -33,9 +33,10 @@ int WindowPositions::SaveRestorePositions(bool save, const std::string& configPa
             m_values[i] = m_windows.left(keys.window);
             m_store.WriteSettingValue(configPath, kSection, keys.left, kType, formatLeadingBlank(m_values[i++]));
         }
-        dataWritten = true;
         m_store.WriteSettingValue(configPath, kSection, "DATAwritten", kType, "True");
-        return batch.commit();
+        const int status = batch.commit();
+        if (status == SettingsStore::kOk) dataWritten = true;
+        return status;
     }
 
     std::string value;

@@ -14,7 +14,7 @@ class WindowPositions {
 public:
     WindowPositions(SettingsStore& store, WindowGeometry& windows) : m_store(store), m_windows(windows) {}
 
-    // With `save` the windows' places are written (and DATAwritten becomes true); without it
+    // With `save` the windows' places are written (and DATAwritten becomes true once they are); without it
     // the stored places are read and the windows moved there. `dataWritten` is the in-memory
     // DATAwritten flag of the configuration. Returns the status of the save.
     int SaveRestorePositions(bool save, const std::string& configPath, bool& dataWritten);

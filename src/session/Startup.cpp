@@ -170,9 +170,8 @@ void Startup::shutdown(std::int64_t charactersThisRun, std::function<void()> don
         return;
     }
     // The file keeps the totals of the last run that could write them; only this run's are lost.
-    m_s.prompter.message("Unable to write the Config file:\r" + path + "\r(" + SettingsStore::statusText(saved) +
-                             ")\r\rThe totals of this session were not saved.",
-                         "", MessageIcon::Exclamation, std::move(done));
+    m_s.prompter.message(ConfigFile::writeFailureMessage(path, saved, "The totals of this session were not saved."), "",
+                         MessageIcon::Exclamation, std::move(done));
 }
 
 }  // namespace vx

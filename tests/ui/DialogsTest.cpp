@@ -76,6 +76,29 @@ private slots:
         QCOMPARE(opened, std::string("https://owl.example.org/"));
     }
 
+    // A configuration marked read-only: the places are not written, and the user is told so
+    // instead of "Window positions saved".
+    void windowPlacesThatCannotBeWrittenAreSaidNotCalledSaved() {
+        Run run;
+        run.app->start();
+        run.prompter.messages.clear();
+        const auto config = run.folder() / "VX3_Cfg.ini";
+        const std::string before = fileText(config);
+        const auto writable = std::filesystem::status(config).permissions();
+        std::filesystem::permissions(config, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+        run.app->frame().toolButton("tbMOVE")->trigger();
+        auto* move = run.app->frame().findChild<MoveWindows*>("frmMoveWindows");
+        QVERIFY(move);
+        QTest::mouseClick(move->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QCOMPARE(run.prompter.messages.size(), std::size_t{1});
+        QVERIFY(run.prompter.messages[0].text.starts_with("Unable to write the Config file:\r" + config.string()));
+        QVERIFY(run.prompter.messages[0].text.ends_with("The window positions were not saved."));
+        QVERIFY(run.app->frame().panelText("pnlSTAT") != QString("Window positions saved"));
+        QCOMPARE(fileText(config), before);
+        std::filesystem::permissions(config, writable);
+        run.app->shutdown();
+    }
+
     void theWindowPlacesAreSavedAndComeBack() {
         Run run;
         run.app->start();

@@ -725,7 +725,14 @@ void DesktopApp::saveWindowPositions() {
     FrameGeometry geometry(
         m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); },
             [this] { return &mojiWindow(); }, [this] { return &statusWindowMade(); });
-    WindowPositions(m_store, geometry).SaveRestorePositions(true, m_paths.configFile(), m_config.DATAwritten);
+    const int status =
+        WindowPositions(m_store, geometry).SaveRestorePositions(true, m_paths.configFile(), m_config.DATAwritten);
+    if (status != SettingsStore::kOk) {
+        m_prompter.message(
+            ConfigFile::writeFailureMessage(m_paths.configFile(), status, "The window positions were not saved."), "",
+            MessageIcon::Exclamation);
+        return;
+    }
     m_status.ShowStatus("Window positions saved", true, false);
 }
 
