@@ -34,7 +34,8 @@ std::string writeImage(const std::string& path, const MonoImage& image) {
     if (std::string problem = encodeImageFile(path, image, bytes); !problem.empty()) return problem;
     const int status =
         writeFileAtomically(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return status == FileStatus::kOk ? std::string() : "cannot write " + path + " (error " + std::to_string(status) + ")";
+    return status == FileStatus::kOk ? std::string()
+                                     : "cannot write " + path + " (error " + std::to_string(status) + ")";
 }
 
 }  // namespace

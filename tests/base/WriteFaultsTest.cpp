@@ -177,9 +177,11 @@ private:
 class SessionTotalsWriter : public Writer {
 public:
     SessionTotalsWriter(const fs::path& folder, const fs::path& home)
-        : m_paths{folder.string()}, m_log(m_clock, home.string()), m_list(m_store, m_prompter, m_clock,
-                                                                         (home / "VX3_BBS.INI").string()) {
-        if (!fs::exists(m_paths.configFile())) vx::ConfigFile(m_store, m_paths.configFile()).WriteConfigHeader(m_clock.now());
+        : m_paths{folder.string()},
+          m_log(m_clock, home.string()),
+          m_list(m_store, m_prompter, m_clock, (home / "VX3_BBS.INI").string()) {
+        if (!fs::exists(m_paths.configFile()))
+            vx::ConfigFile(m_store, m_paths.configFile()).WriteConfigHeader(m_clock.now());
     }
     bool save(int round) override {
         m_config.TotalIncoming = round * 1000;
@@ -456,7 +458,8 @@ public:
         if (!finished || !ok) return true;
         std::string error;
         for (std::size_t i = 0; i < sink.received().size(); ++i)
-            if (sink.received()[i].outcome == vx::DownloadFolderSink::Outcome::Exists && !sink.replaceExisting(i, error))
+            if (sink.received()[i].outcome == vx::DownloadFolderSink::Outcome::Exists &&
+                !sink.replaceExisting(i, error))
                 return true;
         return false;
     }
@@ -473,7 +476,8 @@ public:
     bool save(int round) override {
         m_urls.clearUrls();
         const std::string seen = "see http://example.org/r" + std::to_string(round) + " and www.round" +
-                                 std::to_string(round) + ".test/" + std::string(static_cast<std::size_t>(round % 30), 'p') + " ";
+                                 std::to_string(round) + ".test/" +
+                                 std::string(static_cast<std::size_t>(round % 30), 'p') + " ";
         for (char c : seen) m_urls.DetectURLChar(static_cast<std::uint8_t>(c));
         m_prompter.textAnswers = {std::string("urls")};
         const std::size_t before = m_prompter.messages.size();
@@ -531,8 +535,8 @@ TEST(WriteFaults, ASaveSyncsTheFileAndThenItsFolder) {
     EXPECT_EQ(bytes, "second");
 }
 
-const Operation kOperations[] = {Operation::Write,  Operation::Flush,  Operation::Fsync,
-                                 Operation::Close,  Operation::Rename, Operation::DiskFull};
+const Operation kOperations[] = {Operation::Write, Operation::Flush,  Operation::Fsync,
+                                 Operation::Close, Operation::Rename, Operation::DiskFull};
 
 // The fault injection itself, against what the kernel does with the calls.
 TEST(WriteFaults, CountsCallsInTheArmedFolderOnlyAndFailsTheNth) {

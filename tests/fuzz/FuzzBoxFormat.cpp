@@ -30,8 +30,9 @@ void checkQuote(std::string_view text, const vx::box::QuoteSettings& settings) {
         body += line.substr(settings.prefix.size());
     }
     if (withoutBlanksAndEnds(body) != withoutBlanksAndEnds(text)) std::abort();
-    const int expectedAlarm = !settings.noWrap ? (settings.alarmColumn < 30 ? settings.width - 10 : settings.alarmColumn)
-                                               : settings.width - static_cast<int>(settings.prefix.size()) - 1;
+    const int expectedAlarm = !settings.noWrap
+                                  ? (settings.alarmColumn < 30 ? settings.width - 10 : settings.alarmColumn)
+                                  : settings.width - static_cast<int>(settings.prefix.size()) - 1;
     if (result.alarmColumn != expectedAlarm) std::abort();
 }
 

@@ -132,8 +132,9 @@ TEST(MonoImage, TheExtensionChoosesTheFormat) {
     for (const auto& row : rows) {
         std::vector<std::uint8_t> bytes;
         EXPECT_EQ(vx::encodeImageFile(row.name, image, bytes), "") << row.name;
-        EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + static_cast<long>(std::min(bytes.size(), row.signature.size()))),
-                  row.signature)
+        EXPECT_EQ(
+            std::string(bytes.begin(), bytes.begin() + static_cast<long>(std::min(bytes.size(), row.signature.size()))),
+            row.signature)
             << row.name;
     }
     std::vector<std::uint8_t> bytes;
