@@ -1,7 +1,9 @@
 // Any bytes as the BBS list file (hand-edited, from the Windows program, half written): the list
 // loads or is refused without harm; a loaded list shows only boards its map marks; adding a board
 // and importing two boards never write over a record that holds values, leave every other record
-// as it was and keep the list loadable; and every imported row is either added or refused.
+// as it was and keep the list loadable; every imported row is either added or refused; and
+// deleting a board keeps the others and the list loadable.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -100,6 +102,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!result.error.empty()) return 0;
     if (result.added.size() + result.refused.size() != 2) std::abort();
     checkOnlyFreeIdsWritten(store, list, before, map, result.added);
+    checkReloads(list.numBBS(), list.map());
+
+    // Deleting the first board leaves the others as they were, a count no lower than the boards
+    // left, and a list that loads.
+    const auto first = list.map().find('1');
+    if (first == std::string::npos) return 0;
+    const int id = static_cast<int>(first) + 1;
+    before = recordsOf(store, list);
+    if (!list.DeleteBBSRecord(std::to_string(id))) std::abort();
+    before.erase(id);
+    const auto after = recordsOf(store, list);
+    for (const auto& [other, record] : before)
+        if (!after.count(other) || !(after.at(other) == record)) std::abort();
+    if (list.numBBS() < static_cast<int>(std::count(list.map().begin(), list.map().end(), '1'))) std::abort();
     checkReloads(list.numBBS(), list.map());
     return 0;
 }
