@@ -13,8 +13,9 @@
 namespace vx {
 namespace {
 
-std::int32_t clampToPort(std::int64_t value) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, 65535)); }
-
+std::int32_t clampToPort(std::int64_t value) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, 0, 65535));
+}
 
 const std::string kType = "S";
 const std::string kSystem = "System";
@@ -260,7 +261,8 @@ bool BBSList::LoadBBSList() {
     // a flag that is neither 0 nor 1, which the file could not keep as it stands (a blank at the
     // end of the line is trimmed away).
     map.resize(kMaxRecords, '0');
-    std::replace_if(map.begin(), map.end(), [](char flag) { return flag != '1'; }, '0');
+    std::replace_if(
+        map.begin(), map.end(), [](char flag) { return flag != '1'; }, '0');
     m_map = map;
     FillBBSList();
     return true;
@@ -452,12 +454,16 @@ void BBSList::writeCountAndMap(int numBBS, const std::string& map, bool leadingB
     write(kConfig, "BBSMap", map);
 }
 
+void BBSList::reportListFull() {
+    m_prompter.message("All 255 BBS records are in use. Delete a record before adding a new one.", "",
+                       MessageIcon::Exclamation);
+}
+
 std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy, bool makeItCurrent,
                                     std::function<void(int id)> afterMacros) {
     const int id = firstFreeIdInFile();
     if (id == 0) {
-        m_prompter.message("All 255 BBS records are in use. Delete a record before adding a new one.", "",
-                           MessageIcon::Exclamation);
+        reportListFull();
         return std::nullopt;
     }
     const std::string section = std::to_string(id);
@@ -517,6 +523,18 @@ std::optional<int> BBSList::copyRecordAside(const BBSRecord& source, std::functi
 }
 
 std::optional<std::vector<int>> BBSList::addRecordsAside(const std::vector<BBSRecord>& records) {
+    if (records.empty()) return std::vector<int>{};
+    // The batch writes whatever it holds when it closes, so a list without room for every record
+    // is refused before anything goes into it.
+    if (const int room = freeIdsInFile(); room < static_cast<int>(records.size())) {
+        if (room == 0)
+            reportListFull();
+        else
+            m_prompter.message("There is room for " + std::to_string(room) + " more BBS records, not " +
+                                   std::to_string(records.size()) + ". No BBS record was added.",
+                               "", MessageIcon::Exclamation);
+        return std::nullopt;
+    }
     const BBSRecord defaults = readRecord(kDefaultId);
     std::string map = m_map;
     int numBBS = m_numBBS;
@@ -524,7 +542,6 @@ std::optional<std::vector<int>> BBSList::addRecordsAside(const std::vector<BBSRe
     SettingsStore::Batch batch(m_store, m_path);
     for (const BBSRecord& source : records) {
         const int id = FirstFreeID(map, [this](int n) { return m_store.sectionHasValues(m_path, std::to_string(n)); });
-        if (id == 0) break;
         BBSRecord record = source;
         record.macros = defaults.macros;
         record.Created = formatGeneralDateTime(m_clock.now());
@@ -534,7 +551,6 @@ std::optional<std::vector<int>> BBSList::addRecordsAside(const std::vector<BBSRe
         writeMacros(std::to_string(id), record);
         ids.push_back(id);
     }
-    if (ids.empty()) return ids;
     writeCountAndMap(numBBS, map, true);
     stamp();
     if (const int status = commit(batch); status != SettingsStore::kOk) {

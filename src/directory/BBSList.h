@@ -139,6 +139,7 @@ private:
     std::optional<int> addFrom(const BBSRecord& source, bool isCopy, bool makeItCurrent,
                                std::function<void(int id)> afterMacros = {});
     void writeCountAndMap(int numBBS, const std::string& map, bool leadingBlank);
+    void reportListFull();
     void writeRecordFields(const std::string& section, const BBSRecord& record);
     void writeMacros(const std::string& section, const BBSRecord& record);
     // "Copy Macros?": Yes writes the record's macros into the section.

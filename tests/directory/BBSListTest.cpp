@@ -238,10 +238,31 @@ TEST_F(BBSListTest, AddingIsRefusedWhenAllIdsAreUsed) {
     const std::string before = readFile(path);
     EXPECT_EQ(list.addRecord(), std::nullopt);
     EXPECT_EQ(list.copyRecord(), std::nullopt);
+    EXPECT_EQ(list.addRecordsAside({BBSRecord{}}), std::nullopt);
     EXPECT_EQ(list.numBBS(), 255);
     EXPECT_EQ(readFile(path), before);
     ASSERT_FALSE(prompter.messages.empty());
     EXPECT_NE(prompter.messages.back().text.find("255"), std::string::npos);
+}
+
+// Records added together all land, or none do: two for a list with room for one leave the file
+// as it was.
+TEST_F(BBSListTest, RecordsAddedTogetherNeedRoomForAll) {
+    createWithRecords(1);
+    store.WriteSettingValue(path, "Config", "BBSMap", "S", std::string(254, '1') + "0");
+    store.WriteSettingValue(path, "Config", "NumBBS", "S", "254");
+    ASSERT_TRUE(list.LoadBBSList());
+    const std::string before = readFile(path);
+    BBSRecord one, two;
+    one.BBSname = "One";
+    two.BBSname = "Two";
+    EXPECT_EQ(list.addRecordsAside({one, two}), std::nullopt);
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(list.numBBS(), 254);
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_NE(prompter.messages.back().text.find("room for 1 more"), std::string::npos);
+    EXPECT_EQ(list.addRecordsAside({two}), (std::vector<int>{255}));
+    EXPECT_EQ(stored("255", "BBSname"), "Two");
 }
 
 TEST_F(BBSListTest, CopyKeepsStatisticsButNotCallsAndAsksAboutMacros) {
