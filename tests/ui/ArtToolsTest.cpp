@@ -19,6 +19,7 @@
 #include "screen/ScreenText.h"
 #include "support/DesktopRun.h"
 #include "support/UiTestSupport.h"
+#include "support/X11Keys.h"
 #include "tools/MojiFiles.h"
 #include "tools/ScreenDump.h"
 #include "ui/directory/BBSEditorWindow.h"
@@ -107,10 +108,19 @@ private slots:
         run.app->session().connection().connectButton();
         QTRY_VERIFY_WITH_TIMEOUT(run.app->session().connection().connected() && board.calls() == 1, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(child<QLabel>(&editor, "lblOnline")->isVisible(), kWaitMs);
+        // Connecting gave the keys to the screen; the user goes back to VXEditor to send.
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &run.app->frame(), kWaitMs);
         board.clear();
+        editor.activateWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &editor, kWaitMs);
         click(&editor, "cmdSendMain");
         const std::string bytes = parseCodeList(codes).bytes;
         QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                  kWaitMs);
+        // The keys went back to the screen with the send: the next one typed reaches the board.
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &run.app->frame(), kWaitMs);
+        typeText("x");
+        QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())) + "x",
                                   kWaitMs);
 
         // Kept as a 'Moji and loaded again from the list.
