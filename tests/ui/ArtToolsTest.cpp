@@ -120,8 +120,8 @@ private slots:
         // The keys went back to the screen with the send: the next one typed reaches the board.
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &run.app->frame(), kWaitMs);
         typeText("x");
-        QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())) + "x",
-                                  kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(board.received(),
+                                  QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())) + "x", kWaitMs);
 
         // Kept as a 'Moji and loaded again from the list.
         run.prompter.textAnswers = {std::string("ticked")};
@@ -252,8 +252,8 @@ private slots:
         type(run, std::string(1, 125) + "P");
         const QImage page = printableScreen(run.app->surface(), 40);
         QCOMPARE(page.size(), QSize(640, 384));
-        QVERIFY(qGray(page.pixel(2, 2)) < 128);       // a pixel of the P
-        QVERIFY(qGray(page.pixel(200, 200)) > 128);   // the empty screen is paper
+        QVERIFY(qGray(page.pixel(2, 2)) < 128);      // a pixel of the P
+        QVERIFY(qGray(page.pixel(200, 200)) > 128);  // the empty screen is paper
 
         QPrinter printer;
         printer.setOutputFormat(QPrinter::PdfFormat);

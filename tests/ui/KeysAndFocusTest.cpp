@@ -3,10 +3,10 @@
 // the connection, and the screen window showing what is typed on it.
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QClipboard>
 #include <QScreen>
 #include <QWheelEvent>
 #include <QtTest>
@@ -18,6 +18,7 @@
 #include "support/UiTestSupport.h"
 #include "support/X11Keys.h"
 #include "ui/config/CfgForm.h"
+#include "ui/directory/BBSEditorWindow.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 
@@ -90,12 +91,14 @@ private slots:
             << std::vector<X11Key>{kTab, kShiftTab} << QByteArray("\t\t");
         QTest::newRow("Ctrl+, Ctrl+. Ctrl+; are the heart, diamond and spade")
             << std::vector<X11Key>{kCtrlComma, kCtrlPeriod, kCtrlSemicolon} << QByteArray("\x00\x60\x7b", 3);
-        QTest::newRow("End switches inverse typing")
-            << std::vector<X11Key>{kEnd, letter('b'), kEnd, letter('c')} << QByteArray("\xe2" "c");
-        QTest::newRow("Shift+Ctrl+1 sends macro 1") << std::vector<X11Key>{shiftCtrlDigit(1)}
-                                                    << QByteArray("yourpassword\x9b");
-        QTest::newRow("Shift+Ctrl+0 sends macro 0") << std::vector<X11Key>{shiftCtrlDigit(0)}
-                                                    << QByteArray("yourlogin\x9b");
+        QTest::newRow("End switches inverse typing") << std::vector<X11Key>{kEnd, letter('b'), kEnd, letter('c')}
+                                                     << QByteArray(
+                                                            "\xe2"
+                                                            "c");
+        QTest::newRow("Shift+Ctrl+1 sends macro 1")
+            << std::vector<X11Key>{shiftCtrlDigit(1)} << QByteArray("yourpassword\x9b");
+        QTest::newRow("Shift+Ctrl+0 sends macro 0")
+            << std::vector<X11Key>{shiftCtrlDigit(0)} << QByteArray("yourlogin\x9b");
         // On a German keyboard Shift+0 is "=": the key, not the symbol, says which macro.
         QTest::newRow("Shift+Ctrl+0 on a German keyboard")
             << std::vector<X11Key>{{"Shift+Ctrl+0 (de)", Qt::Key_Equal, Qt::ShiftModifier | Qt::ControlModifier, 19,
@@ -112,7 +115,7 @@ private slots:
         for (const X11Key& key : keys) pressKey(key);
         QTRY_COMPARE_WITH_TIMEOUT(m_board->received().toHex(' '), sent.toHex(' '), kWaitMs);
         QCOMPARE(QApplication::focusWidget(), screenWidget(*m_call));  // Tab did not move it
-        QTest::qWait(100);  // nothing more comes
+        QTest::qWait(100);                                             // nothing more comes
         QCOMPARE(m_board->received().toHex(' '), sent.toHex(' '));
         m_call->app->session().keyboard().setInverseTyping(false);
     }
@@ -141,7 +144,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shown(), kWaitMs);
         QGuiApplication::clipboard()->clear();
         pressKey(x11::letter('C', Qt::ControlModifier));
-        QVERIFY2(QGuiApplication::clipboard()->text().contains("COPY ME"), qPrintable(QGuiApplication::clipboard()->text()));
+        QVERIFY2(QGuiApplication::clipboard()->text().contains("COPY ME"),
+                 qPrintable(QGuiApplication::clipboard()->text()));
         QCOMPARE(m_board->received().toHex(' '), QByteArray("one\x9btwo \x00\x9b", 10).toHex(' '));
     }
 
@@ -192,6 +196,22 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(run.app->session().connection().connected(), kWaitMs);
         QCOMPARE(QApplication::focusWidget(), screenWidget(run));
         typeText("joe\r");  // faster than the key-press delay: nothing may be lost
+        QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray("joe\x9b"), kWaitMs);
+    }
+
+    // Started with a board's address (the command line, a telnet:// link), the program calls it
+    // with the BBS list open beside the screen: the login typed at the board's prompt must reach
+    // the board, not the list's search box.
+    void aLoginTypedAfterStartingWithAnAddressReachesTheBoard() {
+        LoopbackBoard board;
+        Run run("127.0.0.1", board.port());
+        run.app->start();
+        QTRY_VERIFY_WITH_TIMEOUT(run.app->session().connection().connected() && QApplication::activeWindow(), kWaitMs);
+        QVERIFY(run.app->bbsEditorWindow() && run.app->bbsEditorWindow()->isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(QApplication::activeWindow(), &run.app->frame());
+        QCOMPARE(QApplication::focusWidget(), screenWidget(run));
+        typeText("joe\r");
         QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray("joe\x9b"), kWaitMs);
     }
 
@@ -266,8 +286,8 @@ private slots:
             int wrong = 0;
             for (int y = 0; y < 16; ++y)
                 for (int px = 0; px < 16; ++px) {
-                    const bool white = (x.rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(px / 8)] >>
-                                        (7 - px % 8)) & 1;
+                    const bool white =
+                        (x.rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(px / 8)] >> (7 - px % 8)) & 1;
                     if ((qGray(shown.pixel(origin.x() + px, origin.y() + y)) > 127) != white) ++wrong;
                 }
             return wrong;

@@ -25,16 +25,16 @@
 #include "ui/directory/PortChooser.h"
 #include "ui/directory/RawListEditor.h"
 #include "ui/frame/WelcomeWindow.h"
+#include "ui/log/LogWindow.h"
 #include "ui/platform/WindowPlacement.h"
 #include "ui/terminal/BoxEditor.h"
 #include "ui/terminal/BoxPanel.h"
-#include "ui/log/LogWindow.h"
 #include "ui/terminal/MojiEditorWindow.h"
-#include "ui/terminal/StatusWindow.h"
-#include "ui/terminal/TransferWindow.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
+#include "ui/terminal/StatusWindow.h"
 #include "ui/terminal/TerminalWindow.h"
+#include "ui/terminal/TransferWindow.h"
 #include "ui/tools/DumpPicker.h"
 #include "ui/tools/ScreenPrint.h"
 #include "ui/tools/ScrollbackDebugWindow.h"
@@ -119,8 +119,8 @@ DesktopApp::DesktopApp(Options options)
     // The Box's editor comes first: the session writes into it (scrollback, clipboard).
     m_boxEditor = new BoxEditor;
     m_session = std::make_unique<TerminalSession>(
-        TerminalSession::Ports{m_socket, m_timers, m_clock, m_prompter, m_sound, *m_boxEditor, m_clipboard},
-        m_status, m_config, m_list, m_screen);
+        TerminalSession::Ports{m_socket, m_timers, m_clock, m_prompter, m_sound, *m_boxEditor, m_clipboard}, m_status,
+        m_config, m_list, m_screen);
     m_browser = std::make_unique<BrowserLauncher>(m_config, m_shell, m_prompter, m_status);
     m_dump = std::make_unique<ScreenDump>(m_prompter, m_clock, m_config, m_surface,
                                           [this] { return m_screen.state().ColumnCount; });
@@ -175,9 +175,8 @@ void DesktopApp::wireSession() {
     m_session->capture().setOnViewerFinished([this] { refocusScreen(); });
     m_screenWindow->setActions(ScreenWindow::Actions{
         [this](DumpFormat format) { m_dump->save(format); }, [this] { openLogViewer(); },
-        [this] { m_session->box().pasteToScreen(); },
-        [this] { m_screenWindow->surfaceChanged(); }, [this] { setUrlDetection(!m_config.DetectURLs, false); },
-        [this] { copyScreenText(); },
+        [this] { m_session->box().pasteToScreen(); }, [this] { m_screenWindow->surfaceChanged(); },
+        [this] { setUrlDetection(!m_config.DetectURLs, false); }, [this] { copyScreenText(); },
         [this] {
             m_session->moji().setEcho(!m_session->moji().echo());
             m_screenWindow->setEchoChecked(m_session->moji().echo());
@@ -216,9 +215,7 @@ void DesktopApp::wireMojiEditor() {
     hooks.filesChanged = [this] {
         if (m_mojiWindow) m_mojiWindow->refreshFiles();
     };
-    hooks.toSignature = [this](char c) {
-        m_editor->edit([c](BBSEditorFields& fields) { fields.signature += c; });
-    };
+    hooks.toSignature = [this](char c) { m_editor->edit([c](BBSEditorFields& fields) { fields.signature += c; }); };
     m_session->keyboard().setOnInverseChanged([this](bool) {
         if (m_mojiWindow) m_mojiWindow->refresh();
     });
@@ -226,11 +223,11 @@ void DesktopApp::wireMojiEditor() {
 
 MojiEditorWindow& DesktopApp::mojiWindow() {
     if (!m_mojiWindow) {
-        m_mojiWindow = new MojiEditorWindow(
-            m_session->moji(),
-            MojiEditorWindow::Actions{[this] { return m_session->connection().connected(); },
-                                      [this] { openMojiFile(); }},
-            &m_frame);
+        m_mojiWindow =
+            new MojiEditorWindow(m_session->moji(),
+                                 MojiEditorWindow::Actions{[this] { return m_session->connection().connected(); },
+                                                           [this] { openMojiFile(); }},
+                                 &m_frame);
         // Left of the main frame, level with its bottom (the URL list stands above it), until
         // window places are saved.
         if (!m_config.DATAwritten) {
@@ -289,10 +286,10 @@ bool DesktopApp::viewPicture(const QString& path) {
 
 void DesktopApp::showDumpPicker() {
     if (!m_picker) {
-        m_picker = new DumpPicker(m_prompter, m_status,
-                                  DumpPicker::Actions{[this](const QString& path) { return viewPicture(path); },
-                                                      [this] { refocusScreen(); }},
-                                  &m_frame);
+        m_picker = new DumpPicker(
+            m_prompter, m_status,
+            DumpPicker::Actions{[this](const QString& path) { return viewPicture(path); }, [this] { refocusScreen(); }},
+            &m_frame);
         // Beside the terminal window, to the right of the frame.
         m_picker->move(m_frame.frameGeometry().right() + 1, m_frame.y() + m_screenWindow->height());
     }
@@ -333,8 +330,7 @@ StatusWindow& DesktopApp::statusWindowMade() {
 void DesktopApp::openTransferWindow(bool upload) {
     if (!m_transferWindow) {
         m_transferWindow =
-            new TransferWindow(m_session->transfers(), TransferWindow::Actions{[this] { refocusScreen(); }},
-                               &m_frame);
+            new TransferWindow(m_session->transfers(), TransferWindow::Actions{[this] { refocusScreen(); }}, &m_frame);
         m_session->transfers().setOnChange([this] { m_transferWindow->transferChanged(); });
         centreOverFrame(*m_transferWindow);
     }
@@ -374,8 +370,9 @@ void DesktopApp::openLogViewer() {
 
 void DesktopApp::openTimeOnlineReport() {
     if (m_logWindow) m_logWindow->close();
-    m_logWindow = new LogWindow(LogWindow::Services{m_status.log(), m_status, m_prompter, m_list, m_paths.systemFolder, {}},
-                                LogWindow::Layout::Report, &m_frame);
+    m_logWindow =
+        new LogWindow(LogWindow::Services{m_status.log(), m_status, m_prompter, m_list, m_paths.systemFolder, {}},
+                      LogWindow::Layout::Report, &m_frame);
     centreOverFrame(*m_logWindow);
     m_logWindow->show();
     keepOnScreen(*m_logWindow);
@@ -536,7 +533,10 @@ void DesktopApp::afterStartup(bool ok) {
     if (m_config.TitleBarMsg) m_titleTimer.start();
     m_status.ShowStatus("Not Connected...", false, false);
     refreshAll();
-    if (m_startup->firstRun() || m_config.UseBBSEditor) openBBSEditor();
+    // A board named on the command line (or by a link) is being called: its login prompt gets
+    // the keys, the list only stands beside.
+    if (m_startup->firstRun() || m_config.UseBBSEditor)
+        openBBSEditor(m_options.host ? EditorKeys::StayWithScreen : EditorKeys::TakeThem);
     if (m_options.host) m_session->connection().dialAddress(*m_options.host, m_options.port, m_options.protocol);
 }
 
@@ -636,7 +636,7 @@ BBSEditorWindow& DesktopApp::editorWindow() {
     return *m_editorWindow;
 }
 
-void DesktopApp::openBBSEditor() {
+void DesktopApp::openBBSEditor(EditorKeys keys) {
     BBSEditorWindow& window = editorWindow();
     if (!m_editor->isOpen()) {
         const std::string& id = m_session->connection().recordId();
@@ -645,10 +645,16 @@ void DesktopApp::openBBSEditor() {
     window.setRawEditsAllowed(m_config.EnableRawEdits);
     window.refresh();
     window.refreshDirectory();
+    const bool takeKeys = keys == EditorKeys::TakeThem;
+    window.setAttribute(Qt::WA_ShowWithoutActivating, !takeKeys);
     window.show();
     keepOnScreen(window);
     window.raise();
-    window.activateWindow();
+    // Some platforms activate every window shown, whatever it asks: the frame asks back.
+    if (takeKeys)
+        window.activateWindow();
+    else
+        m_frame.activateWindow();
 }
 
 void DesktopApp::placeBBSEditor() {
@@ -724,8 +730,8 @@ void DesktopApp::openRawListEditor() {
 
 void DesktopApp::saveWindowPositions() {
     FrameGeometry geometry(
-        m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); },
-            [this] { return &mojiWindow(); }, [this] { return &statusWindowMade(); });
+        m_frame, [this] { return &editorWindow(); }, [this] { return &urlWindow(); }, [this] { return &mojiWindow(); },
+        [this] { return &statusWindowMade(); });
     const int status =
         WindowPositions(m_store, geometry).SaveRestorePositions(true, m_paths.configFile(), m_config.DATAwritten);
     if (status != SettingsStore::kOk) {

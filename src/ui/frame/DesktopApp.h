@@ -55,14 +55,14 @@ class DesktopApp : public QObject, private ScreenListener {
     Q_OBJECT
 public:
     struct Options {
-        std::string systemFolder;          // the folder the program keeps its files in
-        std::string programFolder;         // where the help page is looked for
-        std::optional<std::string> host;   // dial at once, as a record not in the list
+        std::string systemFolder;         // the folder the program keeps its files in
+        std::string programFolder;        // where the help page is looked for
+        std::optional<std::string> host;  // dial at once, as a record not in the list
         int port = 23;
-        std::string protocol = "Raw";      // "Telnet" for a telnet:// link
+        std::string protocol = "Raw";  // "Telnet" for a telnet:// link
         bool showWelcome = true;
-        Prompter* prompter = nullptr;      // dialogs; the Qt ones when not given
-        std::function<void()> quit{};      // ends the program; QCoreApplication::quit when not given
+        Prompter* prompter = nullptr;  // dialogs; the Qt ones when not given
+        std::function<void()> quit{};  // ends the program; QCoreApplication::quit when not given
     };
 
     explicit DesktopApp(Options options);
@@ -111,7 +111,8 @@ public:
     void openTimeOnlineReport();
     ScrollbackDebugWindow* debugWindow() { return m_debugWindow; }
     // Opens the BBS editor on the record selected in the terminal (or record 1).
-    void openBBSEditor();
+    enum class EditorKeys { TakeThem, StayWithScreen };
+    void openBBSEditor(EditorKeys keys = EditorKeys::TakeThem);
     bool loggedIn() const { return m_loggedIn; }
     TerminalSession& session() { return *m_session; }
     ScreenInterpreter& screen() { return m_screen; }
