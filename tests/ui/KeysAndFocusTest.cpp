@@ -215,6 +215,26 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray("joe\x9b"), kWaitMs);
     }
 
+    // Buttons in the program's other windows that send to the board hand the keys back to the
+    // screen: the BBS editor's Sign.
+    void theSignatureSentFromTheBBSEditorLeavesTheKeysWithTheScreen() {
+        LoopbackBoard board;
+        Run run;
+        run.app->start();
+        QVERIFY(activate(run));
+        clickConnect(run, board);
+        QTRY_VERIFY_WITH_TIMEOUT(run.app->session().connection().connected(), kWaitMs);
+        run.app->openBBSEditor();
+        BBSEditorWindow* editor = run.app->bbsEditorWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), editor, kWaitMs);
+        board.clear();
+        QTest::mouseClick(editor->findChild<QPushButton*>("cmdSendSig"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray("<your signature>\x9b"), kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &run.app->frame(), kWaitMs);
+        typeText("ok");
+        QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray("<your signature>\x9bok"), kWaitMs);
+    }
+
     void theToolbarFollowsTheConnection() {
         LoopbackBoard board;
         Run run;
