@@ -1,8 +1,8 @@
 #include "ui/directory/BBSEditorWindow.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -38,8 +39,18 @@ void setTextKeepingCursor(QLineEdit* edit, const QString& text) {
 BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(parent, Qt::Window), m_editor(editor) {
     setObjectName("frmBBS");
     setAttribute(Qt::WA_QuitOnClose, false);
+    // The record scrolls inside the window when the screen is lower than the whole of it (a
+    // 768-line laptop): the buttons at its foot must stay within reach.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName("scrRecord");
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidgetResizable(true);
+    outer->addWidget(m_scroll);
+    m_content = new QWidget(m_scroll);
     // The directory above the record, so the window fits beside the main frame.
-    auto* right = new QVBoxLayout(this);
+    auto* right = new QVBoxLayout(m_content);
 
     // The directory: every record, filtered by name, address or sysop.
     auto* left = new QVBoxLayout;
@@ -83,14 +94,16 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
 
     auto* form = new QFormLayout;
     form->addRow("BBS Name:", text("txtBBSname", "BBS Name:", &BBSEditorFields::name));
-    form->addRow("BBS Address:", text("txtBBSurl", "BBS Address: host, host:port or [IPv6]:port", &BBSEditorFields::address));
+    form->addRow("BBS Address:",
+                 text("txtBBSurl", "BBS Address: host, host:port or [IPv6]:port", &BBSEditorFields::address));
     auto* portRow = new QHBoxLayout;
     QLineEdit* port = text("txtPORT", "Port:", &BBSEditorFields::port);
     port->setMaximumWidth(80);
     portRow->addWidget(port);
     portRow->addWidget(button("cmdChoose", "Choose Port", [this] { m_editor.choosePort(); }));
     portRow->addWidget(new QLabel("Ports:", this));
-    portRow->addWidget(text("txtPORTLIST", "BBS Ports List - seperate each port with space", &BBSEditorFields::portList), 1);
+    portRow->addWidget(
+        text("txtPORTLIST", "BBS Ports List - seperate each port with space", &BBSEditorFields::portList), 1);
     form->addRow("Port:", portRow);
     form->addRow("Sysop Name:", text("txtBBSsysop", "Sysop Name:", &BBSEditorFields::sysop));
     auto* siteRow = new QHBoxLayout;
@@ -235,19 +248,23 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
         button("cmdRefresh", "&Save", [this] { m_editor.saveButton(); }),
         button("cmdUpdate", "!!!", [this] { m_editor.reload(); }),
         (m_default = button("cmdDefault", "Edit Default", [this] { m_editor.editDefault(); })),
-        button("cmdImport", "&Import", [this] {
-            if (m_actions.importList) m_actions.importList();
-        }),
-        button("cmdExport", "E&xport", [this] {
-            if (m_actions.exportList) m_actions.exportList();
-        }),
-        (m_rawEdit = button("cmdEditRaw", "Edit RAW", [this] {
-             if (m_actions.rawEdit) m_actions.rawEdit();
-         })),
+        button("cmdImport", "&Import",
+               [this] {
+                   if (m_actions.importList) m_actions.importList();
+               }),
+        button("cmdExport", "E&xport",
+               [this] {
+                   if (m_actions.exportList) m_actions.exportList();
+               }),
+        (m_rawEdit = button("cmdEditRaw", "Edit RAW",
+                            [this] {
+                                if (m_actions.rawEdit) m_actions.rawEdit();
+                            })),
         (m_fixList = button("cmdFIXLIST", "Fix List", [this] { m_editor.fixList(); })),
-        button("cmdTPSreports", "Time Online", [this] {
-            if (m_actions.timeOnline) m_actions.timeOnline();
-        }),
+        button("cmdTPSreports", "Time Online",
+               [this] {
+                   if (m_actions.timeOnline) m_actions.timeOnline();
+               }),
     };
     int index = 0;
     for (QPushButton* b : grid1) {
@@ -258,8 +275,13 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
     buttons->addWidget(stepButton(3, ">>", +1), 2, 1);
     buttons->addWidget(button("cmdExit", "Save+Close", [this] { m_editor.saveAndClose(); }), 2, 2);
     buttons->addWidget(button("cmdCancel", "&Cancel", [this] { m_editor.cancel(); }), 2, 3);
-    buttons->addWidget(button("cmdConnect", "Save + Close + Connect", [this] { m_editor.saveCloseConnect(); }), 2, 4, 1, 2);
+    buttons->addWidget(button("cmdConnect", "Save + Close + Connect", [this] { m_editor.saveCloseConnect(); }), 2, 4, 1,
+                       2);
     right->addLayout(buttons);
+    m_scroll->setWidget(m_content);
+    // The whole record when the screen has room (left to itself, a new window takes at most two
+    // thirds of the screen); keepOnScreen() shrinks it where there is none.
+    resize(m_content->sizeHint());
 
     refresh();
 }

@@ -13,6 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace vx {
 
@@ -72,6 +73,8 @@ private:
     QPushButton* m_rawEdit = nullptr;
     QPushButton* m_fixList = nullptr;
     QPushButton* m_hiddenButton = nullptr;
+    QScrollArea* m_scroll = nullptr;
+    QWidget* m_content = nullptr;
     bool m_refreshing = false;
 };
 

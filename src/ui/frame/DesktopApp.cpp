@@ -659,8 +659,10 @@ void DesktopApp::openBBSEditor(EditorKeys keys) {
 
 void DesktopApp::placeBBSEditor() {
     if (!m_editorWindow || m_config.DATAwritten) return;
-    // Beside the main frame, as long as no window places were saved.
+    // Beside the main frame, as long as no window places were saved; a frame grown to 80
+    // columns may leave no room there, and a list off the screen cannot be used.
     m_editorWindow->move(m_frame.frameGeometry().right() + 1, m_frame.y());
+    if (m_editorWindow->isVisible()) keepOnScreen(*m_editorWindow);
 }
 
 void DesktopApp::bbsEditorClosed(std::optional<std::string> connectTo) {
