@@ -286,10 +286,10 @@ bool DesktopApp::viewPicture(const QString& path) {
 
 void DesktopApp::showDumpPicker() {
     if (!m_picker) {
-        m_picker = new DumpPicker(
-            m_prompter, m_status,
-            DumpPicker::Actions{[this](const QString& path) { return viewPicture(path); }, [this] { refocusScreen(); }},
-            &m_frame);
+        m_picker = new DumpPicker(m_prompter, m_status,
+                                  DumpPicker::Actions{[this](const QString& path) { return viewPicture(path); },
+                                                      [this] { keysBackToScreen(); }},
+                                  &m_frame);
         // Beside the terminal window, to the right of the frame.
         m_picker->move(m_frame.frameGeometry().right() + 1, m_frame.y() + m_screenWindow->height());
     }
@@ -329,8 +329,8 @@ StatusWindow& DesktopApp::statusWindowMade() {
 
 void DesktopApp::openTransferWindow(bool upload) {
     if (!m_transferWindow) {
-        m_transferWindow =
-            new TransferWindow(m_session->transfers(), TransferWindow::Actions{[this] { refocusScreen(); }}, &m_frame);
+        m_transferWindow = new TransferWindow(m_session->transfers(),
+                                              TransferWindow::Actions{[this] { keysBackToScreen(); }}, &m_frame);
         m_session->transfers().setOnChange([this] { m_transferWindow->transferChanged(); });
         centreOverFrame(*m_transferWindow);
     }
@@ -411,7 +411,7 @@ UrlListWindow& DesktopApp::urlWindow() {
             UrlListWindow::Actions{
                 [this](int slot) { m_session->urls().openUrl(slot, *m_browser); },
                 [this] { m_session->urls().exportUrls(m_prompter, m_status, m_clock, m_paths.systemFolder); },
-                [this] { refocusScreen(); }},
+                [this] { keysBackToScreen(); }},
             &m_frame);
         // Left of the main frame (the BBS editor stands right of it) until window places are saved.
         if (!m_config.DATAwritten) {
@@ -580,10 +580,15 @@ void DesktopApp::refreshAll() {
 
 void DesktopApp::titleTick() { m_frame.setWindowTitle(latin1(m_hints.tick(m_random))); }
 
+void DesktopApp::keysBackToScreen() {
+    m_frame.activateWindow();
+    refocusScreen();
+}
+
 void DesktopApp::refocusScreen() {
-    // A button in another of the program's windows (VXEditor, the status window's AutoNext, the
-    // URL list) hands the keys back too: the frame becomes the active window. Never while a dialog
-    // or a menu waits for an answer, and never taken from another program.
+    // A button in another of the program's windows (VXEditor's sends, the BBS editor's Sign) and
+    // a call coming up hand the keys back too: the frame becomes the active window. Never while a
+    // dialog or a menu waits for an answer, and never taken from another program.
     QWidget* frame = m_screenWindow->screen()->window();
     const QWidget* active = QApplication::activeWindow();
     if (active && active != frame && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())

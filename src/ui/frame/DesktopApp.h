@@ -139,6 +139,9 @@ private:
     void refreshAll();
     void titleTick();
     void refocusScreen();
+    // After a button in the dump picker, the transfer window or the URL list, which may be
+    // closing and no longer the active window: the frame is asked for in any case.
+    void keysBackToScreen();
     void openConfiguration();
     void applyHistorySetting();
     void configurationSaved(const CfgSaved& saved);
