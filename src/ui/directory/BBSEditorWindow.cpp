@@ -43,14 +43,14 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
     // 768-line laptop): the buttons at its foot must stay within reach.
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
-    m_scroll = new QScrollArea(this);
-    m_scroll->setObjectName("scrRecord");
-    m_scroll->setFrameShape(QFrame::NoFrame);
-    m_scroll->setWidgetResizable(true);
-    outer->addWidget(m_scroll);
-    m_content = new QWidget(m_scroll);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName("scrRecord");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    outer->addWidget(scroll);
+    auto* content = new QWidget(scroll);
     // The directory above the record, so the window fits beside the main frame.
-    auto* right = new QVBoxLayout(m_content);
+    auto* right = new QVBoxLayout(content);
 
     // The directory: every record, filtered by name, address or sysop.
     auto* left = new QVBoxLayout;
@@ -278,10 +278,10 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
     buttons->addWidget(button("cmdConnect", "Save + Close + Connect", [this] { m_editor.saveCloseConnect(); }), 2, 4, 1,
                        2);
     right->addLayout(buttons);
-    m_scroll->setWidget(m_content);
+    scroll->setWidget(content);
     // The whole record when the screen has room (left to itself, a new window takes at most two
     // thirds of the screen); keepOnScreen() shrinks it where there is none.
-    resize(m_content->sizeHint());
+    resize(content->sizeHint());
 
     refresh();
 }

@@ -13,7 +13,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QScrollArea;
 
 namespace vx {
 
@@ -73,8 +72,6 @@ private:
     QPushButton* m_rawEdit = nullptr;
     QPushButton* m_fixList = nullptr;
     QPushButton* m_hiddenButton = nullptr;
-    QScrollArea* m_scroll = nullptr;
-    QWidget* m_content = nullptr;
     bool m_refreshing = false;
 };
 

@@ -589,10 +589,9 @@ void DesktopApp::refocusScreen() {
     // A button in another of the program's windows (VXEditor's sends, the BBS editor's Sign) and
     // a call coming up hand the keys back too: the frame becomes the active window. Never while a
     // dialog or a menu waits for an answer, and never taken from another program.
-    QWidget* frame = m_screenWindow->screen()->window();
     const QWidget* active = QApplication::activeWindow();
-    if (active && active != frame && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())
-        frame->activateWindow();
+    if (active && active != &m_frame && !QApplication::activeModalWidget() && !QApplication::activePopupWidget())
+        m_frame.activateWindow();
     m_screenWindow->screen()->setFocus();
 }
 
