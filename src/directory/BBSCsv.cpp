@@ -9,11 +9,10 @@
 
 #include "base/AtomicFile.h"
 #include "base/HostAddress.h"
+#include "directory/BBSRecordKeys.h"
 
 namespace vx::bbscsv {
 namespace {
-
-constexpr const char* kColumns[] = {"Name", "Address", "Port", "Sysop", "Website", "Comment", "Protocol"};
 
 std::string trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -79,6 +78,8 @@ std::string csvField(std::string_view field) {
     }
     return out + "\"";
 }
+
+const char* columnOf(const BBSRecordKey::Field& field) { return bbsRecordKey(field).csvColumn; }
 
 std::string keyOf(const std::string& host, int port) { return lower(host) + ":" + std::to_string(port); }
 
@@ -152,17 +153,21 @@ std::vector<CsvRow> parseCsv(std::string_view text) {
 
 std::string exportText(BBSList& list) {
     std::string text;
-    for (std::size_t i = 0; i < std::size(kColumns); ++i) text += (i ? "," : "") + std::string(kColumns[i]);
+    for (const BBSRecordKey& row : bbsRecordKeys())
+        if (row.csvColumn) text += (text.empty() ? "" : ",") + std::string(row.csvColumn);
     text += "\r\n";
     const std::string& map = list.map();
     for (int id = 1; id <= static_cast<int>(map.size()); ++id) {
         if (map[static_cast<std::size_t>(id - 1)] != '1') continue;
         const BBSRecord record = list.recordOf(std::to_string(id));
-        const std::string fields[] = {record.BBSname, addressField(record.URL), std::to_string(record.Port),
-                                      record.Sysop,   record.Website,           record.Comment,
-                                      record.Protocol};
-        for (std::size_t i = 0; i < std::size(fields); ++i) text += (i ? "," : "") + csvField(latin1ToUtf8(fields[i]));
-        text += "\r\n";
+        std::string line;
+        for (const BBSRecordKey& row : bbsRecordKeys()) {
+            if (!row.csvColumn) continue;
+            const std::string field = row.field == BBSRecordKey::Field(&BBSRecord::URL) ? addressField(record.URL)
+                                                                                        : plainRecordValue(row, record);
+            line += (line.empty() ? "" : ",") + csvField(latin1ToUtf8(field));
+        }
+        text += line + "\r\n";
     }
     return text;
 }
@@ -186,12 +191,12 @@ ImportResult importText(BBSList& list, std::string_view text) {
     }
     std::map<std::string, std::size_t> columns;
     for (std::size_t i = 0; i < rows[0].fields.size(); ++i) columns.emplace(lower(trim(rows[0].fields[i])), i);
-    if (!columns.count("name") || !columns.count("address")) {
+    if (!columns.count(lower(columnOf(&BBSRecord::BBSname))) || !columns.count(lower(columnOf(&BBSRecord::URL)))) {
         result.error = "the first row must name the columns, with at least Name and Address.";
         return result;
     }
     const auto column = [&](const CsvRow& row, const char* name) -> std::string {
-        const auto found = columns.find(name);
+        const auto found = columns.find(lower(name));
         if (found == columns.end() || found->second >= row.fields.size()) return {};
         return oneLine(row.fields[found->second]);
     };
@@ -217,9 +222,9 @@ ImportResult importText(BBSList& list, std::string_view text) {
             refuse("a quoted field is not closed");
             continue;
         }
-        const std::string name = column(row, "name");
-        const std::string address = column(row, "address");
-        const std::string portText = column(row, "port");
+        const std::string name = column(row, columnOf(&BBSRecord::BBSname));
+        const std::string address = column(row, columnOf(&BBSRecord::URL));
+        const std::string portText = column(row, columnOf(&BBSRecord::Port));
         if (name.empty()) {
             refuse("no name");
             continue;
@@ -247,7 +252,7 @@ ImportResult importText(BBSList& list, std::string_view text) {
             }
             port = *number;
         }
-        const std::string protocolText = column(row, "protocol");
+        const std::string protocolText = column(row, columnOf(&BBSRecord::Protocol));
         if (!protocolText.empty() && protocolName(protocolText) == "Raw" && lower(trim(protocolText)) != "raw") {
             refuse("bad protocol '" + protocolText + "' (Raw, Telnet or Auto)");
             continue;
@@ -261,15 +266,14 @@ ImportResult importText(BBSList& list, std::string_view text) {
             continue;
         }
         --room;
+        // Every column is read as the list file's value would be; the address and port are then
+        // the ones the address column gave.
         BBSRecord record = defaults;
-        record.BBSname = name;
+        for (const BBSRecordKey& key : bbsRecordKeys())
+            if (key.csvColumn) loadRecordValue(key, column(row, key.csvColumn), record);
         record.URL = host.host;
         record.Port = port;
         record.PortList = std::to_string(port);
-        record.Sysop = column(row, "sysop");
-        record.Website = column(row, "website");
-        record.Comment = column(row, "comment");
-        record.Protocol = protocolName(protocolText);
         record.Permanent = false;
         record.Connects = 0;
         record.TotalTime = 0;

@@ -5,9 +5,9 @@
 
 #include "base/Formats.h"
 #include "base/Version.h"
-#include "config/ConfigSettings.h"
 #include "config/IniFile.h"
 #include "config/Scrambler.h"
+#include "directory/BBSRecordKeys.h"
 #include "directory/Macros.h"
 
 namespace vx {
@@ -22,54 +22,15 @@ const std::string kSystem = "System";
 const std::string kConfig = "Config";
 const std::string kIndex = "BBS";
 
-// Every key of a record section, as deleting a record blanks them.
-constexpr const char* kRecordKeys[] = {"BBSname",
-                                       "URL",
-                                       "Port",
-                                       "PortList",
-                                       "Sysop",
-                                       "Deleted",
-                                       "Created",
-                                       "LastCall",
-                                       "LastEdited",
-                                       "LastTimeOnline",
-                                       "LANtronix",
-                                       "HideFromList",
-                                       "ClrBufferOnDisc",
-                                       "AlarmColEnabled",
-                                       "NoWrap",
-                                       "BBSXv1",
-                                       "BBSXDelay",
-                                       "OneAtaTime",
-                                       "MaxBaud",
-                                       "Website",
-                                       "Comment",
-                                       "StayAlive",
-                                       "Mode80Col",
-                                       "BaudSim",
-                                       "Permanent",
-                                       "Connects",
-                                       "TotalTime",
-                                       "AlarmColValue",
-                                       "SendDelayValue",
-                                       "Signature",
-                                       "Protocol"};
+// The keys of [Config] that make the list: the count of records and the map of IDs in use.
+const std::string kNumBBS = "NumBBS";
+const std::string kBBSMap = "BBSMap";
 
 std::string trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
     if (first == std::string_view::npos) return {};
     return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
-
-std::string boolText(bool value) { return value ? "True" : "False"; }
-
-std::string macroKey(int n) { return "Macro" + std::to_string(n); }
-std::string hiddenKey(int n) { return "MacVisible" + std::to_string(n); }
-
-// A stored date as the record holds it: "0" when there is none. A text the date reader does not
-// know (Windows writes dates in the user's regional form) is kept as it stands, so that loading
-// and saving a record never destroys a date.
-std::string storedDate(const std::string& text) { return text.empty() ? "0" : text; }
 
 const LocalDateTime kZeroDate{};
 
@@ -155,38 +116,16 @@ BBSRecord BBSList::defaultRecord() const {
     record.BaudSim = true;
     record.Permanent = true;
     record.Signature = "<your signature>";
+    record.macros[0].text = "yourlogin<cr>";
+    record.macros[1].text = "yourpassword<cr>";
     return record;
 }
 
-bool BBSList::writeNewRecord(const std::string& id, const BBSRecord& record) {
+bool BBSList::writeNewRecord(const std::string& id, const BBSRecord& record, bool macros) {
     SettingsStore::Batch batch(m_store, m_path);
-    const auto put = [&](const char* key, const std::string& value) { write(id, key, value); };
-    put("BBSname", record.BBSname);
-    put("URL", record.URL);
-    put("Port", formatLeadingBlank(record.Port));
-    put("PortList", record.PortList);
-    put("Sysop", record.Sysop);
-    put("Deleted", boolText(record.Deleted));
-    put("Created", record.Created);
-    put("LastCall", record.LastCall);
-    put("LastEdited", record.LastEdited);
-    put("Website", record.Website);
-    put("Comment", record.Comment);
-    put("StayAlive", boolText(record.StayAlive));
-    put("Mode80Col", boolText(record.Mode80Col));
-    put("BaudSim", boolText(record.BaudSim));
-    put("Permanent", boolText(record.Permanent));
-    put("Signature", record.Signature);
+    for (const BBSRecordKey& row : bbsRecordKeys())
+        if (row.inNewFile && isMacroKey(row) == macros) write(id, row.key, savedRecordValue(row, record));
     stamp();
-    return commit(batch) == SettingsStore::kOk;
-}
-
-bool BBSList::writeSampleMacros(const std::string& id) {
-    SettingsStore::Batch batch(m_store, m_path);
-    for (int n = 0; n < 10; ++n) {
-        write(id, macroKey(n), n == 0 ? "yourlogin<cr>" : n == 1 ? "yourpassword<cr>" : "");
-        stamp();
-    }
     return commit(batch) == SettingsStore::kOk;
 }
 
@@ -210,7 +149,7 @@ bool BBSList::CreateBBSListFile() {
     if (m_store.replaceFile(m_path, text) != SettingsStore::kOk) return false;
 
     BBSRecord record = defaultRecord();
-    if (!writeNewRecord(kDefaultId, record) || !writeSampleMacros(kDefaultId)) return false;
+    if (!writeNewRecord(kDefaultId, record, false) || !writeNewRecord(kDefaultId, record, true)) return false;
 
     // The sample record is the demo board that comes with the program, so a first connection
     // works without the internet.
@@ -221,15 +160,15 @@ bool BBSList::CreateBBSListFile() {
     record.Comment = "The demo board that comes with Vexterm: start vexterm-demo-bbs, then connect.";
     record.Port = 6502;
     record.PortList = "6502 23 8889";
-    if (!writeNewRecord("1", record)) return false;
+    if (!writeNewRecord("1", record, false)) return false;
 
     SettingsStore::Batch batch(m_store, m_path);
-    write(kConfig, "NumBBS", "1");
+    write(kConfig, kNumBBS, "1");
     m_map = SetMapFlag(std::string(kMaxRecords, '0'), 1, true);
-    write(kConfig, "BBSMap", m_map);
+    write(kConfig, kBBSMap, m_map);
     write(kIndex, "1", record.BBSname);
     const bool committed = commit(batch) == SettingsStore::kOk;
-    return committed && writeSampleMacros("1");
+    return committed && writeNewRecord("1", record, true);
 }
 
 bool BBSList::LoadBBSList() {
@@ -239,11 +178,11 @@ bool BBSList::LoadBBSList() {
                            MessageIcon::Critical);
         return false;
     }
-    const std::string count = read(kConfig, "NumBBS", "");
+    const std::string count = read(kConfig, kNumBBS, "");
     // The map is 255 characters, one longer than a profile read returns: read it whole, or the
     // flag of ID 255 would be lost and a new record could take that ID over an existing one.
     std::string map;
-    m_store.readFullValue(m_path, kConfig, "BBSMap", "", map);
+    m_store.readFullValue(m_path, kConfig, kBBSMap, "", map);
     // Deleting the last record leaves NumBBS 0 and a map of zeros: a directory with no boards,
     // from which the user adds the next one.
     const bool emptyDirectory = isWholeNumberText(count) && parseLeadingNumber(count) == 0 && !map.empty() &&
@@ -274,7 +213,7 @@ void BBSList::FillBBSList() {
         if (m_map[static_cast<std::size_t>(n - 1)] != '1') continue;
         const std::string id = std::to_string(n);
         const std::string name = read(kIndex, id, "Invalid");
-        if (TextToBoolean(read(id, "HideFromList", "0"))) continue;
+        if (readKeys(id, {&BBSRecord::HideFromList}).HideFromList) continue;
         m_entries.push_back({n, name});
     }
 }
@@ -290,47 +229,17 @@ bool BBSList::LoadBBSRecord(const std::string& id) {
 }
 
 BBSRecord BBSList::readRecord(const std::string& section) {
-    const auto text = [&](const char* key, const char* missing) { return trim(read(section, key, missing)); };
-    const auto flag = [&](const char* key) { return TextToBoolean(read(section, key, "0")); };
-    const auto number = [&](const char* key, const char* missing) {
-        return parseLeadingNumber(read(section, key, missing));
-    };
-
     BBSRecord record;
-    record.BBSname = text("BBSname", "{Enter BBS Name}");
-    record.Port = clampToPort(number("Port", "{Enter Port}"));
-    record.PortList = text("PortList", "8888 9000 23");
-    record.URL = text("URL", "{Enter URL}");
-    record.Sysop = text("Sysop", "");
-    record.Comment = text("Comment", "");
-    record.StayAlive = flag("StayAlive");
-    record.BaudSim = flag("BaudSim");
-    record.LANtronix = flag("LANtronix");
-    record.HideFromList = flag("HideFromList");
-    record.ClrBufferOnDisc = flag("ClrBufferOnDisc");
-    record.AlarmColEnabled = flag("AlarmColEnabled");
-    record.NoWrap = flag("NoWrap");
-    record.OneAtaTime = flag("OneAtaTime");
-    record.MaxBaud = clampToInt32(number("MaxBaud", "0"));
-    record.BBSXv1 = flag("BBSXv1");
-    record.BBSXDelay = text("BBSXDelay", "300");
-    record.Permanent = flag("Permanent");
-    record.Mode80Col = flag("Mode80Col");
-    record.Created = storedDate(text("Created", "0"));
-    record.LastCall = storedDate(text("LastCall", "0"));
-    record.LastTimeOnline = text("LastTimeOnline", "");
-    record.LastEdited = storedDate(text("LastEdited", "0"));
-    record.Connects = clampToInt32(number("Connects", "0"));
-    record.TotalTime = clampToInt32(number("TotalTime", "0"));
-    record.Website = text("Website", "");
-    record.AlarmColValue = clampToInt16(number("AlarmColValue", "30"));
-    record.SendDelayValue = clampToInt16(number("SendDelayValue", "0"));
-    record.Signature = text("Signature", " ");
-    record.Protocol = protocolName(text("Protocol", "Raw"));
-    for (int n = 0; n < 10; ++n) {
-        StoredMacro& macro = record.macros[static_cast<std::size_t>(n)];
-        macro.text = read(section, macroKey(n), "");
-        macro.hidden = read(section, hiddenKey(n), "");
+    for (const BBSRecordKey& row : bbsRecordKeys())
+        if (row.loaded) loadRecordValue(row, read(section, row.key, row.missing), record);
+    return record;
+}
+
+BBSRecord BBSList::readKeys(const std::string& section, std::initializer_list<BBSRecordKey::Field> fields) {
+    BBSRecord record;
+    for (const auto& field : fields) {
+        const BBSRecordKey& row = bbsRecordKey(field);
+        loadRecordValue(row, read(section, row.key, row.missing), record);
     }
     return record;
 }
@@ -358,37 +267,9 @@ void BBSList::useUnsavedRecord(const std::string& host, int port) {
 
 void BBSList::writeRecordFields(const std::string& section, const BBSRecord& record) {
     if (section != kDefaultId) write(kIndex, section, record.BBSname);
-    const auto put = [&](const char* key, const std::string& value) { write(section, key, value); };
-    put("BBSname", record.BBSname);
-    put("URL", record.URL);
-    put("Port", formatLeadingBlank(record.Port));
-    put("PortList", record.PortList);
-    put("Sysop", record.Sysop);
-    put("Deleted", boolText(record.Deleted));
-    put("Created", record.Created);
-    put("LastEdited", record.LastEdited);
-    put("LastTimeOnline", record.LastTimeOnline);
-    put("LANtronix", boolText(record.LANtronix));
-    put("HideFromList", boolText(record.HideFromList));
-    put("ClrBufferOnDisc", boolText(record.ClrBufferOnDisc));
-    put("AlarmColEnabled", boolText(record.AlarmColEnabled));
-    put("NoWrap", boolText(record.NoWrap));
-    put("BBSXv1", boolText(record.BBSXv1));
-    put("BBSXDelay", formatLeadingBlank(parseLeadingNumber(record.BBSXDelay)));
-    put("OneAtaTime", boolText(record.OneAtaTime));
-    put("MaxBaud", formatLeadingBlank(record.MaxBaud));
-    put("Website", record.Website);
-    put("Comment", record.Comment);
-    put("StayAlive", boolText(record.StayAlive));
-    put("Mode80Col", boolText(record.Mode80Col));
-    put("BaudSim", boolText(record.BaudSim));
-    put("Permanent", boolText(record.Permanent));
-    put("Connects", formatLeadingBlank(record.Connects));
-    put("AlarmColValue", formatLeadingBlank(record.AlarmColValue));
-    put("SendDelayValue", formatLeadingBlank(record.SendDelayValue));
-    put("Signature", trim(record.Signature));
-    // A board spoken to as it always was keeps its section as it was.
-    if (record.Protocol != "Raw" || read(section, "Protocol", "").size() > 0) put("Protocol", record.Protocol);
+    for (const BBSRecordKey& row : bbsRecordKeys())
+        if (writtenBySave(row, record, false, [&] { return !read(section, row.key, "").empty(); }))
+            write(section, row.key, savedRecordValue(row, record));
 }
 
 bool BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
@@ -442,16 +323,13 @@ void BBSList::askToCopyMacros(const std::string& section, const BBSRecord& recor
 }
 
 void BBSList::writeMacros(const std::string& section, const BBSRecord& record) {
-    for (int n = 0; n < 10; ++n) {
-        const StoredMacro& macro = record.macros[static_cast<std::size_t>(n)];
-        write(section, macroKey(n), macro.text);
-        if (!trim(macro.text).empty()) write(section, hiddenKey(n), trim(macro.hidden));
-    }
+    for (const BBSRecordKey& row : bbsRecordKeys())
+        if (writtenBySave(row, record, true, {})) write(section, row.key, savedRecordValue(row, record));
 }
 
 void BBSList::writeCountAndMap(int numBBS, const std::string& map, bool leadingBlank) {
-    write(kConfig, "NumBBS", leadingBlank ? formatLeadingBlank(numBBS) : std::to_string(numBBS));
-    write(kConfig, "BBSMap", map);
+    write(kConfig, kNumBBS, leadingBlank ? formatLeadingBlank(numBBS) : std::to_string(numBBS));
+    write(kConfig, kBBSMap, map);
 }
 
 void BBSList::reportListFull() {
@@ -485,7 +363,10 @@ std::optional<int> BBSList::addFrom(const BBSRecord& source, bool isCopy, bool m
     SettingsStore::Batch batch(m_store, m_path);
     writeCountAndMap(numBBS, map, true);
     // A save leaves the statistics alone, but a copy keeps its source's time online.
-    if (isCopy) write(section, "TotalTime", std::to_string(record.TotalTime));
+    if (isCopy)
+        for (const BBSRecordKey& row : bbsRecordKeys())
+            if (row.written == BBSRecordKey::Written::StatisticsCopy)
+                write(section, row.key, plainRecordValue(row, record));
     writeRecordFields(section, record);
     if (!isCopy) writeMacros(section, record);
     stamp();
@@ -569,8 +450,8 @@ std::string BBSList::replaceWithRawText(const std::string& text) {
     const std::string trimmed =
         first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
     const IniFile parsed = IniFile::parse(trimmed);
-    const auto count = parsed.find(kConfig, "NumBBS");
-    const auto map = parsed.find(kConfig, "BBSMap");
+    const auto count = parsed.find(kConfig, kNumBBS);
+    const auto map = parsed.find(kConfig, kBBSMap);
     if (!count || !isWholeNumberText(*count) || parseLeadingNumber(*count) < 0)
         return "[Config] NumBBS must be a number of records.";
     if (!map || map->empty() || map->find_first_not_of("01") != std::string::npos)
@@ -587,14 +468,16 @@ BBSRecord BBSList::recordOf(const std::string& id) { return readRecord(trim(id))
 
 BBSList::Summary BBSList::summaryOf(int id) {
     const std::string section = std::to_string(id);
-    return {trim(read(kIndex, section, "Invalid")), trim(read(section, "URL", "")), trim(read(section, "Sysop", ""))};
+    const auto text = [&](const BBSRecordKey::Field& field) {
+        return trim(read(section, bbsRecordKey(field).key, ""));
+    };
+    return {trim(read(kIndex, section, "Invalid")), text(&BBSRecord::URL), text(&BBSRecord::Sysop)};
 }
 
 BBSList::Statistics BBSList::statisticsOf(int id) {
-    const std::string section = std::to_string(id);
-    const auto number = [&](const char* key) { return clampToInt32(parseLeadingNumber(read(section, key, "0"))); };
-    return {trim(read(section, "BBSname", "{Enter BBS Name}")), number("Connects"), number("TotalTime"),
-            number("MaxBaud")};
+    const BBSRecord record = readKeys(
+        std::to_string(id), {&BBSRecord::BBSname, &BBSRecord::Connects, &BBSRecord::TotalTime, &BBSRecord::MaxBaud});
+    return {record.BBSname, record.Connects, record.TotalTime, record.MaxBaud};
 }
 
 bool BBSList::DeleteBBSRecord(const std::string& id) {
@@ -607,11 +490,7 @@ bool BBSList::DeleteBBSRecord(const std::string& id) {
     const std::string section = trim(id);
     SettingsStore::Batch batch(m_store, m_path);
     m_store.DeleteSettingValue(m_path, kIndex, section);
-    for (const char* key : kRecordKeys) m_store.DeleteSettingValue(m_path, section, key);
-    for (int n = 0; n < 10; ++n) {
-        m_store.DeleteSettingValue(m_path, section, macroKey(n));
-        m_store.DeleteSettingValue(m_path, section, hiddenKey(n));
-    }
+    for (const BBSRecordKey& row : bbsRecordKeys()) m_store.DeleteSettingValue(m_path, section, row.key);
     // Only an ID that was in use changes the count, so NumBBS cannot drift from the map.
     const auto number = parseLeadingNumber(section);
     const bool inUse = isWholeNumberText(section) && number >= 1 && number <= kMaxRecords &&
@@ -642,16 +521,21 @@ bool BBSList::UpdateBBSStats(const std::string& id, bool disconnecting, const st
     if (section.empty() || section == "0") return true;
     const BBSRecord before = m_record;
     SettingsStore::Batch batch(m_store, m_path);
+    // The statistics are written as they stand, without the sign position a save gives numbers.
+    const auto put = [&](const BBSRecordKey::Field& field) {
+        const BBSRecordKey& row = bbsRecordKey(field);
+        write(section, row.key, trim(plainRecordValue(row, m_record)));
+    };
     if (!disconnecting) {
         ++m_record.Connects;
         m_record.LastCall = formatLastCall(m_clock.now());
-        write(section, "Connects", std::to_string(m_record.Connects));
-        write(section, "LastCall", trim(m_record.LastCall));
+        put(&BBSRecord::Connects);
+        put(&BBSRecord::LastCall);
     } else {
         m_record.LastTimeOnline = timeOnline;
-        write(section, "TotalTime", std::to_string(m_record.TotalTime));
-        write(section, "LastTimeOnline", trim(timeOnline));
-        write(section, "MaxBaud", std::to_string(m_record.MaxBaud));
+        put(&BBSRecord::TotalTime);
+        put(&BBSRecord::LastTimeOnline);
+        put(&BBSRecord::MaxBaud);
     }
     if (const int status = commit(batch); status != SettingsStore::kOk) {
         // What this call counted goes; the time online the caller added stays in memory, so the
@@ -670,7 +554,7 @@ bool BBSList::CheckBBSCount(bool fix) {
     if (marked == m_numBBS) return true;
     if (fix) {
         SettingsStore::Batch batch(m_store, m_path);
-        write(kConfig, "NumBBS", std::to_string(marked));
+        write(kConfig, kNumBBS, std::to_string(marked));
         if (const int status = commit(batch); status != SettingsStore::kOk)
             reportWriteFailure(status, "NumBBS was not corrected.");
         else

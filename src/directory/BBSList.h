@@ -2,12 +2,14 @@
 
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "config/SettingsStore.h"
 #include "directory/BBSRecord.h"
+#include "directory/BBSRecordKeys.h"
 #include "platform/Clock.h"
 #include "platform/Prompter.h"
 
@@ -131,11 +133,13 @@ public:
 private:
     std::string read(const std::string& section, const std::string& key, const std::string& missing);
     BBSRecord readRecord(const std::string& section);
+    // A record with only these members read from the file, as readRecord reads them.
+    BBSRecord readKeys(const std::string& section, std::initializer_list<BBSRecordKey::Field> fields);
     // The record becomes the current one, with its macros ready to send and its ports parsed.
     void makeCurrent(const std::string& section, BBSRecord record);
     void write(const std::string& section, const std::string& key, const std::string& value);
-    bool writeNewRecord(const std::string& id, const BBSRecord& record);
-    bool writeSampleMacros(const std::string& id);
+    // The keys a new list starts with: the record's fields, or (a write of its own) its macros.
+    bool writeNewRecord(const std::string& id, const BBSRecord& record, bool macros);
     std::optional<int> addFrom(const BBSRecord& source, bool isCopy, bool makeItCurrent,
                                std::function<void(int id)> afterMacros = {});
     void writeCountAndMap(int numBBS, const std::string& map, bool leadingBlank);

@@ -1,13 +1,20 @@
-// The keys of a BBS record as the list file holds them: a fixed run of every writer of the list,
-// compared byte for byte with transcripts the program wrote before the keys were gathered into
-// one table.
+// The keys of a BBS record as the list file holds them: the key table against the record, and a
+// fixed run of every writer of the list compared byte for byte with transcripts the program wrote
+// before the keys were gathered into one table.
+#include "directory/BBSRecordKeys.h"
+
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include "base/Version.h"
+#include "config/IniFile.h"
 #include "directory/BBSCsv.h"
 #include "directory/BBSList.h"
 #include "support/Fakes.h"
@@ -15,6 +22,7 @@
 
 using vx::BBSList;
 using vx::BBSRecord;
+using vx::BBSRecordKey;
 
 namespace {
 
@@ -23,6 +31,83 @@ std::string readFile(const std::filesystem::path& path) {
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
+}
+
+// How many members an aggregate has: the most initializers its braces take.
+struct AnyMember {
+    template <typename T>
+    operator T() const;
+};
+template <typename T, std::size_t... I>
+constexpr bool bracesTake(std::index_sequence<I...>) {
+    return requires { T{(void(I), AnyMember{})...}; };
+}
+template <typename T, std::size_t N = 0>
+constexpr std::size_t memberCount() {
+    if constexpr (bracesTake<T>(std::make_index_sequence<N + 1>{}))
+        return memberCount<T, N + 1>();
+    else
+        return N;
+}
+
+TEST(BBSRecordKeys, EveryMemberHasExactlyOneKey) {
+    BBSRecord record;
+    std::set<const void*> members;
+    std::set<std::string> keys;
+    std::size_t macroParts = 0;
+    for (const BBSRecordKey& row : vx::bbsRecordKeys()) {
+        const void* member = std::visit(
+            [&](auto field) -> const void* {
+                if constexpr (std::is_same_v<decltype(field), BBSRecordKey::MacroPart>) {
+                    ++macroParts;
+                    return &(record.macros.at(field.index).*field.part);
+                } else {
+                    return &(record.*field);
+                }
+            },
+            row.field);
+        EXPECT_TRUE(members.insert(member).second) << row.key << " shares its member";
+        std::string lower = row.key;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_TRUE(keys.insert(lower).second) << row.key << " twice (keys are read in any letter case)";
+    }
+    EXPECT_EQ(members.size() - macroParts, memberCount<BBSRecord>() - 1);
+    EXPECT_EQ(macroParts, record.macros.size() * memberCount<vx::StoredMacro>());
+}
+
+// Every key is loaded into its member and saved back as it was (blanks aside, which the golden
+// transcripts below hold).
+TEST(BBSRecordKeys, EveryKeyRoundTripsThroughLoadAndSave) {
+    vx::test::TempDir temp;
+    const std::string path = (temp / "VX3_BBS.INI").string();
+    vx::SettingsStore store;
+    vx::test::FakePrompter prompter;
+    vx::test::FakeClock clock;
+    BBSList list{store, prompter, clock, path};
+    ASSERT_TRUE(list.CreateBBSListFile());
+    std::map<std::string, std::string> values;
+    int n = 100;
+    for (const BBSRecordKey& row : vx::bbsRecordKeys()) {
+        using K = BBSRecordKey::Kind;
+        const std::string key = row.key;
+        values[key] = row.kind == K::Flag          ? "True"
+                      : row.kind == K::Number      ? std::to_string(++n)
+                      : row.kind == K::NumberText  ? "7"
+                      : row.kind == K::Protocol    ? "Telnet"
+                      : row.kind == K::MacroHidden ? "1"
+                                                   : key + " value";
+        store.WriteSettingValue(path, "1", key, "S", values[key]);
+    }
+    ASSERT_TRUE(list.LoadBBSList());
+    const BBSRecord loaded = list.recordOf("1");
+    list.SaveBBSRecord("1", loaded, false);
+    const vx::IniFile file = vx::IniFile::parse(readFile(path));
+    for (const BBSRecordKey& row : vx::bbsRecordKeys()) {
+        // A record is never loaded as deleted, so a save clears the flag.
+        const bool deleted = std::string(row.key) == "Deleted";
+        EXPECT_EQ(file.read("1", row.key, "<missing>"), deleted ? "False" : values[row.key]) << row.key;
+        EXPECT_EQ(vx::plainRecordValue(row, loaded) == vx::plainRecordValue(row, BBSRecord{}), deleted) << row.key;
+    }
 }
 
 // Every member, written out by hand, so that a load fault shows even in a value no writer
