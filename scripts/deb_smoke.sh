@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# deb_smoke.sh DEB: installs the package as a user would, checks what it put where, starts the
-# installed program for the first time on a virtual display against the installed demo board,
-# and removes the package again. Needs root (or sudo); leaves the machine without the package.
+# deb_smoke.sh DEB: runs lintian on the package (any error fails), installs it as a user would,
+# checks what it put where (the manual pages too, with man), starts the installed program for the
+# first time on a virtual display against the installed demo board, and removes the package
+# again. Needs root (or sudo); leaves the machine without the package.
 #
 # The first run is the real one: its three questions are answered with the Return key, and "yes"
 # to the help page must hand the installed page to the browser (a stand-in xdg-open that writes
 # down what it was given). Then the call must reach the board, and SIGTERM must end the program.
 set -euo pipefail
 [ $# -eq 1 ] && [ -f "$1" ] || { echo "usage: deb_smoke.sh DEB"; exit 2; }
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 deb=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
@@ -50,7 +52,58 @@ need=()
 command -v desktop-file-validate > /dev/null || need+=(desktop-file-utils)
 command -v xvfb-run > /dev/null || need+=(xvfb xauth)
 command -v xdotool > /dev/null || need+=(xdotool)
+command -v lintian > /dev/null || need+=(lintian)
+command -v man > /dev/null || need+=(man-db)
+command -v groff > /dev/null || need+=(groff-base)
 [ ${#need[@]} -eq 0 ] || apt_install "${need[@]}"
+
+# True when dpkg is told not to install PATH here (path-exclude in /etc/dpkg/dpkg.cfg.d/, as
+# minimal images do for /usr/share/man and /usr/share/doc) and no path-include takes it back.
+excluded_by_dpkg() {
+    local path=$1 kind pattern excluded=1
+    while read -r kind pattern; do
+        # shellcheck disable=SC2053  # the pattern is a glob on purpose, as dpkg reads it
+        [[ $path == $pattern ]] || continue
+        [ "$kind" = path-exclude ] && excluded=0
+        [ "$kind" = path-include ] && excluded=1
+    done < <(cat /etc/dpkg/dpkg.cfg /etc/dpkg/dpkg.cfg.d/* 2> /dev/null | grep -E '^path-(exclude|include)[ =]' | tr '=' ' ')
+    return $excluded
+}
+# check_installed PATH: the file must be there, unless dpkg leaves it out on this machine.
+check_installed() {
+    if [ -f "$1" ]; then
+        return 0
+    elif excluded_by_dpkg "$1"; then
+        echo "note: dpkg leaves out $1 on this machine (path-exclude in /etc/dpkg); only the package's copy was checked"
+        return 1
+    fi
+    fail "$1 is missing"
+}
+
+echo "== lintian"
+status=0
+lintian_out=$(lintian "$deb" 2>&1) || status=$?
+echo "${lintian_out:-(no tags)}"
+errors=$(grep -c '^E:' <<< "$lintian_out" || true)
+echo "lintian: $errors errors, $(grep -c '^W:' <<< "$lintian_out" || true) warnings"
+[ "$errors" -eq 0 ] || fail "lintian reports $errors errors"
+# Without errors lintian's status is 0; anything else means it could not check the package.
+[ $status -eq 0 ] || fail "lintian ended with status $status"
+
+echo "== Package contents"
+pages=(vexterm vexterm-render vexterm-demo-bbs)
+contents=$(dpkg-deb -c "$deb" | awk '{ print $6 }')
+for file in /usr/share/doc/vexterm/copyright /usr/share/doc/vexterm/changelog.gz \
+    /usr/share/man/man1/vexterm.1.gz /usr/share/man/man1/vexterm-render.1.gz \
+    /usr/share/man/man1/vexterm-demo-bbs.1.gz; do
+    grep -qxF ".$file" <<< "$contents" || fail "the package lacks $file"
+done
+mkdir "$work/deb"
+dpkg-deb -x "$deb" "$work/deb"
+newest=$(zcat "$work/deb/usr/share/doc/vexterm/changelog.gz" | sed -n '1s/^vexterm (\([^)]*\)) .*/\1/p')
+[ "$newest" = "$(dpkg-deb -f "$deb" Version)" ] ||
+    fail "the changelog's newest entry is for '$newest', not the package's version"
+echo "ok: copyright, changelog (version $(dpkg-deb -f "$deb" Version)) and manual pages in the package"
 
 echo "== Installing $deb ($(stat -c %s "$deb") bytes)"
 echo "Depends: $(dpkg-deb -f "$deb" Depends)"
@@ -65,6 +118,8 @@ echo "== Files"
 for program in vexterm vexterm-render vexterm-demo-bbs; do
     [ -x "/usr/bin/$program" ] || fail "/usr/bin/$program is missing"
 done
+check_installed /usr/share/doc/vexterm/copyright || true
+check_installed /usr/share/doc/vexterm/changelog.gz || true
 desktop=/usr/share/applications/vexterm.desktop
 [ -f "$desktop" ] || fail "$desktop is missing"
 desktop-file-validate "$desktop" || fail "$desktop does not validate"
@@ -84,6 +139,21 @@ done
 share=/usr/share/vexterm
 for file in help/vx3_help.htm SP0000.wav VX3_bell.wav; do
     [ -s "$share/$file" ] || fail "$share/$file is missing"
+done
+
+echo "== Manual pages"
+# The installed programs' --help against the pages as packaged, whether or not dpkg installs them.
+for program in "${pages[@]}"; do
+    bash "$scripts/check_man_options.sh" "/usr/bin/$program" "$work/deb/usr/share/man/man1/$program.1.gz" ||
+        fail "the manual page of $program does not match its --help"
+done
+for program in "${pages[@]}"; do
+    page=/usr/share/man/man1/$program.1.gz
+    check_installed "$page" || continue
+    [ "$(man -w "$program")" = "$page" ] || fail "man -w $program finds $(man -w "$program" 2>&1), not $page"
+    shown=$(man -P cat "$program") || fail "man $program failed"
+    grep -qx "NAME" <<< "$shown" && grep -q "^ *$program - " <<< "$shown" || fail "man $program shows no NAME section"
+    echo "ok: man $program shows $page"
 done
 
 echo "== vexterm --version"
@@ -152,5 +222,6 @@ echo "ok: SIGTERM ended vexterm with status 0"
 echo "== Removing"
 $sudo dpkg -r vexterm
 installed=
-[ ! -e /usr/bin/vexterm ] && [ ! -e "$desktop" ] && [ ! -e "$share" ] || fail "dpkg -r left files behind"
+[ ! -e /usr/bin/vexterm ] && [ ! -e "$desktop" ] && [ ! -e "$share" ] && [ ! -e /usr/share/man/man1/vexterm.1.gz ] ||
+    fail "dpkg -r left files behind"
 echo "ok: deb smoke test passed"

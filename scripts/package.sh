@@ -9,7 +9,12 @@ export VX_BUILD_DIR="$root/build-pkg"
 source "$root/scripts/setup.sh"
 # CPack reads the kind of each installed file with `file` before handing it to dpkg-shlibdeps.
 vx_install_missing file
-vx_configure -DCMAKE_BUILD_TYPE=Release -DVX_BUILD_TESTS=OFF -DVX_BUILD_BENCH=OFF
+# Debian's hardening flags, as packages built by its own tools get them: stack protector,
+# fortified C library calls, and relocations made read-only after they are bound at start.
+buildflag() { DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get "$1"; }
+vx_configure -DCMAKE_BUILD_TYPE=Release -DVX_BUILD_TESTS=OFF -DVX_BUILD_BENCH=OFF \
+    -DCMAKE_CXX_FLAGS="$(buildflag CPPFLAGS) $(buildflag CXXFLAGS)" \
+    -DCMAKE_EXE_LINKER_FLAGS="$(buildflag LDFLAGS)"
 cmake --build "$build_dir" -- -j"${VX_JOBS:-2}"
 cd "$build_dir"
 # An older version's package would be taken for this one.

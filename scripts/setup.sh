@@ -11,7 +11,7 @@ vx_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-xserver-utils procps
     libtelnet-dev lrzsz
-    dpkg-dev
+    dpkg-dev groff-base
 )
 
 vx_install_missing() {
