@@ -7,7 +7,7 @@ build_dir=${VX_BUILD_DIR:-$root/build}
 # Debian/Ubuntu packages the build and the tests need.
 vx_packages=(
     cmake ninja-build g++ ccache pkg-config
-    qt6-base-dev qt6-multimedia-dev libgl-dev
+    qt6-base-dev qt6-multimedia-dev libgl-dev libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-xserver-utils procps
     libtelnet-dev lrzsz

@@ -70,7 +70,8 @@ private slots:
     void theWebsiteLinkOpensTheAddress() {
         std::string opened;
         WebsiteWindow window([&](const std::string& url) { opened = url; });
-        window.showBoard("Night Owl BBS", "https://owl.example.org/");
+        window.setBoard("Night Owl BBS", "https://owl.example.org/");
+        window.show();
         QCOMPARE(window.findChild<QLabel*>("lblBBSName")->text(), QString("Website: Night Owl BBS"));
         emit window.findChild<QLabel*>("lblBBSwebsite")->linkActivated("#");
         QCOMPARE(opened, std::string("https://owl.example.org/"));
@@ -87,7 +88,7 @@ private slots:
         const auto writable = std::filesystem::status(config).permissions();
         std::filesystem::permissions(config, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
         run.app->frame().toolButton("tbMOVE")->trigger();
-        auto* move = run.app->frame().findChild<MoveWindows*>("frmMoveWindows");
+        auto* move = openWindow<MoveWindows>("frmMoveWindows");
         QVERIFY(move);
         QTest::mouseClick(move->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
         QCOMPARE(run.prompter.messages.size(), std::size_t{1});
@@ -103,7 +104,7 @@ private slots:
         Run run;
         run.app->start();
         run.app->frame().toolButton("tbMOVE")->trigger();
-        auto* move = run.app->frame().findChild<MoveWindows*>("frmMoveWindows");
+        auto* move = openWindow<MoveWindows>("frmMoveWindows");
         QVERIFY(move && move->isVisible());
         QCOMPARE(move->windowTitle(), QString("Save Window Positions..."));
         run.app->frame().move(150, 120);

@@ -19,20 +19,11 @@
 #include <QVBoxLayout>
 
 #include "ui/dialogs/BrowseDir.h"
+#include "ui/platform/ByteText.h"
 #include "ui/platform/WindowPlacement.h"
 
 namespace vx {
 namespace {
-
-// Settings are byte strings; Latin-1 keeps every byte as one character.
-QString shown(const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
-std::string bytesOf(const QString& text) {
-    const QByteArray latin1 = text.toLatin1();
-    return std::string(latin1.constData(), static_cast<std::size_t>(latin1.size()));
-}
 
 // The features the all-on/off switch sets together.
 constexpr bool ConfigSettings::*kAllOnOffFields[] = {
@@ -249,8 +240,8 @@ QWidget* CfgForm::buildFilesTab() {
               "Choose Screen Dump Path:", Browse::Folder);
     addBrowse(form, addText(nullptr, "Text6", "", &ConfigSettings::MojisDumpPath), "'Mojis folder:", "cmdBrowse3",
               "Choose Mojis Path:", Browse::Folder);
-    addBrowse(form, addText(nullptr, "txtDownloads", "", &ConfigSettings::DownloadsPath), "Downloads folder:",
-              "cmdBrowseDownloads", "Choose Downloads Folder:", Browse::Folder);
+    addBrowse(form, addText(nullptr, "txtDownloads", "", &ConfigSettings::DownloadsPath),
+              "Downloads folder:", "cmdBrowseDownloads", "Choose Downloads Folder:", Browse::Folder);
     return page;
 }
 
@@ -271,11 +262,11 @@ void CfgForm::open() {
 void CfgForm::fillControls() {
     const ConfigSettings& s = m_s.config;
     for (const CheckField& c : m_checks) c.box->setChecked(s.*c.field);
-    for (const TextField& t : m_texts) t.edit->setText(shown(s.*t.field));
+    for (const TextField& t : m_texts) t.edit->setText(qtText(s.*t.field));
     for (const NumberField& n : m_numbers) n.edit->setText(QString::number(s.*n.field));
-    m_stayAlive->setText(shown(s.StayAliveChar.substr(0, s.StayAliveChar.find_last_not_of(' ') + 1)));
+    m_stayAlive->setText(qtText(s.StayAliveChar.substr(0, s.StayAliveChar.find_last_not_of(' ') + 1)));
     m_baudSim->setText(QString::number(cfgedit::baudSimShown(s.BaudSimVal)));
-    m_sysFolder->setText(shown(s.SysFolder));
+    m_sysFolder->setText(qtText(s.SysFolder));
     m_allOnOff = s.AllONOFF;
     m_sysLogAtOpening = s.SysLog;
 
@@ -350,8 +341,8 @@ void CfgForm::openChooser(QLineEdit* edit, const QString& title, Browse mode) {
     request.fTitle = title;
     request.fLoadSave = cfgedit::kSaveAndExit;
     const std::string current = bytesOf(edit->text());
-    request.fFldr = shown(mode == Browse::File ? cfgedit::folderOfPath(current) : current);
-    if (mode == Browse::File) request.fname = shown(cfgedit::fileOfPath(current));
+    request.fFldr = qtText(mode == Browse::File ? cfgedit::folderOfPath(current) : current);
+    if (mode == Browse::File) request.fname = qtText(cfgedit::fileOfPath(current));
     QPointer<QLineEdit> target(edit);
     openBrowseDir(this, request, m_s.prompter, [target, mode](const BrowseRequest& chosen) {
         if (chosen.cCancel || !target) return;
@@ -421,9 +412,9 @@ bool CfgForm::writeConfig(const ConfigSettings& settings, ConfigFile::SaveResult
             return false;
         case ConfigFile::SaveResult::WriteFailed:
             // Say why: a read-only file or a full disk each want a different remedy.
-            m_s.prompter.message(std::string(cfgedit::kUnableToSave) + "\r(" +
-                                     SettingsStore::statusText(file.lastSaveStatus()) + ")",
-                                 "", MessageIcon::Exclamation);
+            m_s.prompter.message(
+                std::string(cfgedit::kUnableToSave) + "\r(" + SettingsStore::statusText(file.lastSaveStatus()) + ")",
+                "", MessageIcon::Exclamation);
             return false;
     }
     return false;

@@ -4,15 +4,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/platform/ByteText.h"
+
 namespace vx {
-namespace {
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 WebsiteWindow::WebsiteWindow(std::function<void(const std::string& url)> openUrl, QWidget* parent)
     : QWidget(parent, Qt::Window), m_openUrl(std::move(openUrl)) {
     setObjectName("frmWEBSITE");
@@ -41,12 +35,10 @@ WebsiteWindow::WebsiteWindow(std::function<void(const std::string& url)> openUrl
     layout->addWidget(close, 0, Qt::AlignRight);
 }
 
-void WebsiteWindow::showBoard(const std::string& name, const std::string& website) {
+void WebsiteWindow::setBoard(const std::string& name, const std::string& website) {
     m_website = website;
-    m_name->setText("Website: " + latin1(name));
-    m_link->setText("<a href=\"#\">" + latin1(website).toHtmlEscaped() + "</a>");
-    show();
-    raise();
+    m_name->setText("Website: " + qtText(name));
+    m_link->setText("<a href=\"#\">" + qtText(website).toHtmlEscaped() + "</a>");
 }
 
 }  // namespace vx

@@ -15,8 +15,8 @@ class WebsiteWindow : public QWidget {
 public:
     explicit WebsiteWindow(std::function<void(const std::string& url)> openUrl, QWidget* parent = nullptr);
 
-    // Shows the board; texts are the list's byte strings.
-    void showBoard(const std::string& name, const std::string& website);
+    // The board it shows; texts are the list's byte strings.
+    void setBoard(const std::string& name, const std::string& website);
 
 private:
     std::function<void(const std::string&)> m_openUrl;

@@ -17,18 +17,10 @@
 #include <QVBoxLayout>
 
 #include "directory/BBSEditor.h"
+#include "ui/platform/ByteText.h"
 
 namespace vx {
 namespace {
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string bytesOf(const QString& text) {
-    const QByteArray bytes = text.toLatin1();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 void setTextKeepingCursor(QLineEdit* edit, const QString& text) {
     if (edit->text() != text) edit->setText(text);
@@ -325,9 +317,9 @@ void BBSEditorWindow::refresh() {
     if (m_refreshing) return;
     m_refreshing = true;
     const BBSEditorFields& f = m_editor.fields();
-    setWindowTitle(latin1(m_editor.caption()));
-    for (auto& [edit, field] : m_texts) setTextKeepingCursor(edit, latin1(f.*field));
-    for (auto& [edit, field] : m_shown) setTextKeepingCursor(edit, latin1(f.*field));
+    setWindowTitle(qtText(m_editor.caption()));
+    for (auto& [edit, field] : m_texts) setTextKeepingCursor(edit, qtText(f.*field));
+    for (auto& [edit, field] : m_shown) setTextKeepingCursor(edit, qtText(f.*field));
     for (auto& [box, field] : m_checks) {
         const QSignalBlocker quiet(box);
         box->setChecked(f.*field);
@@ -339,12 +331,12 @@ void BBSEditorWindow::refresh() {
     }
     {
         const QSignalBlocker quiet(m_protocol);
-        m_protocol->setCurrentText(latin1(f.protocol));
+        m_protocol->setCurrentText(qtText(f.protocol));
     }
     for (int i = 0; i < 10; ++i) {
         const auto n = static_cast<std::size_t>(i);
         QLineEdit* macro = m_macros[n];
-        setTextKeepingCursor(macro, latin1(f.macros[n]));
+        setTextKeepingCursor(macro, qtText(f.macros[n]));
         // A hidden macro shows as a row of "#".
         macro->setEchoMode(m_editor.macroMasked(i) ? QLineEdit::Password : QLineEdit::Normal);
         macro->setStyleSheet(m_editor.macroMasked(i) ? "lineedit-password-character: 35;" : "");
@@ -366,8 +358,8 @@ void BBSEditorWindow::refreshDirectory() {
     const QSignalBlocker quiet(m_directory);
     m_directory->clear();
     for (const DirectoryLine& line : lines) {
-        auto* item = new QListWidgetItem(QString("%1  %2").arg(line.id, 3).arg(latin1(line.name)), m_directory);
-        item->setToolTip(latin1(line.address + (line.sysop.empty() ? "" : "  (" + line.sysop + ")")));
+        auto* item = new QListWidgetItem(QString("%1  %2").arg(line.id, 3).arg(qtText(line.name)), m_directory);
+        item->setToolTip(qtText(line.address + (line.sysop.empty() ? "" : "  (" + line.sysop + ")")));
         item->setData(Qt::UserRole, line.id);
         if (std::to_string(line.id) == m_editor.recId()) m_directory->setCurrentItem(item);
     }

@@ -9,6 +9,7 @@
 
 #include "config/Scrambler.h"
 #include "platform/Prompter.h"
+#include "ui/platform/ByteText.h"
 
 namespace vx {
 
@@ -52,8 +53,7 @@ void LoginWindow::ask(std::function<void(bool)> done) {
 }
 
 void LoginWindow::tryPassword() {
-    const QByteArray typed = m_entry->text().toLatin1();
-    if (Scrambler::passwordMatches(std::string_view(typed.constData(), static_cast<std::size_t>(typed.size())), m_stored)) {
+    if (Scrambler::passwordMatches(bytesOf(m_entry->text()), m_stored)) {
         accept();
         return;
     }

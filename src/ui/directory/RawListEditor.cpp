@@ -12,6 +12,7 @@
 #include "base/AtomicFile.h"
 #include "directory/BBSList.h"
 #include "platform/Prompter.h"
+#include "ui/platform/ByteText.h"
 
 namespace vx {
 
@@ -30,8 +31,7 @@ RawListEditor::RawListEditor(BBSList& list, Prompter& prompter, std::function<vo
     readWholeFile(list.path(), bytes);
     // Line by line, each line ended by CR LF, as the file is read into the box.
     QString shown;
-    for (const QString& line : QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()))
-                                   .split(QRegularExpression("\r\n|\n|\r"))) {
+    for (const QString& line : qtText(bytes).split(QRegularExpression("\r\n|\n|\r"))) {
         shown += line + "\n";
     }
     if (shown.endsWith("\n\n")) shown.chop(1);
@@ -83,8 +83,7 @@ void RawListEditor::askToSave() {
         }
         QString text = self->m_text->toPlainText();
         text.replace("\n", "\r\n");
-        const QByteArray bytes = text.toLatin1();
-        const std::string problem = self->m_list.replaceWithRawText(std::string(bytes.constData(), bytes.size()));
+        const std::string problem = self->m_list.replaceWithRawText(bytesOf(text));
         if (!problem.empty()) {
             // The text stays in the box to be mended; nothing was written.
             self->m_prompter.message("The BBS list was not saved:\r" + problem, "", MessageIcon::Exclamation);

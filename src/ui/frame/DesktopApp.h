@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <functional>
@@ -18,13 +17,15 @@
 #include "log/StatusReporter.h"
 #include "log/SystemLog.h"
 #include "screen/Framebuffer.h"
+#include "screen/ScreenHistory.h"
 #include "screen/ScreenInterpreter.h"
 #include "session/Startup.h"
 #include "session/TerminalSession.h"
 #include "tools/BrowserLauncher.h"
-#include "tools/TextSinks.h"
 #include "tools/TitleHints.h"
+#include "ui/frame/KeyFocus.h"
 #include "ui/frame/MainFrame.h"
+#include "ui/frame/ToolWindows.h"
 #include "ui/platform/QtDesktop.h"
 #include "ui/platform/QtPrompter.h"
 #include "ui/platform/QtSocketPort.h"
@@ -34,23 +35,25 @@ namespace vx {
 
 class BBSEditorWindow;
 class BoxEditor;
+class CfgForm;
+class DesktopTools;
+class DesktopWiring;
 class DumpPicker;
 class LogWindow;
-class ScrollbackDebugWindow;
-class StatusWindow;
-class TransferWindow;
 class MojiEditorWindow;
 class ScreenDump;
-class UrlListWindow;
-class CfgForm;
-struct CfgSaved;
-class WebsiteWindow;
 class ScreenWindow;
+class ScrollbackDebugWindow;
+class StatusWindow;
 class TerminalWindow;
+class TransferWindow;
+class UrlListWindow;
+class WebsiteWindow;
 class WelcomeWindow;
 
-// The desktop program: the core objects, the Qt adapters and the windows, wired together; the
-// start-up in its order and the shutdown.
+// The desktop program: the core objects, the Qt adapters and the windows put together; the
+// start-up in its order and the shutdown. What the tool windows do lives in DesktopTools, the
+// hooks of the session and the frame's keys in DesktopWiring, where the keys go in KeyFocus.
 class DesktopApp : public QObject, private ScreenListener {
     Q_OBJECT
 public:
@@ -74,45 +77,47 @@ public:
     void shutdown();
     bool started() const { return m_started; }
     bool shutDown() const { return m_shutDown; }
+    // A board handed over by a second start of the program (a link clicked meanwhile): the frame
+    // comes to the front and calls it, asking first when a call is up. Without a board the frame
+    // only comes to the front.
+    void callFromElsewhere(std::optional<std::string> host, int port, const std::string& protocol);
 
     MainFrame& frame() { return m_frame; }
     ScreenWindow& screenWindow() { return *m_screenWindow; }
     TerminalWindow& terminalWindow() { return *m_terminalWindow; }
     WelcomeWindow* welcomeWindow() { return m_welcome.get(); }
-    // The configuration editor, made on first use.
+    ToolWindows& toolWindows() { return m_tools; }
+    KeyFocus& keyFocus() { return m_keys; }
     CfgForm* configurationEditor() { return m_cfgForm; }
-    // The BBS editor: its core and its window (made on first use).
     BBSEditor& bbsEditor() { return *m_editor; }
-    BBSEditorWindow* bbsEditorWindow() { return m_editorWindow; }
-    WebsiteWindow* websiteWindow() { return m_websiteWindow; }
     BoxEditor& boxEditor() { return *m_boxEditor; }
-    // "Last 10 URLs", made on first use.
-    UrlListWindow* urlListWindow() { return m_urlWindow; }
-    void showUrlList();
-    // VXEditor, made on first use.
-    MojiEditorWindow* mojiEditorWindow() { return m_mojiWindow; }
-    void showMojiEditor();
-    // "Pick BMP to view", made on first use.
-    DumpPicker* dumpPicker() { return m_picker; }
     ScreenDump& screenDump() { return *m_dump; }
+
+    // The tool windows, each null until first made.
+    BBSEditorWindow* bbsEditorWindow();
+    WebsiteWindow* websiteWindow();
+    UrlListWindow* urlListWindow();
+    MojiEditorWindow* mojiEditorWindow();
+    DumpPicker* dumpPicker();
+    StatusWindow* statusWindow();
+    TransferWindow* transferWindow();
+    LogWindow* logWindow();
+    ScrollbackDebugWindow* debugWindow();
+
+    void showUrlList();
+    void showMojiEditor();
+    void showStatusWindow();
+    void openTransferWindow(bool upload);
+    void openLogViewer();
+    void openTimeOnlineReport();
+    // Opens the BBS editor on the record selected in the terminal (or record 1).
+    enum class EditorKeys { TakeThem, StayWithScreen };
+    void openBBSEditor(EditorKeys keys = EditorKeys::TakeThem);
     // A picture file shown on the screen window; false when it could not be read.
     bool viewPicture(const QString& path);
     // Print Screen: the print dialog, then the page.
     void printScreen();
-    // The status window, made on first use.
-    StatusWindow* statusWindow() { return m_statusWindow; }
-    void showStatusWindow();
-    // The file-transfer window, opened for a download or an upload.
-    void openTransferWindow(bool upload);
-    TransferWindow* transferWindow() { return m_transferWindow; }
-    // The log viewer (made fresh each time): the log, or the time-online report.
-    LogWindow* logWindow();
-    void openLogViewer();
-    void openTimeOnlineReport();
-    ScrollbackDebugWindow* debugWindow() { return m_debugWindow; }
-    // Opens the BBS editor on the record selected in the terminal (or record 1).
-    enum class EditorKeys { TakeThem, StayWithScreen };
-    void openBBSEditor(EditorKeys keys = EditorKeys::TakeThem);
+
     bool loggedIn() const { return m_loggedIn; }
     TerminalSession& session() { return *m_session; }
     ScreenInterpreter& screen() { return m_screen; }
@@ -125,6 +130,9 @@ public:
     StatusReporter& status() { return m_status; }
 
 private:
+    friend class DesktopTools;
+    friend class DesktopWiring;
+
     // After the shutdown: the socket closed, then the event loop left.
     void quit();
     // ScreenListener
@@ -133,40 +141,13 @@ private:
 
     void loadFrame();
     void afterStartup(bool ok);
-    void wireSession();
-    void wireToolbar();
+    void frameFramed();
+    std::vector<ToolWindows::Tool> windowsAtStart() const;
     void switchColumns(bool mode80);
     void refreshAll();
     void titleTick();
-    void refocusScreen();
-    // After a button in the dump picker, the transfer window or the URL list, which may be
-    // closing and no longer the active window: the frame is asked for in any case.
-    void keysBackToScreen();
-    void openConfiguration();
-    void applyHistorySetting();
-    void configurationSaved(const CfgSaved& saved);
-    void makeBBSEditor();
-    BBSEditorWindow& editorWindow();
-    void placeBBSEditor();
-    void bbsEditorClosed(std::optional<std::string> connectTo);
-    void showWebsite(const std::string& name, const std::string& website);
-    void importBBSList();
-    void exportBBSList();
-    void openRawListEditor();
     void saveWindowPositions();
-    void wireBox();
-    void boxChanged();
-    void focusBox();
-    UrlListWindow& urlWindow();
-    void setUrlDetection(bool on, bool hideWhenOff);
-    void wireMojiEditor();
-    MojiEditorWindow& mojiWindow();
-    void openMojiFile();
-    void showDumpPicker();
-    void copyScreenText();
-    StatusWindow& statusWindowMade();
-    void centreOverFrame(QWidget& window) const;
-    void showDebugWindow();
+    void restoreWindowPositions();
 
     Options m_options;
     SystemPaths m_paths;
@@ -191,26 +172,20 @@ private:
     ScreenHistory m_history;
     HistoryView m_historyView{m_history, m_screen.codes()};
     BoxEditor* m_boxEditor = nullptr;  // owned by the terminal window once it is laid out
-    bool m_boxShownOpen = false;
-    UrlListWindow* m_urlWindow = nullptr;
-    MojiEditorWindow* m_mojiWindow = nullptr;
-    DumpPicker* m_picker = nullptr;
     std::unique_ptr<ScreenDump> m_dump;
-    StatusWindow* m_statusWindow = nullptr;
-    TransferWindow* m_transferWindow = nullptr;
-    QPointer<LogWindow> m_logWindow;
-    ScrollbackDebugWindow* m_debugWindow = nullptr;
     std::unique_ptr<TerminalSession> m_session;
     std::unique_ptr<BrowserLauncher> m_browser;
     std::unique_ptr<Startup> m_startup;
     ScreenWindow* m_screenWindow = nullptr;
     TerminalWindow* m_terminalWindow = nullptr;
+    KeyFocus m_keys;
+    ToolWindows m_tools;
     std::unique_ptr<WelcomeWindow> m_welcome;
     CfgForm* m_cfgForm = nullptr;
     bool m_loggedIn = false;  // the program password was given: hidden macros may be shown
     std::unique_ptr<BBSEditor> m_editor;
-    BBSEditorWindow* m_editorWindow = nullptr;
-    WebsiteWindow* m_websiteWindow = nullptr;
+    std::unique_ptr<DesktopTools> m_toolsWiring;
+    std::unique_ptr<DesktopWiring> m_wiring;
     TitleHints m_hints;
     QTimer m_titleTimer;
     enum class LinkState { Idle, Connecting, Connected };

@@ -8,6 +8,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "ui/platform/ByteText.h"
+
 namespace vx {
 namespace {
 
@@ -123,6 +125,7 @@ void MainFrame::setWindows(QWidget* screenWindow, QWidget* terminalWindow) {
     layout->addWidget(screenWindow);
     layout->addWidget(terminalWindow);
     setCentralWidget(central);
+    m_terminalWindow = terminalWindow;
 }
 
 void MainFrame::setToolAction(const std::string& key, std::function<void()> action) {
@@ -178,20 +181,26 @@ void MainFrame::setBoxOpen(bool open) {
     resize(width(), height);
 }
 
-void MainFrame::centreOnScreen(int top) {
+void MainFrame::centreOnScreen(int top) { move(centredPlace(top)); }
+
+QPoint MainFrame::centredPlace(int top) const {
     const QScreen* shown = screen();
-    if (!shown) return;
+    if (!shown) return pos();
     const QRect area = shown->availableGeometry();
     // On a short screen the frame moves up rather than run off the bottom.
     const int lowestTop = area.top() + area.height() - frameGeometry().height();
-    move(area.left() + std::max(0, (area.width() - frameGeometry().width()) / 2),
-         std::max(area.top(), std::min(top, lowestTop)));
+    return {area.left() + std::max(0, (area.width() - frameGeometry().width()) / 2),
+            std::max(area.top(), std::min(top, lowestTop))};
+}
+
+int MainFrame::terminalTop() const {
+    return m_terminalWindow ? m_terminalWindow->mapTo(this, QPoint(0, 0)).y() : height() / 2;
 }
 
 void MainFrame::setPanelText(const std::string& panel, const std::string& text, bool refresh) {
     const auto found = m_panels.find(panel);
     if (found == m_panels.end()) return;
-    const QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    const QString shown = qtText(text);
     found->second->setText(shown);
     if (panel == "pnlSTAT") found->second->setToolTip(shown.isEmpty() ? "Connection Status" : shown);
     if (refresh) found->second->repaint();

@@ -50,6 +50,10 @@ public:
     int availableWidth() const;
     // Centred across the screen it is on, its top at `top`.
     void centreOnScreen(int top);
+    // Where centreOnScreen would put the frame (its outer top-left).
+    QPoint centredPlace(int top) const;
+    // How far below the frame's inside the terminal window starts.
+    int terminalTop() const;
     // Called when the frame is closed by the user or the window manager.
     void setOnClose(std::function<void()> onClose) { m_onClose = std::move(onClose); }
 
@@ -72,6 +76,7 @@ private:
     std::map<std::string, std::function<void()>> m_toolActions;
     std::map<std::string, QLabel*> m_panels;
     std::function<void()> m_onClose;
+    QWidget* m_terminalWindow = nullptr;
     int m_columns = 40;
 };
 

@@ -17,11 +17,10 @@
 #include "base/Formats.h"
 #include "base/SystemPaths.h"
 #include "directory/BBSList.h"
+#include "ui/platform/ByteText.h"
 
 namespace vx {
 namespace {
-
-QString latin1(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
 // A number cell that sorts as a number, whatever it shows.
 class NumberItem : public QTableWidgetItem {
@@ -141,7 +140,7 @@ QString LogWindow::countText() const { return m_count->text(); }
 
 void LogWindow::loadLog() {
     const auto text = LogViewer::loadText(m_s.log.path());
-    const QString shown = text ? latin1(*text) : QString();
+    const QString shown = text ? qtText(*text) : QString();
     if (shown == m_text->toPlainText()) return;
     m_text->setPlainText(shown);
     m_text->moveCursor(QTextCursor::End);
@@ -150,15 +149,16 @@ void LogWindow::loadLog() {
 
 void LogWindow::buildReport(bool showAll) {
     m_rows = report::build(m_s.list, showAll);
-    m_text->setPlainText(latin1(report::text(m_rows)));
+    m_text->setPlainText(qtText(report::text(m_rows)));
     m_table->setSortingEnabled(false);
     m_table->setRowCount(static_cast<int>(m_rows.size()));
     for (int r = 0; r < static_cast<int>(m_rows.size()); ++r) {
         const report::Row& row = m_rows[static_cast<std::size_t>(r)];
         m_table->setItem(r, 0, sortedNumber(row.number, QString("%1").arg(row.number, 3, 10, QChar('0'))));
-        m_table->setItem(r, 1, new QTableWidgetItem(latin1(row.name)));
+        m_table->setItem(r, 1, new QTableWidgetItem(qtText(row.name)));
         m_table->setItem(r, 2, sortedNumber(row.connects, QString::number(row.connects)));
-        m_table->setItem(r, 3, sortedNumber(row.secondsOnline, latin1(FormatOnlineTime(row.secondsOnline, true, false))));
+        m_table->setItem(r, 3,
+                         sortedNumber(row.secondsOnline, qtText(FormatOnlineTime(row.secondsOnline, true, false))));
         m_table->setItem(r, 4, sortedNumber(row.maxBps, QString::number(row.maxBps)));
     }
     m_table->setSortingEnabled(true);

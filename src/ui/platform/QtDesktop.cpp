@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include "tools/BoxFormat.h"
+#include "ui/platform/ByteText.h"
 
 namespace vx {
 
@@ -53,15 +54,13 @@ std::string QtShell::associatedProgram(const std::string& file) {
 bool QtShell::start(const std::string& program, const std::string& argument) {
     QStringList arguments;
     if (QFileInfo(QString::fromStdString(program)).fileName() == "gio") arguments << "open";
-    arguments << QString::fromLatin1(argument.data(), static_cast<qsizetype>(argument.size()));
+    arguments << qtText(argument);
     return QProcess::startDetached(QString::fromStdString(program), arguments);
 }
 
 void QtClipboard::clear() { QGuiApplication::clipboard()->clear(); }
 
-void QtClipboard::setText(const std::string& text) {
-    QGuiApplication::clipboard()->setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
-}
+void QtClipboard::setText(const std::string& text) { QGuiApplication::clipboard()->setText(qtText(text)); }
 
 std::string QtClipboard::text() {
     // Line breaks as CR LF, ATASCII glyphs copied from The Box as their codes, other characters

@@ -3,6 +3,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QTimer>
+#include <memory>
+
+#include "ui/platform/ByteText.h"
 
 namespace vx {
 namespace {
@@ -23,18 +26,39 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Runs `answer` once: when the dialog is finished, or with `unanswered` when it is destroyed
+// without an answer (its parent window went away).
+template <class Dialog>
+void onFinished(Dialog* dialog, std::function<void(int)> answer, std::function<void()> unanswered) {
+    auto pending = std::make_shared<bool>(true);
+    QObject::connect(dialog, &QDialog::finished, dialog, [pending, answer](int result) {
+        if (!*pending) return;
+        *pending = false;
+        answer(result);
+    });
+    QObject::connect(dialog, &QObject::destroyed, [pending, unanswered] {
+        if (!*pending) return;
+        *pending = false;
+        unanswered();
+    });
+}
+
 }  // namespace
 
+QWidget* QtPrompter::parentNow() const {
+    QWidget* chosen = m_chooseParent ? m_chooseParent() : nullptr;
+    return chosen ? chosen : m_parent.data();
+}
+
 QString QtPrompter::displayText(const std::string& text) {
-    QString shown = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    QString shown = qtText(text);
     shown.replace("\r\n", "\n");
     shown.replace('\r', '\n');
     return shown;
 }
 
 QString QtPrompter::titleOf(const std::string& title) {
-    return title.empty() ? QStringLiteral("Vexterm")
-                         : QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size()));
+    return title.empty() ? QStringLiteral("Vexterm") : qtText(title);
 }
 
 void QtPrompter::enqueue(std::function<void(std::function<void()> next)> show) {
@@ -59,12 +83,14 @@ void QtPrompter::showNext() {
 void QtPrompter::message(const std::string& text, const std::string& title, MessageIcon icon,
                          std::function<void()> done) {
     enqueue([this, text, title, icon, done = std::move(done)](std::function<void()> next) {
-        auto* box = new QMessageBox(boxIcon(icon), titleOf(title), displayText(text), QMessageBox::Ok, m_parent);
+        auto* box = new QMessageBox(boxIcon(icon), titleOf(title), displayText(text), QMessageBox::Ok, parentNow());
         box->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(box, &QMessageBox::finished, box, [done, next](int) {
+        const auto finish = [done, next] {
             if (done) done();
             next();
-        });
+        };
+        onFinished(
+            box, [finish](int) { finish(); }, finish);
         box->open();
     });
 }
@@ -73,12 +99,18 @@ void QtPrompter::askYesNo(const std::string& text, const std::string& title, Mes
                           std::function<void(bool)> answer) {
     enqueue([this, text, title, icon, answer = std::move(answer)](std::function<void()> next) {
         auto* box = new QMessageBox(boxIcon(icon), titleOf(title), displayText(text),
-                                    QMessageBox::Yes | QMessageBox::No, m_parent);
+                                    QMessageBox::Yes | QMessageBox::No, parentNow());
         box->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(box, &QMessageBox::finished, box, [box, answer, next](int) {
-            answer(box->clickedButton() == box->button(QMessageBox::Yes));
-            next();
-        });
+        onFinished(
+            box,
+            [box, answer, next](int) {
+                answer(box->clickedButton() == box->button(QMessageBox::Yes));
+                next();
+            },
+            [answer, next] {
+                answer(false);
+                next();
+            });
         box->open();
     });
 }
@@ -87,15 +119,21 @@ void QtPrompter::askYesNoCancel(const std::string& text, const std::string& titl
                                 std::function<void(Answer)> answer) {
     enqueue([this, text, title, icon, answer = std::move(answer)](std::function<void()> next) {
         auto* box = new QMessageBox(boxIcon(icon), titleOf(title), displayText(text),
-                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_parent);
+                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parentNow());
         box->setAttribute(Qt::WA_DeleteOnClose);
-        QObject::connect(box, &QMessageBox::finished, box, [box, answer, next](int) {
-            const QAbstractButton* clicked = box->clickedButton();
-            answer(clicked == box->button(QMessageBox::Yes)  ? Answer::Yes
-                   : clicked == box->button(QMessageBox::No) ? Answer::No
-                                                             : Answer::Cancel);
-            next();
-        });
+        onFinished(
+            box,
+            [box, answer, next](int) {
+                const QAbstractButton* clicked = box->clickedButton();
+                answer(clicked == box->button(QMessageBox::Yes)  ? Answer::Yes
+                       : clicked == box->button(QMessageBox::No) ? Answer::No
+                                                                 : Answer::Cancel);
+                next();
+            },
+            [answer, next] {
+                answer(Answer::Cancel);
+                next();
+            });
         box->open();
     });
 }
@@ -103,18 +141,24 @@ void QtPrompter::askYesNoCancel(const std::string& text, const std::string& titl
 void QtPrompter::askText(const std::string& prompt, const std::string& title, const std::string& initial,
                          std::function<void(std::optional<std::string>)> answer) {
     enqueue([this, prompt, title, initial, answer = std::move(answer)](std::function<void()> next) {
-        auto* dialog = new QInputDialog(m_parent);
+        auto* dialog = new QInputDialog(parentNow());
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->setWindowTitle(titleOf(title));
         dialog->setLabelText(displayText(prompt));
-        dialog->setTextValue(QString::fromLatin1(initial.data(), static_cast<qsizetype>(initial.size())));
-        QObject::connect(dialog, &QInputDialog::finished, dialog, [dialog, answer, next](int result) {
-            if (result == QDialog::Accepted)
-                answer(dialog->textValue().toLatin1().toStdString());
-            else
+        dialog->setTextValue(qtText(initial));
+        onFinished(
+            dialog,
+            [dialog, answer, next](int result) {
+                if (result == QDialog::Accepted)
+                    answer(bytesOf(dialog->textValue()));
+                else
+                    answer(std::nullopt);
+                next();
+            },
+            [answer, next] {
                 answer(std::nullopt);
-            next();
-        });
+                next();
+            });
         dialog->open();
     });
 }

@@ -1,5 +1,7 @@
 #include "ui/platform/QtSocketPort.h"
 
+#include "ui/platform/ByteText.h"
+
 namespace vx {
 
 QtSocketPort::QtSocketPort(QObject* parent) : QObject(parent) {
@@ -52,8 +54,7 @@ void QtSocketPort::connectTo(const std::string& host, int port) {
     m_closedHere = true;  // dropping an earlier connection is no close by the other side
     m_socket.abort();
     m_closedHere = false;
-    m_socket.connectToHost(QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size())),
-                           static_cast<quint16>(port));
+    m_socket.connectToHost(qtText(host), static_cast<quint16>(port));
 }
 
 void QtSocketPort::close() {

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "session/TheBox.h"
+#include "ui/platform/ByteText.h"
 #include "ui/platform/Marker.h"
 #include "ui/terminal/BoxEditor.h"
 #include "ui/terminal/KeylessButton.h"
@@ -96,7 +97,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     }
     m_editor.setParent(this);
     m_editor.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_editor.setMinimumHeight(56);  // three lines, so the frame fits a 768-pixel screen
+    m_editor.setMinimumHeight(36);  // two lines, so the frame with its title bar fits a 768-line screen
     m_editor.installEventFilter(this);
     connect(&m_editor, &QPlainTextEdit::textChanged, this, [this] { textEdited(); });
     m_focusMarker = makeMarker(this, "shpBoxFocus", "The Box has the keys", QColor(48, 208, 48));
@@ -128,8 +129,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     settings->addWidget(new QLabel("Prefix:", this));
     m_prefix = field("txtQuotePrefix", "Quote Prefix for Next Msg", 48);
     m_prefix->setReadOnly(false);
-    connect(m_prefix, &QLineEdit::textEdited, this,
-            [this](const QString& text) { m_box.setPrefixBox(text.toLatin1().toStdString()); });
+    connect(m_prefix, &QLineEdit::textEdited, this, [this](const QString& text) { m_box.setPrefixBox(bytesOf(text)); });
     settings->addWidget(m_prefix);
     settings->addWidget(new QLabel("Delay:", this));
     m_delay = field("Text3", "Delay in milliseconds for sending data from box", 48);
@@ -268,8 +268,7 @@ void BoxPanel::refresh() {
     for (int step = 0; step < 4; ++step)
         m_stepMarkers[static_cast<std::size_t>(step)]->setVisible(m_box.open() && step == m_box.quoteStep());
     m_noWrap->setVisible(m_box.noWrap());
-    const QString prefix =
-        QString::fromLatin1(m_box.prefixBox().data(), static_cast<qsizetype>(m_box.prefixBox().size()));
+    const QString prefix = qtText(m_box.prefixBox());
     if (m_prefix->text() != prefix) m_prefix->setText(prefix);
     if (!m_delay->hasFocus()) m_delay->setText(QString::number(m_box.sendDelay()));
     m_autoCR->setChecked(m_box.autoCR());

@@ -16,16 +16,11 @@
 
 #include "session/MojiEditor.h"
 #include "tools/MojiFiles.h"
+#include "ui/platform/ByteText.h"
 #include "ui/platform/Marker.h"
 #include "ui/terminal/ScreenWidget.h"
 
 namespace vx {
-namespace {
-
-QString latin1(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-}  // namespace
-
 MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget* parent)
     : QWidget(parent, Qt::Window), m_editor(editor), m_actions(std::move(actions)) {
     setObjectName("Form5");
@@ -44,18 +39,17 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     m_files->setMinimumWidth(140);
     m_files->setMaximumWidth(190);
     connect(m_files, &QListWidget::itemDoubleClicked, this,
-            [this](QListWidgetItem* item) { m_editor.load(item->text().toLatin1().toStdString()); });
+            [this](QListWidgetItem* item) { m_editor.load(bytesOf(item->text())); });
     left->addWidget(m_files, 1);
     auto* fileButtons = new QGridLayout;
-    fileButtons->addWidget(button("cmdLoad", "Load", "Load the selected 'Moji", [this] {
-        m_editor.load(selectedName().toLatin1().toStdString());
-    }), 0, 0);
-    fileButtons->addWidget(button("cmdSave", "Save", "Save the codes as a 'Moji", [this] {
-        m_editor.save(selectedName().toLatin1().toStdString());
-    }), 0, 1);
-    fileButtons->addWidget(button("cmdDelete", "Delete", "Delete the selected 'Moji", [this] {
-        m_editor.deleteFile(selectedName().toLatin1().toStdString());
-    }), 1, 0);
+    fileButtons->addWidget(
+        button("cmdLoad", "Load", "Load the selected 'Moji", [this] { m_editor.load(bytesOf(selectedName())); }), 0, 0);
+    fileButtons->addWidget(
+        button("cmdSave", "Save", "Save the codes as a 'Moji", [this] { m_editor.save(bytesOf(selectedName())); }), 0,
+        1);
+    fileButtons->addWidget(button("cmdDelete", "Delete", "Delete the selected 'Moji",
+                                  [this] { m_editor.deleteFile(bytesOf(selectedName())); }),
+                           1, 0);
     fileButtons->addWidget(button("cmdOpenFile", "Open...", "Load a 'Moji or an ATASCII screen (.ata) from any folder",
                                   [this] {
                                       if (m_actions.openFile) m_actions.openFile();
@@ -83,7 +77,7 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     m_label->setToolTip("The ChXbox's label");
     left->addWidget(m_label);
     left->addWidget(button("cmdLabel2VXE", "2) Insert Label", "Insert the label into the ChXbox",
-                           [this] { m_editor.insertLabel(m_label->text().toLatin1().toStdString()); }));
+                           [this] { m_editor.insertLabel(bytesOf(m_label->text())); }));
     left->addWidget(button("CmdStartCheck_1", "3) Finish", "Finish either Box",
                            [this] { m_editor.checkStep(MojiEditor::CheckStep::Finish); }));
     grid->addLayout(left, 0, 0);
@@ -118,7 +112,7 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     m_codes->setReadOnly(true);
     m_codes->setMinimumSize(320, 90);
     connect(m_codes, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_codes->isReadOnly()) m_editor.setCodes(m_codes->toPlainText().toLatin1().toStdString());
+        if (!m_codes->isReadOnly()) m_editor.setCodes(bytesOf(m_codes->toPlainText()));
     });
     right->addWidget(m_codes, 1);
 
@@ -136,15 +130,16 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
 
     auto* sends = new QGridLayout;
     sends->addWidget(button("cmdSendMain", "Send to Main", "Send the codes to the BBS, or draw them when offline",
-                            [this] { m_editor.sendToMain(); }), 0, 0);
-    m_enableEditing = button("cmdEnableEdit", "Enable Editing", "Let the codes be typed", [this] {
-        m_editor.toggleEditing();
-    });
+                            [this] { m_editor.sendToMain(); }),
+                     0, 0);
+    m_enableEditing =
+        button("cmdEnableEdit", "Enable Editing", "Let the codes be typed", [this] { m_editor.toggleEditing(); });
     m_enableEditing->setCheckable(true);
     sends->addWidget(m_enableEditing, 0, 1);
     sends->addWidget(button("cmdClearText", "Clear", "Empty the codes", [this] { m_editor.clear(); }), 1, 0);
     sends->addWidget(button("cmdClearLocal", "Clear Both", "Clear the main screen and the codes",
-                            [this] { m_editor.clearScreenAndCodes(); }), 1, 1);
+                            [this] { m_editor.clearScreenAndCodes(); }),
+                     1, 1);
     m_inverse = new QCheckBox("Inverse Characters", this);
     m_inverse->setObjectName("chkInverse");
     m_inverse->setToolTip("Type inverse characters on the screen (End)");
@@ -162,7 +157,8 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
     connect(m_delay, &QLineEdit::textEdited, this, [this](const QString& text) {
         if (!m_editor.setDelayText(text.toStdString())) m_delay->setText(QString::number(m_editor.delayMs()));
     });
-    connect(m_delay, &QLineEdit::editingFinished, this, [this] { m_delay->setText(QString::number(m_editor.delayMs())); });
+    connect(m_delay, &QLineEdit::editingFinished, this,
+            [this] { m_delay->setText(QString::number(m_editor.delayMs())); });
     delayRow->addWidget(m_delay);
     delayRow->addStretch(1);
     delayRow->addWidget(m_editedLabels[1]);
@@ -213,13 +209,13 @@ QString MojiEditorWindow::selectedName() const {
 void MojiEditorWindow::refreshFiles() {
     const QString selected = selectedName();
     m_files->clear();
-    for (const std::string& name : m_editor.fileNames()) m_files->addItem(latin1(name));
+    for (const std::string& name : m_editor.fileNames()) m_files->addItem(qtText(name));
     const auto found = m_files->findItems(selected, Qt::MatchExactly);
     if (!found.isEmpty()) m_files->setCurrentItem(found.first());
 }
 
 void MojiEditorWindow::refresh() {
-    const QString codes = latin1(m_editor.codes());
+    const QString codes = qtText(m_editor.codes());
     if (m_codes->toPlainText() != codes) {
         const QSignalBlocker quiet(m_codes);
         m_codes->setPlainText(codes);
@@ -227,11 +223,11 @@ void MojiEditorWindow::refresh() {
     }
     m_codes->setReadOnly(!m_editor.editingEnabled());
     m_enableEditing->setChecked(m_editor.editingEnabled());
-    m_fileLabel->setText(latin1(m_editor.fileLabel()));
+    m_fileLabel->setText(qtText(m_editor.fileLabel()));
     for (QLabel* label : m_editedLabels) label->setVisible(m_editor.edited());
     m_online->setVisible(m_actions.connected && m_actions.connected());
     m_warning->setVisible(m_editor.warningShown());
-    m_hint->setText(latin1(m_editor.hint()));
+    m_hint->setText(qtText(m_editor.hint()));
     m_tickedMarker->setVisible(m_editor.boxKind() == MojiEditor::BoxKind::Ticked);
     m_emptyMarker->setVisible(m_editor.boxKind() == MojiEditor::BoxKind::Empty);
     if (!m_delay->hasFocus()) m_delay->setText(QString::number(m_editor.delayMs()));

@@ -9,6 +9,7 @@
 #include "screen/Framebuffer.h"
 #include "session/KeyboardInput.h"
 #include "tools/Capture.h"
+#include "ui/platform/ByteText.h"
 #include "ui/terminal/ScreenKeys.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/StartupPicture.h"
@@ -20,10 +21,6 @@ constexpr int kPictureLeft = 125;
 constexpr int kPictureTop = 20;
 constexpr int kWidth40 = 690;   // 10 350 twips
 constexpr int kWidth80 = 1380;  // 20 700 twips
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -68,7 +65,7 @@ ScreenWindow::ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFil
 void ScreenWindow::buildCaptureMenu() {
     m_captureMenu = new QMenu("Capture", this);
     m_captureMenu->setObjectName("mnuCapture");
-    m_captureOn = m_captureMenu->addAction(latin1(m_capture.captureCaption()), [this] { m_capture.toggleCapture(); });
+    m_captureOn = m_captureMenu->addAction(qtText(m_capture.captureCaption()), [this] { m_capture.toggleCapture(); });
     m_captureOn->setObjectName("mnuCaptureOn");
     m_captureOn->setCheckable(true);
     m_captureMenu->addSeparator();
@@ -82,17 +79,23 @@ void ScreenWindow::buildCaptureMenu() {
     m_mode->setObjectName("mnuCaptureMode");
     m_captureMenu->addSeparator();
     const auto saveAs = [this](const char* caption, const char* name, DumpFormat format) {
-        m_captureMenu->addAction(caption, [this, format] {
-            if (m_actions.saveScreen) m_actions.saveScreen(format);
-        })->setObjectName(name);
+        m_captureMenu
+            ->addAction(caption,
+                        [this, format] {
+                            if (m_actions.saveScreen) m_actions.saveScreen(format);
+                        })
+            ->setObjectName(name);
     };
     saveAs("Save Screen As .BMP", "mnuCAPTUREssbmp", DumpFormat::Bmp);
     saveAs("Save Screen As .PNG", "mnuSavePNG", DumpFormat::Png);
     saveAs("Save Screen As ATASCII", "mnuSaveATASCII", DumpFormat::Atascii);
     saveAs("Save Screen As Text", "mnuSaveText", DumpFormat::Text);
-    m_captureMenu->addAction("Copy Screen as Text", [this] {
-        if (m_actions.copyScreenText) m_actions.copyScreenText();
-    })->setObjectName("mnuCopyText");
+    m_captureMenu
+        ->addAction("Copy Screen as Text",
+                    [this] {
+                        if (m_actions.copyScreenText) m_actions.copyScreenText();
+                    })
+        ->setObjectName("mnuCopyText");
     auto* log = m_captureMenu->addAction("View System Log", [this] {
         if (m_actions.viewLog) m_actions.viewLog();
     });
@@ -103,9 +106,12 @@ void ScreenWindow::buildCaptureMenu() {
     paste->setObjectName("mnuPasteScreen");
     m_captureMenu->addSeparator();
     for (const bool upload : {false, true}) {
-        m_captureMenu->addAction(upload ? "Upload File..." : "Download File...", [this, upload] {
-            if (m_actions.transfer) m_actions.transfer(upload);
-        })->setObjectName(upload ? "mnuUpload" : "mnuDownload");
+        m_captureMenu
+            ->addAction(upload ? "Upload File..." : "Download File...",
+                        [this, upload] {
+                            if (m_actions.transfer) m_actions.transfer(upload);
+                        })
+            ->setObjectName(upload ? "mnuUpload" : "mnuDownload");
     }
     m_captureMenu->addSeparator();
     auto* toEditor = m_captureMenu->addAction("Send Capture File to VXEditor",
@@ -127,9 +133,9 @@ void ScreenWindow::buildCaptureMenu() {
 
 void ScreenWindow::refreshCapture() {
     m_captureOn->setChecked(m_capture.captureOn());
-    m_captureOn->setText(latin1(m_capture.captureCaption()));
-    m_filename->setText(latin1(m_capture.filenameCaption()));
-    m_mode->setText(latin1(m_capture.modeCaption()));
+    m_captureOn->setText(qtText(m_capture.captureCaption()));
+    m_filename->setText(qtText(m_capture.filenameCaption()));
+    m_mode->setText(qtText(m_capture.modeCaption()));
     m_delete->setEnabled(m_capture.deleteEnabled());
     m_captureBar->setVisible(m_capture.captureOn() && m_capture.captureBarVisible());
     m_captureBar->setGeometry(width() - 14, 4, 10, 10);

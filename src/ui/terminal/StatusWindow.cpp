@@ -15,14 +15,9 @@
 #include "log/StatusReporter.h"
 #include "session/CallStatus.h"
 #include "session/Connection.h"
+#include "ui/platform/ByteText.h"
 
 namespace vx {
-namespace {
-
-QString latin1(const std::string& text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
-
-}  // namespace
-
 SpeedGraph::SpeedGraph(const CallStatus& status, QWidget* parent) : QWidget(parent), m_status(status) {
     setObjectName("picGraph");
     setToolTip("Speed in bits per second, one sample every three seconds");
@@ -47,8 +42,10 @@ void SpeedGraph::paintEvent(QPaintEvent*) {
         const int value = samples[samples.size() - static_cast<std::size_t>(shown - i)];
         const double x = width() - 1 - (shown - 1 - i) * step;
         const double y = bottom - static_cast<double>(value) / peak * (bottom - top);
-        if (i == 0) line.moveTo(x, y);
-        else line.lineTo(x, y);
+        if (i == 0)
+            line.moveTo(x, y);
+        else
+            line.lineTo(x, y);
     }
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(QColor(80, 220, 120), 2));
@@ -57,7 +54,10 @@ void SpeedGraph::paintEvent(QPaintEvent*) {
 
 StatusWindow::StatusWindow(CallStatus& status, const Connection& connection, const StatusReporter& reporter,
                            Actions actions, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_status(status), m_connection(connection), m_reporter(reporter),
+    : QWidget(parent, Qt::Window),
+      m_status(status),
+      m_connection(connection),
+      m_reporter(reporter),
       m_actions(std::move(actions)) {
     setObjectName("frmStatus");
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -118,7 +118,7 @@ StatusWindow::StatusWindow(CallStatus& status, const Connection& connection, con
     m_logEntry->setObjectName("cmdLogEntry");
     m_logEntry->setToolTip("Create a manual log entry");
     connect(m_logEntry, &QPushButton::clicked, this, [this] {
-        if (m_status.manualEntry(m_entry->text().toLatin1().toStdString())) m_entry->clear();
+        if (m_status.manualEntry(bytesOf(m_entry->text()))) m_entry->clear();
     });
     connect(m_entry, &QLineEdit::returnPressed, m_logEntry, &QPushButton::click);
     entryRow->addWidget(m_entry, 1);
@@ -152,17 +152,17 @@ QCheckBox* StatusWindow::check(const char* name, const QString& text, const QStr
 }
 
 void StatusWindow::refresh() {
-    setWindowTitle(latin1(m_status.caption()));
+    setWindowTitle(qtText(m_status.caption()));
     const bool online = m_status.online();
     m_online->setVisible(online);
     m_offline->setVisible(!online);
-    m_board->setText(latin1(m_connection.connectedName()));
-    m_url->setText(latin1(m_connection.connectedHost()));
+    m_board->setText(qtText(m_connection.connectedName()));
+    m_url->setText(qtText(m_connection.connectedHost()));
     m_port->setText(m_connection.connectedPort() > 0 ? QString::number(m_connection.connectedPort()) : QString());
-    m_incoming->setText(latin1(m_status.incomingText()));
-    m_total->setText(latin1(m_status.totalText()));
-    m_speed->setText(latin1(m_status.speedText()));
-    m_average->setText(latin1(m_status.averageText()));
+    m_incoming->setText(qtText(m_status.incomingText()));
+    m_total->setText(qtText(m_status.totalText()));
+    m_speed->setText(qtText(m_status.speedText()));
+    m_average->setText(qtText(m_status.averageText()));
     m_enable->setChecked(m_status.measurement());
     m_speedTest->setChecked(m_status.speedTest());
     m_autoNext->setChecked(m_status.autoNext());

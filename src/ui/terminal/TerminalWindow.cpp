@@ -13,16 +13,13 @@
 #include "directory/BBSList.h"
 #include "screen/ScreenInterpreter.h"
 #include "session/TerminalSession.h"
+#include "ui/platform/ByteText.h"
 #include "ui/terminal/BoxEditor.h"
 #include "ui/terminal/BoxPanel.h"
 #include "ui/terminal/KeylessButton.h"
 
 namespace vx {
 namespace {
-
-QString latin1(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLabel* light(QWidget* parent, const char* name, const QString& tip) {
     auto* label = new QLabel(parent);
@@ -136,8 +133,7 @@ TerminalWindow::TerminalWindow(TerminalSession& session, BBSList& list, ConfigSe
     connect(m_scrollback, &QPushButton::clicked, this,
             [this] { m_session.scrollback().viewScrollback(scrollbackCount()); });
     m_boxPanel = new BoxPanel(m_session.box(), boxEditor, this);
-    m_boxPanel->setEditorLinks(
-        {[this] { m_session.moji().boxToEditor(); }, [this] { m_session.moji().boxChanged(); }});
+    m_boxPanel->setEditorLinks({[this] { m_session.moji().boxToEditor(); }, [this] { m_session.moji().boxChanged(); }});
     m_scrollbackToBox = keylessButton(this, "cmdSBtoBox", "1) Scrollback to Box", "Send Scrollback buffer to Box");
     connect(m_scrollbackToBox, &QPushButton::clicked, this,
             [this] { m_session.box().scrollbackToBox(scrollbackCount()); });
@@ -206,7 +202,7 @@ void TerminalWindow::exitProgram() {
 
 void TerminalWindow::fillBBSList() {
     m_combo->clear();
-    for (const BBSListEntry& entry : m_list.entries()) m_combo->addItem(latin1(entry.name));
+    for (const BBSListEntry& entry : m_list.entries()) m_combo->addItem(qtText(entry.name));
     m_combo->setCurrentIndex(m_session.connection().selectedIndex());
 }
 
@@ -244,7 +240,7 @@ void TerminalWindow::setViewLogVisible(bool on) { m_viewLog->setVisible(on); }
 
 void TerminalWindow::refresh() {
     const Connection& connection = m_session.connection();
-    m_connect->setText(latin1(connection.connectCaption()));
+    m_connect->setText(qtText(connection.connectCaption()));
     m_connect->setEnabled(connection.connectEnabled());
     m_disconnect->setEnabled(connection.disconnectEnabled());
     m_combo->setEnabled(connection.pickingEnabled());
@@ -252,11 +248,11 @@ void TerminalWindow::refresh() {
     setLight(m_connectedLight, connection.indicatorGreen(), QColor(0, 255, 0));  // 65280
     // Lit while the online clock runs: during a call, with the online timer on.
     setLight(m_onlineLight, m_config.OnlineTimer && connection.connected(), QColor(0, 200, 0));
-    m_online->setText(latin1(connection.onlineText()));
+    m_online->setText(qtText(connection.onlineText()));
 
     const auto& macros = m_session.macros().buttons();
     for (std::size_t i = 0; i < macros.size(); ++i) {
-        m_macros[i]->setText(latin1(macros[i].caption));
+        m_macros[i]->setText(qtText(macros[i].caption));
         m_macros[i]->setVisible(macros[i].visible);
     }
 

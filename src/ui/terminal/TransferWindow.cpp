@@ -21,7 +21,9 @@ namespace {
 
 constexpr int kBarSteps = 100;
 
-QString local(const std::string& text) { return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())); }
+QString local(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QString bytesText(const TransferProgress& progress) {
     const QString done = QLocale::system().toString(static_cast<qlonglong>(progress.bytesDone));
@@ -38,7 +40,7 @@ QString speedText(const TransferProgress& progress) {
 }  // namespace
 
 TransferWindow::TransferWindow(FileTransfers& transfers, Actions actions, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_transfers(transfers), m_actions(std::move(actions)) {
+    : QWidget(parent, Qt::Window), m_transfers(transfers), m_actions(std::move(actions)) {
     setObjectName("frmTransfer");
     setAttribute(Qt::WA_QuitOnClose, false);
     m_refreshTimer.setSingleShot(true);
@@ -48,8 +50,8 @@ TransferWindow::TransferWindow(FileTransfers& transfers, Actions actions, QWidge
     auto* form = new QFormLayout;
     m_protocol = new QComboBox(this);
     m_protocol->setObjectName("cboTransferProtocol");
-    for (const TransferProtocol protocol : {TransferProtocol::Xmodem, TransferProtocol::XmodemCrc,
-                                            TransferProtocol::Xmodem1K, TransferProtocol::Ymodem})
+    for (const TransferProtocol protocol :
+         {TransferProtocol::Xmodem, TransferProtocol::XmodemCrc, TransferProtocol::Xmodem1K, TransferProtocol::Ymodem})
         m_protocol->addItem(FileTransfers::protocolName(protocol), static_cast<int>(protocol));
     m_protocol->setCurrentIndex(1);
     connect(m_protocol, &QComboBox::currentIndexChanged, this, [this] { protocolChosen(); });
@@ -127,7 +129,7 @@ void TransferWindow::showBar() {
     }
 }
 
-void TransferWindow::openFor(bool upload) {
+void TransferWindow::prepareFor(bool upload) {
     if (!m_transfers.active()) {
         m_upload = upload;
         m_file->clear();
@@ -137,11 +139,9 @@ void TransferWindow::openFor(bool upload) {
     }
     refresh();
     protocolChosen();
-    show();
-    raise();
-    activateWindow();
-    (m_transfers.active() ? m_cancel : m_start)->setFocus();
 }
+
+void TransferWindow::focusDefaultButton() { (m_transfers.active() ? m_cancel : m_start)->setFocus(); }
 
 void TransferWindow::protocolChosen() {
     // YMODEM names its files itself; an XMODEM download needs a name from the user.

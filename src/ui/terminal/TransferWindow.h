@@ -26,8 +26,10 @@ public:
 
     TransferWindow(FileTransfers& transfers, Actions actions, QWidget* parent = nullptr);
 
-    // Shows the window ready for a download or an upload, Start holding the keyboard.
-    void openFor(bool upload);
+    // Ready for a download or an upload (while none runs).
+    void prepareFor(bool upload);
+    // Start holds the keyboard, or Cancel while a transfer runs.
+    void focusDefaultButton();
     void refresh();
     // The transfer moved on: the bar follows at once, the texts at most every 50 ms while it
     // runs (a block arrives every fraction of a millisecond), everything at once when it ends.

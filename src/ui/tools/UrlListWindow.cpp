@@ -9,12 +9,13 @@
 #include <QPushButton>
 
 #include "tools/UrlDetector.h"
+#include "ui/platform/ByteText.h"
 #include "ui/platform/Marker.h"
 
 namespace vx {
 
 UrlListWindow::UrlListWindow(UrlDetector& urls, Clipboard& clipboard, Actions actions, QWidget* parent)
-    : QWidget(parent, Qt::Tool), m_urls(urls), m_clipboard(clipboard), m_actions(std::move(actions)) {
+    : QWidget(parent, Qt::Window), m_urls(urls), m_clipboard(clipboard), m_actions(std::move(actions)) {
     setObjectName("frmLastURL");
     setWindowTitle("Last 10 URLs");
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -95,7 +96,7 @@ void UrlListWindow::refresh() {
     for (int slot = 0; slot < kSlots; ++slot) {
         const auto i = static_cast<std::size_t>(slot);
         const std::string& url = m_urls.url(slot);
-        m_labels[i]->setText(QString::fromLatin1(url.data(), static_cast<qsizetype>(url.size())));
+        m_labels[i]->setText(qtText(url));
         m_copies[i]->setVisible(m_urls.copyButtonVisible(slot));
         m_markers[i]->setVisible(slot == m_urls.newestSlot());
     }
