@@ -9,7 +9,7 @@ vx_packages=(
     cmake ninja-build g++ ccache pkg-config
     qt6-base-dev qt6-multimedia-dev libgl-dev libxcb1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth xdotool x11-xserver-utils procps
+    xvfb xauth xdotool x11-xserver-utils x11-utils openbox procps
     libtelnet-dev lrzsz
     dpkg-dev groff-base
 )

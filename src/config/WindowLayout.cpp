@@ -15,9 +15,7 @@ struct Column {
 std::optional<Rect> fitIn(Column& column, const Rect& frame, Side side, const Wanted& wanted) {
     if (wanted.width > column.space.width || wanted.width <= 0 || wanted.height <= 0) return std::nullopt;
     const int least = wanted.minHeight > 0 ? std::min(wanted.minHeight, wanted.height) : wanted.height;
-    int top = column.nextTop;
-    // The first window of a column may start above the frame's top rather than not fit.
-    if (top == frame.y && column.space.bottom() - top < least) top = column.space.y;
+    const int top = column.nextTop;
     const int room = column.space.bottom() - top;
     if (room < least) return std::nullopt;
     const int height = std::min(wanted.height, room);

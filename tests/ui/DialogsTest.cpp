@@ -1,10 +1,11 @@
 // The small windows: the folder chooser's create question, the About box, the website window's
-// link, and the window-position window saving the places of the frame and the BBS editor.
+// link, and the window-position window saving the places of the frame and the tool windows.
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <map>
 
 #include "config/IniFile.h"
 #include "support/DesktopRun.h"
@@ -14,6 +15,7 @@
 #include "ui/dialogs/BrowseDir.h"
 #include "ui/dialogs/WebsiteWindow.h"
 #include "ui/directory/BBSEditorWindow.h"
+#include "ui/frame/ToolWindows.h"
 
 using namespace vx;
 using namespace vx::test;
@@ -100,21 +102,31 @@ private slots:
         run.app->shutdown();
     }
 
+    // Every tool window that keeps its place, and the frame: moved, saved with Move and OK, and
+    // put back on the same pixel at the next start, whether it was open or not.
     void theWindowPlacesAreSavedAndComeBack() {
         Run run;
         run.app->start();
+        ToolWindows& tools = run.app->toolWindows();
+        std::map<ToolWindows::Tool, QPoint> placed;
+        int step = 0;
+        for (ToolWindows::Tool tool : tools.tools()) {
+            QWidget& window = tools.show(tool);
+            placed[tool] = QPoint(120 + 37 * step, 40 + 29 * step);
+            window.move(placed[tool]);
+            if (++step % 2) window.close();  // a window closed since keeps its place as well
+        }
+        run.app->frame().move(150, 120);
         run.app->frame().toolButton("tbMOVE")->trigger();
         auto* move = openWindow<MoveWindows>("frmMoveWindows");
         QVERIFY(move && move->isVisible());
         QCOMPARE(move->windowTitle(), QString("Save Window Positions..."));
-        run.app->frame().move(150, 120);
-        run.app->bbsEditorWindow()->move(900, 60);
         QTest::mouseClick(move->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
         QCOMPARE(run.app->frame().panelText("pnlSTAT"), QString("Window positions saved"));
         const IniFile config = IniFile::parse(fileText(run.folder() / "VX3_Cfg.ini"));
         QCOMPARE(config.read("Positions", "DATAwritten", ""), std::string("True"));
-        QCOMPARE(config.read("Positions", "BBSLeft", ""), std::to_string(900 * 15));
         QCOMPARE(config.read("Positions", "MainLeft", ""), std::to_string(150 * 15));
+        QCOMPARE(config.read("Positions", "WEBTop", ""), std::to_string(placed[ToolWindows::Tool::Website].y() * 15));
         QVERIFY(fileText(run.folder() / "VX3_log.txt").find(" Window positions saved\r\n") != std::string::npos);
         run.app->shutdown();
 
@@ -122,7 +134,13 @@ private slots:
         const auto next = run.restarted(prompter);
         DesktopApp& again = *next;
         QCOMPARE(again.frame().pos(), QPoint(150, 120));
-        QCOMPARE(again.bbsEditorWindow()->pos(), QPoint(900, 60));
+        int kept = 0;
+        for (ToolWindows::Tool tool : again.toolWindows().tools()) {
+            if (!again.toolWindows().keepsItsPlace(tool)) continue;
+            ++kept;
+            QCOMPARE(again.toolWindows().made(tool).pos(), placed[tool]);
+        }
+        QCOMPARE(kept, 5);  // the BBS editor, VXEditor, the URL list, the website and the status window
         again.shutdown();
     }
 };

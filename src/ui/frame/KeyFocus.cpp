@@ -1,7 +1,7 @@
 #include "ui/frame/KeyFocus.h"
 
 #include <QApplication>
-#include <QKeyEvent>
+#include <QInputEvent>
 #include <QWidget>
 #include <array>
 
@@ -30,11 +30,12 @@ constexpr std::array<KeyFocus::Rule, 12> kRules{{
 }};
 
 // How long the window manager gets to move the focus before it is asked again as for a user's
-// click, and how long keys typed meanwhile are passed on.
+// click, and how often.
 constexpr int kCheckMs = 150;
 constexpr int kChecks = 8;
-
-bool isKey(const QEvent* event) { return event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease; }
+// When the window with the keys closes, for a moment none of the program's windows is active
+// (until the window manager has given the keys to another): that is no sign of another program.
+constexpr int kJustClosedMs = 500;
 
 bool isUserInput(const QEvent* event) {
     switch (event->type()) {
@@ -102,7 +103,9 @@ void KeyFocus::toScreen(bool evenFromOtherPrograms) {
     screen->setFocus();
     // Keys are not taken from another program unless the user asked there for this one: with
     // none of ours active, the screen only becomes the frame's focus for when the user comes back.
-    if (!evenFromOtherPrograms && !QApplication::activeWindow() && m_target.isNull()) return;
+    // (A window of ours with the keys that just closed leaves none active for a moment.)
+    const bool oursJustClosed = m_sinceClosed.isValid() && m_sinceClosed.elapsed() < kJustClosedMs;
+    if (!evenFromOtherPrograms && !QApplication::activeWindow() && m_target.isNull() && !oursJustClosed) return;
     activate(m_frame, screen);
 }
 
@@ -158,27 +161,21 @@ bool KeyFocus::eventFilter(QObject* watched, QEvent* event) {
         const auto time = static_cast<const QInputEvent*>(event)->timestamp();
         if (time) m_lastInputTime = time;
     }
-    if (event->type() == QEvent::WindowActivate && watched == m_target) {
-        // Handled after the activation itself has run, so the focus widget is set within it.
-        QTimer::singleShot(0, this, [this] { checkActivation(); });
-        return false;
-    }
-    // Keys typed while the window manager is still moving the focus go where they were meant to;
-    // no shortcut of the window they land in takes them first.
-    if ((isKey(event) || event->type() == QEvent::ShortcutOverride) && m_target && m_targetFocus &&
-        watched->isWidgetType()) {
-        auto* receiver = static_cast<QWidget*>(watched);
-        if (receiver->window() != m_target && receiver != m_targetFocus && !answerPending()) {
-            if (event->type() == QEvent::ShortcutOverride) {
-                event->accept();
-                return true;
-            }
-            auto* key = static_cast<QKeyEvent*>(event);
-            QKeyEvent relayed(key->type(), key->key(), key->modifiers(), key->nativeScanCode(), key->nativeVirtualKey(),
-                              key->nativeModifiers(), key->text(), key->isAutoRepeat(),
-                              static_cast<quint16>(key->count()));
-            QCoreApplication::sendEvent(m_targetFocus, &relayed);
-            return true;
+    if (event->type() == QEvent::Hide && watched->isWidgetType() &&
+        (watched == QApplication::activeWindow() || watched == m_holder))
+        m_sinceClosed.start();
+    if (event->type() == QEvent::WindowActivate && watched->isWidgetType()) {
+        auto* window = static_cast<QWidget*>(watched);
+        if (window == m_target) {
+            // Handled after the activation itself has run, so the focus widget is set within it.
+            QTimer::singleShot(0, this, [this] { checkActivation(); });
+            return false;
+        }
+        // A window the user went to (no hand-over of ours is under way) has the keys from now on.
+        if (m_target.isNull() && window->isWindow() && !window->isModal() && window->windowType() != Qt::Popup &&
+            window != m_holder) {
+            m_holder = window;
+            m_holderFocus.clear();
         }
     }
     return QObject::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -15,10 +16,9 @@ class MainFrame;
 // Where the keys go after something happens: the one place that decides it. Each moment is a row
 // of rules(); the windows and the composition only say which moment it was.
 //
-// Handing the keys to another window needs the window manager's consent. Until it has moved the
-// focus, keys typed meanwhile are passed on to where they were meant to go, so nothing typed is
-// lost; a window manager that ignores the program's request is asked again the way a pager asks
-// for a user's click, with the time of the user's last key or click.
+// Handing the keys to another window needs the window manager's consent: a window manager that
+// ignores the program's request is asked again the way a pager asks for a user's click, with the
+// time of the user's last key or click.
 class KeyFocus : public QObject {
     Q_OBJECT
 public:
@@ -56,8 +56,6 @@ public:
     void after(Moment moment, QWidget* window = nullptr);
     // The window dialogs are opened on: the one the user is in, else the frame.
     QWidget* dialogParent() const;
-    // True while keys are being handed to a window the window manager has not activated yet.
-    bool handingOver() const { return !m_target.isNull(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +78,7 @@ private:
     QPointer<QWidget> m_holderFocus;
     QTimer m_check;
     int m_checks = 0;
+    QElapsedTimer m_sinceClosed;        // since the window with the keys closed
     unsigned long m_lastInputTime = 0;  // the window system's time of the user's last key or click
 };
 

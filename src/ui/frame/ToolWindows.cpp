@@ -81,6 +81,12 @@ ToolWindows::Entry& ToolWindows::entry(Tool tool) {
     throw std::logic_error("a tool window without a row");
 }
 
+bool ToolWindows::keepsItsPlace(Tool tool) const {
+    for (const Entry& entry : m_entries)
+        if (entry.row.tool == tool) return entry.row.savedAs.has_value();
+    return false;
+}
+
 QWidget* ToolWindows::find(Tool tool) const {
     for (const Entry& entry : m_entries)
         if (entry.row.tool == tool) return entry.window;
@@ -136,6 +142,14 @@ void ToolWindows::settle(Entry& e) {
     e.framed = true;
     // The window manager may have put it elsewhere than asked, or framed it after it was placed.
     if (e.place && e.window->frameGeometry().topLeft() != *e.place) e.window->move(*e.place);
+    // A window taller than the room below its place is made lower where it can be (it scrolls),
+    // so that it stays where it was put; only then is it moved to stay on the screen.
+    if (const QScreen* screen = e.window->screen()) {
+        const int room = screen->availableGeometry().bottom() + 1 - e.window->frameGeometry().top() -
+                         (e.window->frameGeometry().height() - e.window->height());
+        if (room < e.window->height() && room >= e.window->minimumSizeHint().height())
+            e.window->resize(e.window->width(), room);
+    }
     keepOnScreen(*e.window);
     if (e.keys == Keys::Leave) m_keys.after(KeyFocus::Moment::WindowBeside, e.window);
 }
@@ -240,7 +254,8 @@ QPoint ToolWindows::placeOf(PlacedWindow window) {
         return m_frameFramed || !m_framePlace ? m_frame.frameGeometry().topLeft() : *m_framePlace;
     Entry* e = entryFor(window);
     if (!e) return {};
-    if (e->window && e->window->isVisible() && e->framed) return e->window->frameGeometry().topLeft();
+    // Where the user left it, open or closed since; a window never shown is where it is to open.
+    if (e->window && e->framed) return e->window->frameGeometry().topLeft();
     return e->place ? *e->place : firstPlace(*e);
 }
 

@@ -49,6 +49,8 @@ public:
 
     void add(Row row);
     const std::vector<Tool>& tools() const { return m_order; }
+    // True for a window whose place the configuration keeps.
+    bool keepsItsPlace(Tool tool) const;
     // The window, or nullptr before it was first made.
     QWidget* find(Tool tool) const;
     template <class W>

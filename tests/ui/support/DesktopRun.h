@@ -100,6 +100,10 @@ public:
     void send(const QByteArray& bytes) {
         if (m_caller) m_caller->write(bytes);
     }
+    // The board hangs up on the latest caller.
+    void dropCaller() {
+        if (m_caller) m_caller->disconnectFromHost();
+    }
 
 private:
     QTcpServer m_server;
