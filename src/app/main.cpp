@@ -1,5 +1,6 @@
 // Vexterm: composition root. Reads the command line, makes sure only one copy runs per system
-// folder, and hands over to the desktop program.
+// folder (a second start hands its board to the running copy), and hands over to the desktop
+// program.
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,9 +21,10 @@
 #include "config/CommandLine.h"
 #include "config/SettingsStore.h"
 #include "directory/BBSCsv.h"
-#include "directory/TimeOnlineReport.h"
 #include "directory/BBSList.h"
+#include "directory/TimeOnlineReport.h"
 #include "ui/frame/DesktopApp.h"
+#include "ui/platform/InstanceLink.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
 
@@ -60,15 +62,36 @@ QString programFolder() {
     return QFileInfo(shared).isDir() ? shared : beside;
 }
 
+// A system folder's key: names its lock and the running copy's socket.
+QString folderKey(const QString& systemFolder) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(QDir::cleanPath(QDir(systemFolder).absolutePath()).toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
+}
+
 // One lock per system folder, outside it: the first run must still find the folder missing.
 QString lockPath(const QString& systemFolder) {
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty()) runtime = QDir::tempPath();
-    const QByteArray key = QCryptographicHash::hash(QDir::cleanPath(QDir(systemFolder).absolutePath()).toUtf8(),
-                                                    QCryptographicHash::Sha1)
-                               .toHex()
-                               .left(16);
-    return QDir(runtime).filePath("vexterm-" + QString::fromLatin1(key) + ".lock");
+    return QDir(runtime).filePath("vexterm-" + folderKey(systemFolder) + ".lock");
+}
+
+// A copy already runs on the folder: the board named here (or only the request to come to the
+// front) goes to it, and this copy ends. A running copy that does not answer is said to run.
+int handToRunningCopy(const vx::CommandLine& line, const QString& systemFolder) {
+    constexpr int kAnswerMs = 3000;
+    vx::InstanceLink::handOver(
+        vx::InstanceLink::nameFor(folderKey(systemFolder)), vx::linkOf(line), kAnswerMs, [](bool answered) {
+            if (answered) {
+                QCoreApplication::exit(0);
+                return;
+            }
+            static vx::QtPrompter prompter;
+            prompter.message(std::string(vx::kProgramTitle) + " already running!", vx::kProgramTitle,
+                             vx::MessageIcon::Exclamation, [] { QCoreApplication::exit(0); });
+        });
+    return QApplication::exec();
 }
 
 // Messages of the core on the terminal; no question is asked of someone who may not be there.
@@ -175,12 +198,7 @@ int main(int argc, char** argv) {
 
     QLockFile lock(lockPath(systemFolder));
     lock.setStaleLockTime(0);  // a lock left by a crashed run is taken over
-    if (!lock.tryLock(0)) {
-        vx::QtPrompter prompter;
-        prompter.message(std::string(vx::kProgramTitle) + " already running!", vx::kProgramTitle,
-                         vx::MessageIcon::Exclamation, [] { QCoreApplication::exit(0); });
-        return QApplication::exec();
-    }
+    if (!lock.tryLock(0)) return handToRunningCopy(line, systemFolder);
 
     vx::DesktopApp::Options options;
     options.systemFolder = QDir::toNativeSeparators(systemFolder).toLocal8Bit().toStdString();
@@ -189,6 +207,15 @@ int main(int argc, char** argv) {
     options.port = line.port;
     options.protocol = line.protocol;
     vx::DesktopApp desktop(options);
+
+    // Links clicked while this copy runs (a second start) come here.
+    vx::InstanceLink link;
+    link.listen(vx::InstanceLink::nameFor(folderKey(systemFolder)), [&desktop](const std::string& request) {
+        const auto parsed =
+            vx::parseCommandLine(request.empty() ? std::vector<std::string>{} : std::vector<std::string>{request});
+        const auto* board = std::get_if<vx::CommandLine>(&parsed);
+        if (board) desktop.callFromElsewhere(board->host, board->port, board->protocol);
+    });
 
     std::unique_ptr<QSocketNotifier> stopNotifier;
     if (installStopSignals()) {

@@ -71,8 +71,16 @@ std::variant<CommandLine, std::string> parseCommandLine(const std::vector<std::s
     }
     const int listCommands = !line.importBbs.empty() + !line.exportBbs.empty() + line.report;
     if (listCommands > 1) return "--import-bbs, --export-bbs and --report go one at a time";
-    if (listCommands > 0 && line.host) return "a board is not dialled while the BBS list is imported, exported or reported";
+    if (listCommands > 0 && line.host)
+        return "a board is not dialled while the BBS list is imported, exported or reported";
     return line;
+}
+
+std::string linkOf(const CommandLine& line) {
+    if (!line.host) return {};
+    const bool v6 = line.host->find(':') != std::string::npos;
+    return std::string(line.protocol == "Telnet" ? "telnet://" : "atascii://") + (v6 ? "[" : "") + *line.host +
+           (v6 ? "]" : "") + ":" + std::to_string(line.port);
 }
 
 std::string commandLineUsage() {

@@ -42,7 +42,8 @@ TEST(CommandLineTest, Addresses) {
     EXPECT_EQ(parsed({"127.0.0.1:6502"}).protocol, "Raw");
 }
 
-// Links from a browser: the scheme picks the line, the address is read as without it.
+// Links from a browser: the scheme picks the line, the address is read as without it. The link
+// a second start hands to the running program names the same board.
 TEST(CommandLineTest, Links) {
     const struct {
         const char* link;
@@ -60,7 +61,12 @@ TEST(CommandLineTest, Links) {
         EXPECT_EQ(*line.host, row.host) << row.link;
         EXPECT_EQ(line.port, row.port) << row.link;
         EXPECT_EQ(line.protocol, row.protocol) << row.link;
+        const CommandLine handedOver = parsed({vx::linkOf(line)});
+        EXPECT_EQ(*handedOver.host, row.host) << vx::linkOf(line);
+        EXPECT_EQ(handedOver.port, row.port) << vx::linkOf(line);
+        EXPECT_EQ(handedOver.protocol, row.protocol) << vx::linkOf(line);
     }
+    EXPECT_EQ(vx::linkOf(parsed({})), "");
     EXPECT_NE(problem({"ssh://h:22"}).find("only telnet:// and atascii://"), std::string::npos);
     EXPECT_NE(problem({"telnet://"}).find("missing host"), std::string::npos);
 }

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # desktop_e2e.sh VEXTERM DEMO_BOARD
-# The real vexterm binary on a virtual display, dialling the demo board on 127.0.0.1 from the
-# command line: the log must show the call and the board's bytes, a second start on the same
-# folder must neither start the system again nor dial, and SIGTERM must end the run with the
-# totals written.
+# The real vexterm binary on a virtual display. Later starts on the same folder (a telnet:// or
+# atascii:// link clicked in a browser while the program runs) hand their board to the running
+# program and end with status 0: it calls the board, or asks first while a call is up; a start
+# without a board only brings it to the front. After a crash the socket it left is taken over.
+# SIGTERM ends the run with the totals written.
 vexterm=$1
 board=$2
 place=
@@ -13,19 +14,41 @@ source "$e2e_dir/e2e_lib.sh"
 start_board
 prepare_system KeyPressDelay=False UseBBSEditor=False
 start_display
-start_vexterm "127.0.0.1:$port"
-
 log="$system/VX3_log.txt"
-wait_for 30 grep -q "Connected to 127.0.0.1" "$log" 2> /dev/null || fail "no call in the log"
-kill -0 "$vexterm_pid" 2> /dev/null || fail "vexterm is not running"
-# The second start only says that the program is already running.
-env -u QT_QPA_PLATFORM "$vexterm" --system-folder "$system" "127.0.0.1:$port" > /dev/null 2>&1 &
-second=$!
+count() { grep -c "$1" "$log" 2> /dev/null; }
+
+# A later start: it must end by itself, with status 0; how long it took is printed.
+second_start() {
+    local began ended status
+    began=$(date +%s%N)
+    timeout 10 env -u QT_QPA_PLATFORM "$vexterm" --system-folder "$system" "$@" > /dev/null 2>&1
+    status=$?
+    ended=$(date +%s%N)
+    [ "$status" -eq 0 ] || fail "a second start ($*) ended with status $status"
+    echo "second start ($*): ended with 0 after $(((ended - began) / 1000000)) ms"
+}
+
+start_vexterm
+wait_for 20 bash -c "xdotool search --onlyvisible --name 'Welcome to the ATASCII' > /dev/null" || fail "no welcome window"
+click "$(window "Welcome to the ATASCII")" 100 100
+wait_for 30 grep -q "System Started" "$log" 2> /dev/null || fail "the program did not start"
+
+second_start "atascii://127.0.0.1:$port"
+wait_for 30 grep -q "Connected to 127.0.0.1" "$log" || fail "the running program did not call the board handed over"
+second_start
+second_start "atascii://127.0.0.1:$port"
 sleep 2
-[ "$(grep -c 'System Started' "$log")" -eq 1 ] || fail "a second start ran the start-up again"
-[ "$(grep -c 'Connected to' "$log")" -eq 1 ] || fail "a second start dialled again"
-kill "$second" 2> /dev/null
-wait "$second" 2> /dev/null
+[ "$(count 'System Started')" -eq 1 ] || fail "a second start ran the start-up again"
+[ "$(count 'Connected to')" -eq 1 ] || fail "a link handed over during a call dialled without asking"
+
+# A crash leaves the lock and the socket behind; the next start takes both over.
+kill -KILL "$vexterm_pid"
+wait "$vexterm_pid" 2> /dev/null
+start_vexterm "127.0.0.1:$port"
+wait_for 30 bash -c "[ \$(grep -c 'Connected to' '$log') -eq 2 ]" || fail "no call after the restart"
+second_start
+[ "$(count 'System Started')" -eq 2 ] || fail "a start after the crash did not run, or ran twice"
+
 kill -TERM "$vexterm_pid"
 wait_for 10 grep -q "System Unloaded" "$log" || fail "SIGTERM did not run the shutdown"
 wait_for 10 bash -c "! kill -0 $vexterm_pid 2> /dev/null" || fail "vexterm did not end after SIGTERM"

@@ -239,7 +239,17 @@ void DesktopApp::restoreWindowPositions() {
 }
 
 void DesktopApp::callFromElsewhere(std::optional<std::string> host, int port, const std::string& protocol) {
-    if (!m_started) return;
+    if (!m_started) {
+        // Still starting (the welcome window, the first run's questions): the board is called
+        // once the start-up is done, as if it had been named on the command line.
+        if (host) {
+            m_options.host = host;
+            m_options.port = port;
+            m_options.protocol = protocol;
+        }
+        if (m_welcome && m_welcome->isVisible()) m_welcome->raise();
+        return;
+    }
     m_frame.showNormal();
     m_frame.raise();
     m_keys.after(KeyFocus::Moment::Summoned);
