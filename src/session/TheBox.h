@@ -37,12 +37,16 @@ public:
     TheBox(BoxText& text, SendPath& send, Scrollback& scrollback, TimerFactory& timers, Prompter& prompter,
            Sound& sound, Clipboard& clipboard, const ConfigSettings& config, Hooks hooks);
 
-    // The window's part of the hooks (changed, focusBox, refocusScreen), set once it exists.
-    void setWindowHooks(std::function<void()> changed, std::function<void()> focusBox,
-                        std::function<void()> refocusScreen) {
-        m_hooks.changed = std::move(changed);
-        m_hooks.focusBox = std::move(focusBox);
-        m_hooks.refocusScreen = std::move(refocusScreen);
+    // The window's part of the hooks, set once it exists.
+    struct WindowHooks {
+        std::function<void()> changed{};
+        std::function<void()> focusBox{};
+        std::function<void()> refocusScreen{};
+    };
+    void setWindowHooks(WindowHooks hooks) {
+        m_hooks.changed = std::move(hooks.changed);
+        m_hooks.focusBox = std::move(hooks.focusBox);
+        m_hooks.refocusScreen = std::move(hooks.refocusScreen);
     }
 
     // The board's settings, whenever a BBS is selected: send delay, alarm column, no-wrap; the

@@ -42,7 +42,7 @@ DesktopWiring::~DesktopWiring() {
     session.capture().setOnChanged({});
     session.capture().setOnViewerFinished({});
     session.urls().setOnChanged({});
-    session.box().setWindowHooks({}, {}, {});
+    session.box().setWindowHooks({});
     MojiEditor::Hooks& moji = session.moji().hooks();
     moji.changed = moji.showEditor = moji.refocusScreen = moji.screenChanged = moji.filesChanged = {};
     moji.toSignature = {};
@@ -107,8 +107,9 @@ void DesktopWiring::wireWindows() {
 
 void DesktopWiring::wireBox() {
     DesktopApp& a = m_app;
-    a.m_session->box().setWindowHooks([this] { boxChanged(); }, [&a] { a.m_keys.after(Moment::BoxEntered); },
-                                      [&a] { a.m_keys.after(Moment::SentFromWindow); });
+    a.m_session->box().setWindowHooks({.changed = [this] { boxChanged(); },
+                                       .focusBox = [&a] { a.m_keys.after(Moment::BoxEntered); },
+                                       .refocusScreen = [&a] { a.m_keys.after(Moment::SentFromWindow); }});
     // Alt+T in The Box gives the keys back to the screen, whatever UseTW says.
     a.m_boxEditor->setOnAltT([&a] { a.m_keys.after(Moment::BoxLeft); });
     a.m_session->keyboard().setFocusToBox([&a] {
