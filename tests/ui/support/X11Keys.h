@@ -50,12 +50,8 @@ inline X11Key letter(char c, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     if (upper) modifiers |= Qt::ShiftModifier;
     QString text = QString(QChar(c));
     if (modifiers & Qt::ControlModifier) text = QString(QChar(lower & 0x1f));
-    return {"letter",
-            static_cast<Qt::Key>(Qt::Key_A + (lower - 'a')),
-            modifiers,
-            letterKeyCode(lower),
-            static_cast<quint32>(upper ? c : lower),
-            text};
+    return {"letter", static_cast<Qt::Key>(Qt::Key_A + (lower - 'a')), modifiers, letterKeyCode(lower),
+            static_cast<quint32>(upper ? c : lower), text};
 }
 
 inline const X11Key kReturn{"Return", Qt::Key_Return, Qt::NoModifier, 36, 0xff0d, "\r"};
@@ -75,17 +71,13 @@ inline const X11Key kCtrlSemicolon{"Ctrl+;", Qt::Key_Semicolon, Qt::ControlModif
 
 // Shift+Ctrl with a digit key: the key and text are the shifted symbol's ("!" for 1).
 inline X11Key shiftCtrlDigit(int digit) {
-    static const Qt::Key keys[] = {Qt::Key_ParenRight, Qt::Key_Exclam,   Qt::Key_At,          Qt::Key_NumberSign,
-                                   Qt::Key_Dollar,     Qt::Key_Percent,  Qt::Key_AsciiCircum, Qt::Key_Ampersand,
+    static const Qt::Key keys[] = {Qt::Key_ParenRight, Qt::Key_Exclam,    Qt::Key_At,       Qt::Key_NumberSign,
+                                   Qt::Key_Dollar,     Qt::Key_Percent,   Qt::Key_AsciiCircum, Qt::Key_Ampersand,
                                    Qt::Key_Asterisk,   Qt::Key_ParenLeft};
     static const char symbols[] = ")!@#$%^&*(";
     const quint32 keyCode = digit == 0 ? 19 : 9 + static_cast<quint32>(digit);
-    return {"Shift+Ctrl+digit",
-            keys[digit],
-            Qt::ShiftModifier | Qt::ControlModifier,
-            keyCode,
-            static_cast<quint32>(symbols[digit]),
-            QString(QChar(symbols[digit]))};
+    return {"Shift+Ctrl+digit", keys[digit], Qt::ShiftModifier | Qt::ControlModifier, keyCode,
+            static_cast<quint32>(symbols[digit]), QString(QChar(symbols[digit]))};
 }
 
 }  // namespace x11
