@@ -26,8 +26,7 @@ void keepOnScreen(QWidget& window) {
     const int width = std::min(window.width(), area.width() - extraWidth);
     const int height = std::min(window.height(), area.height() - extraHeight);
     if (width != window.width() || height != window.height()) window.resize(width, height);
-    const int left =
-        std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - width - extraWidth));
+    const int left = std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - width - extraWidth));
     const int top = std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - height - extraHeight));
     if (left != frame.left() || top != frame.top()) window.move(left, top);
 }
