@@ -3,7 +3,11 @@
 # - the core (src/platform … src/session) and cli/ build without Qt, except cli/demo-bbs, the demo
 #   board, which is a Qt network program;
 # - every folder of src/ is one layer, and a file includes only its own layer or the layers its
-#   row of the table below allows (the core bottom-up, then the windows, which mirror it);
+#   row of the table below allows (the core bottom-up, then the windows, which mirror it). The
+#   build keeps the same order for the core's code: each core folder is its own library, and
+#   cmake/Layers.cmake refuses a link to a layer that is not below it (at configure time) and a
+#   call into one (the per-layer link checks, at build time). The BELOW lists of src/CMakeLists.txt
+#   are the core rows of this table; change both together;
 # - all code runs on one thread and continues work with timers, never with waits or a nested
 #   event loop.
 set -u

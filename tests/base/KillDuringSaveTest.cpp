@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -30,6 +31,7 @@ namespace {
 
 namespace saved = vx::test::saved;
 
+// VX_KILLS sets fewer: CI's run kills 20 times, the 200 run under the label long.
 constexpr int kKills = 200;
 constexpr int kMaxDelayUs = 25000;
 
@@ -90,6 +92,11 @@ std::map<std::string, int> temporaries(const std::filesystem::path& folder) {
     return found;
 }
 
+int killsOfThisRun() {
+    if (const char* given = std::getenv("VX_KILLS")) return std::max(1, std::atoi(given));
+    return kKills;
+}
+
 unsigned seedOfThisRun() {
     if (const char* given = std::getenv("VX_KILL_SEED")) return static_cast<unsigned>(std::strtoul(given, nullptr, 10));
     return std::random_device{}();
@@ -105,8 +112,9 @@ TEST(KillDuringSave, FilesStayWholeAndTemporaryFilesDoNotPileUp) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> delay(0, kMaxDelayUs);
 
+    const int kills = killsOfThisRun();
     int rounds = 0, cutShort = 0, versions[2][2] = {};
-    for (int kill = 1; kill <= kKills; ++kill) {
+    for (int kill = 1; kill <= kills; ++kill) {
         const int delayUs = delay(random);
         const LoopRun run = runAndKill(folder, delayUs);
         ASSERT_TRUE(run.ready) << "kill " << kill << ": the loop did not start: " << run.output;
@@ -133,7 +141,7 @@ TEST(KillDuringSave, FilesStayWholeAndTemporaryFilesDoNotPileUp) {
     }
     std::printf("[ kill     ] %d kills, %d rounds saved in all, %d kills left a save cut short; "
                 "list at version 0/1: %d/%d, configuration: %d/%d\n",
-                kKills, rounds, cutShort, versions[0][0], versions[0][1], versions[1][0], versions[1][1]);
+                kills, rounds, cutShort, versions[0][0], versions[0][1], versions[1][0], versions[1][1]);
     // The delays reach into the saves, or the test proves little.
     EXPECT_GT(cutShort, 0);
     EXPECT_GT(versions[0][1], 0);
