@@ -102,12 +102,20 @@ struct Desk {
             SettingsStore().WriteSettingValue(config, "Config", setting.substr(0, eq), "S", setting.substr(eq + 1));
         }
         first->app.reset();
+        start();
+    }
+    void start() {
         DesktopApp::Options options;
         options.systemFolder = first->folder().string();
         options.showWelcome = false;
         options.quit = [] {};
         app = std::make_unique<DesktopApp>(options);
         app->start();
+    }
+    void restart() {
+        app->shutdown();
+        app.reset();
+        start();
     }
     ~Desk() {
         app->shutdown();
@@ -122,7 +130,6 @@ struct Desk {
     bool boardGot(const QByteArray& bytes) {
         return QTest::qWaitFor([&] { return board.received().endsWith(bytes); }, kWaitMs);
     }
-    QWidget* screen() { return app->screenWindow().screen(); }
 };
 
 // A rule walked through: what the user does, and where the keys typed then must arrive.
@@ -299,10 +306,8 @@ private slots:
     // Moved by the user, saved with Move and OK, and put back on the same pixel at the next start.
     void placesComeBackOnTheSamePixel() {
         std::map<std::string, QRect> before;
-        std::filesystem::path folder;
+        Desk desk({"AutoLoadStatus=True", "DetectURLs=True", "UseBBSEditor=True", "AutoVXE=False"});
         {
-            Desk desk({"AutoLoadStatus=True", "DetectURLs=True", "UseBBSEditor=True", "AutoVXE=False"});
-            folder = desk.first->folder();
             DesktopApp& app = *desk.app;
             QTRY_VERIFY_WITH_TIMEOUT(framed(&app.frame()) && app.bbsEditorWindow() && framed(app.bbsEditorWindow()),
                                      kWaitMs);
@@ -341,23 +346,15 @@ private slots:
                 if (window->isVisible() && !window->objectName().isEmpty() && window->objectName() != "frmMoveWindows")
                     before[window->objectName().toStdString()] = window->frameGeometry();
             QCOMPARE(before.size(), std::size_t{4});
-            app.shutdown();
-            desk.app.reset();
-            DesktopApp::Options options;
-            options.systemFolder = folder.string();
-            options.showWelcome = false;
-            options.quit = [] {};
-            desk.app = std::make_unique<DesktopApp>(options);
-            desk.app->start();
-            QTRY_VERIFY_WITH_TIMEOUT(
-                desk.app->bbsEditorWindow() && framed(desk.app->bbsEditorWindow()) && framed(&desk.app->frame()),
-                kWaitMs);
-            QTest::qWait(500);
-            for (const auto& [name, place] : before) {
-                QWidget* window = openWindow<QWidget>(name.c_str());
-                QVERIFY2(window && window->isVisible(), name.c_str());
-                QCOMPARE(window->frameGeometry().topLeft(), place.topLeft());
-            }
+        }
+        desk.restart();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            desk.app->bbsEditorWindow() && framed(desk.app->bbsEditorWindow()) && framed(&desk.app->frame()), kWaitMs);
+        QTest::qWait(500);
+        for (const auto& [name, place] : before) {
+            QWidget* window = openWindow<QWidget>(name.c_str());
+            QVERIFY2(window && window->isVisible(), name.c_str());
+            QCOMPARE(window->frameGeometry().topLeft(), place.topLeft());
         }
     }
 
