@@ -14,12 +14,7 @@ using vx::ConfigSettings;
 
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using vx::test::readFile;
 
 class ConfigFileTest : public ::testing::Test {
 protected:

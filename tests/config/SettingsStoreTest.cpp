@@ -15,12 +15,7 @@ using vx::SettingsStore;
 
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using vx::test::readFile;
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);

@@ -18,12 +18,7 @@ using Answer = vx::Prompter::Answer;
 
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using vx::test::readFile;
 
 class BBSEditorTest : public ::testing::Test {
 protected:

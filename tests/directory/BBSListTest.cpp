@@ -17,12 +17,7 @@ namespace {
 
 constexpr char kEol = static_cast<char>(155);
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using vx::test::readFile;
 
 class BBSListTest : public ::testing::Test {
 protected:

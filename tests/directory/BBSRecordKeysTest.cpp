@@ -26,12 +26,7 @@ using vx::BBSRecordKey;
 
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using vx::test::readFile;
 
 // How many members an aggregate has: the most initializers its braces take.
 struct AnyMember {

@@ -8,15 +8,11 @@
 #include <sstream>
 
 #include "render/RenderCommand.h"
+#include "support/TempDir.h"
 
 namespace {
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using vx::test::readFile;
 
 std::vector<std::string> caseNames() {
     std::vector<std::string> names;

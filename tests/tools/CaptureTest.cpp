@@ -26,12 +26,7 @@ using Shown = vx::test::FakePrompter::Shown;
 
 constexpr char kEol = static_cast<char>(155);
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using vx::test::readFile;
 
 std::string record(std::string_view chunk) { return "\"" + std::string(chunk) + "\"\r\n"; }
 

@@ -17,12 +17,7 @@ namespace {
 using vx::MessageIcon;
 using vx::UrlDetector;
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using vx::test::readFile;
 
 void feed(UrlDetector& detector, std::string_view bytes) {
     for (const char c : bytes) detector.DetectURLChar(static_cast<std::uint8_t>(c));
