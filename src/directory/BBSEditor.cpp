@@ -92,12 +92,8 @@ void BBSEditor::display(const std::string& id, const BBSRecord& record) {
     f.sendDelay = std::to_string(record.SendDelayValue);
     f.deleted = false;  // never loaded: ticked only after a delete
     f.created = shownDate(record.Created);
-    f.lastCall = shownDate(record.LastCall);
     f.lastEdited = shownDate(record.LastEdited);
-    f.lastTimeOnline = record.LastTimeOnline;
-    f.connects = std::to_string(record.Connects);
-    f.totalOnline = FormatOnlineTime(record.TotalTime, true, true);
-    f.maxBps = std::to_string(record.MaxBaud);
+    showCallStatistics(record, f);
     for (std::size_t i = 0; i < record.macros.size(); ++i) {
         const StoredMacro& macro = record.macros[i];
         f.hidden[i] = macro.hidden == "1";
@@ -109,6 +105,14 @@ void BBSEditor::display(const std::string& id, const BBSRecord& record) {
     m_changed = false;
     if (m_hooks.applyToTerminal) m_hooks.applyToTerminal(record);
     notify();
+}
+
+void BBSEditor::showCallStatistics(const BBSRecord& record, BBSEditorFields& f) {
+    f.lastCall = shownDate(record.LastCall);
+    f.lastTimeOnline = record.LastTimeOnline;
+    f.connects = std::to_string(record.Connects);
+    f.totalOnline = FormatOnlineTime(record.TotalTime, true, true);
+    f.maxBps = std::to_string(record.MaxBaud);
 }
 
 BBSRecord BBSEditor::recordFromFields(const BBSEditorFields& f) {
@@ -126,8 +130,6 @@ BBSRecord BBSEditor::recordFromFields(const BBSEditorFields& f) {
     record.AlarmColValue = clampToInt16(parseLeadingNumber(f.alarmColumn));
     record.SendDelayValue = clampToInt16(parseLeadingNumber(f.sendDelay));
     record.Deleted = f.deleted;
-    record.Connects = clampToInt32(parseLeadingNumber(f.connects));
-    record.MaxBaud = clampToInt32(parseLeadingNumber(f.maxBps));
     record.LastEdited = f.lastEdited;
     for (std::size_t i = 0; i < record.macros.size(); ++i) {
         StoredMacro& macro = record.macros[i];
@@ -154,6 +156,8 @@ bool BBSEditor::save() {
         return false;
     }
     m_loaded = record;
+    copyCallStatistics(m_list.countedRecord(m_recId), m_loaded);
+    showCallStatistics(m_loaded, m_fields);
     m_fields.address = record.URL;
     m_fields.port = std::to_string(record.Port);
     m_changed = false;
@@ -320,6 +324,13 @@ void BBSEditor::windowClosed() { closeStep(std::nullopt); }
 
 void BBSEditor::setConnected(bool connected) {
     m_connected = connected;
+    notify();
+}
+
+void BBSEditor::callStatisticsChanged() {
+    if (!m_open || !isRecordNumber(m_recId)) return;
+    copyCallStatistics(m_list.countedRecord(m_recId), m_loaded);
+    showCallStatistics(m_loaded, m_fields);
     notify();
 }
 

@@ -119,6 +119,8 @@ public:
 
     // While a call is up, stepping and "Edit Default" are disabled (the window asks this).
     void setConnected(bool connected);
+    // A call counted itself in the record shown: its figures are shown as stored, edits kept.
+    void callStatisticsChanged();
     bool steppingEnabled() const { return !m_connected; }
 
     // The buttons.
@@ -155,6 +157,7 @@ public:
 
 private:
     void display(const std::string& id, const BBSRecord& record);
+    static void showCallStatistics(const BBSRecord& record, BBSEditorFields& fields);
     bool save();
     void askSaveThen(std::function<void()> then);
     void askLoseThen(std::function<void()> then);

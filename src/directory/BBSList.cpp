@@ -282,9 +282,12 @@ bool BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool
 bool BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
                             std::function<void(bool written)> done) {
     const std::string section = trim(id);
+    const BBSRecord counted = countedRecord(section);
+    BBSRecord edited = record;
+    copyCallStatistics(counted, edited);
     SettingsStore::Batch batch(m_store, m_path);
-    writeRecordFields(section, record);
-    if (!askAboutMacros) writeMacros(section, record);
+    writeRecordFields(section, edited);
+    if (!askAboutMacros) writeMacros(section, edited);
     stamp();
     if (const int status = commit(batch); status != SettingsStore::kOk) {
         reportWriteFailure(status, "The BBS record was not saved.");
@@ -293,12 +296,16 @@ bool BBSList::SaveBBSRecord(const std::string& id, const BBSRecord& record, bool
     }
     // Edits of the board that is current (selected, perhaps being called) take effect at once:
     // its macros, switches and address are read back as the file now holds them.
-    if (!m_recordId.empty() && section == m_recordId) makeCurrent(section, readRecord(section));
+    if (!m_recordId.empty() && section == m_recordId) {
+        BBSRecord saved = readRecord(section);
+        copyCallStatistics(counted, saved);
+        makeCurrent(section, std::move(saved));
+    }
     if (!askAboutMacros) {
         if (done) done(true);
         return true;
     }
-    askToCopyMacros(section, record, std::move(done));
+    askToCopyMacros(section, edited, std::move(done));
     return true;
 }
 
@@ -465,6 +472,11 @@ std::string BBSList::replaceWithRawText(const std::string& text) {
 }
 
 BBSRecord BBSList::recordOf(const std::string& id) { return readRecord(trim(id)); }
+
+BBSRecord BBSList::countedRecord(const std::string& id) {
+    const std::string section = trim(id);
+    return !m_recordId.empty() && section == m_recordId ? m_record : readRecord(section);
+}
 
 BBSList::Summary BBSList::summaryOf(int id) {
     const std::string section = std::to_string(id);

@@ -55,7 +55,8 @@ public:
     // the macros that wait for the answer) was written.
     bool SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
                        std::function<void()> done = {});
-    // The same; `done` learns whether the macros (when asked for) were written too.
+    // The same; `done` learns whether the macros (when asked for) were written too. Either keeps
+    // the call statistics as counted (see countedRecord), whatever `record` holds of them.
     bool SaveBBSRecord(const std::string& id, const BBSRecord& record, bool askAboutMacros,
                        std::function<void(bool written)> done);
     // Adds a record made from the DEFAULT record (or, for a copy, from the current one) under the
@@ -116,6 +117,9 @@ public:
     static int ParsePortList(const std::string& text, std::array<std::string, 10>& ports);
 
     BBSRecord& record() { return m_record; }
+    // The record with that ID with its call statistics as counted so far: the current record's
+    // live figures (a call's top speed is kept in memory until it ends), else the file's.
+    BBSRecord countedRecord(const std::string& id);
     const BBSRecord& record() const { return m_record; }
     const std::string& recordId() const { return m_recordId; }
     // A board dialled by address (from the command line) that is not in the list: it becomes the

@@ -57,6 +57,16 @@ struct BBSRecord {
     friend bool operator==(const BBSRecord&, const BBSRecord&) = default;
 };
 
+// What the calls count on a board. Only the calls write these: an edit of the record, made from
+// a copy loaded before a call, would otherwise take back what the call counted.
+inline void copyCallStatistics(const BBSRecord& from, BBSRecord& to) {
+    to.Connects = from.Connects;
+    to.MaxBaud = from.MaxBaud;
+    to.TotalTime = from.TotalTime;
+    to.LastCall = from.LastCall;
+    to.LastTimeOnline = from.LastTimeOnline;
+}
+
 // "Raw", "Telnet" or "Auto" from a stored or typed text in any letter case; anything else is Raw.
 inline std::string protocolName(std::string_view text) {
     std::string lower;

@@ -329,6 +329,40 @@ TEST_F(BBSEditorTest, TheCurrentRecordChangesOnlyWhenItIsTheOneSaved) {
     EXPECT_EQ(list.activeMacros()[5], "hello\x9b");
 }
 
+// The statistics belong to the calls. An editor opened before a call saves during it and after
+// it without taking back what the call counted (the live top speed included), and shows the new
+// figures once told the call has counted them, without calling the record changed.
+TEST_F(BBSEditorTest, SavesNeverTakeBackTheCallStatistics) {
+    ASSERT_TRUE(list.LoadBBSRecord("2"));
+    editor->open("2");
+    editor->edit([](BBSEditorFields& f) { f.comment = "typed before the call"; });
+    ASSERT_TRUE(list.UpdateBBSStats("2", false, ""));
+    list.record().MaxBaud = 12000;
+    editor->saveButton();
+    EXPECT_EQ(std::stoi(stored("2", "Connects")), 1);
+    EXPECT_EQ(std::stoi(stored("2", "MaxBaud")), 12000);
+
+    list.record().TotalTime += 600;
+    ASSERT_TRUE(list.UpdateBBSStats("2", true, "0:10:00"));
+    editor->edit([](BBSEditorFields& f) { f.comment = "typed after the call"; });
+    editor->saveAndClose();
+    EXPECT_EQ(stored("2", "Comment"), "typed after the call");
+    EXPECT_EQ(std::stoi(stored("2", "Connects")), 1);
+    EXPECT_EQ(std::stoi(stored("2", "MaxBaud")), 12000);
+    EXPECT_EQ(std::stoi(stored("2", "TotalTime")), 600);
+    EXPECT_EQ(stored("2", "LastTimeOnline"), "0:10:00");
+
+    editor->open("2");
+    ASSERT_TRUE(list.UpdateBBSStats("2", false, ""));
+    editor->edit([](BBSEditorFields& f) { f.sysop = "kept"; });
+    editor->callStatisticsChanged();
+    EXPECT_EQ(editor->fields().connects, "2");
+    EXPECT_EQ(editor->fields().maxBps, "12000");
+    EXPECT_EQ(editor->fields().totalOnline, "0:10:00");
+    EXPECT_EQ(editor->fields().sysop, "kept");
+    EXPECT_TRUE(editor->changed());
+}
+
 TEST_F(BBSEditorTest, ChoosePortOffersTheListAndTheCurrentPort) {
     editor->open("1");  // ports "6502 23 8889", port 6502
     editor->edit([](BBSEditorFields& f) { f.port = "7000"; });

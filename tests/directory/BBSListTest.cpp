@@ -105,13 +105,15 @@ TEST_F(BBSListTest, EveryFieldRoundTrips) {
     record.MaxBaud = 2400;
     for (int n = 0; n < 10; ++n) record.macros[static_cast<std::size_t>(n)] = {"macro " + std::to_string(n), "0"};
     list.SaveBBSRecord("1", record, false);
-    // LastCall and TotalTime belong to the statistics.
+    // The statistics belong to the calls: a save keeps them as counted, a call's end writes them.
     ASSERT_TRUE(list.LoadBBSRecord("1"));
     list.record().TotalTime = 3725;
+    list.record().MaxBaud = 2400;
     list.UpdateBBSStats("1", true, "1:02:05");
     ASSERT_TRUE(list.LoadBBSRecord("1"));
     BBSRecord expected = record;
     expected.LastCall = "12:00:00 AM";  // as the sample record was created
+    expected.Connects = 0;              // no call came up
     expected.TotalTime = 3725;
     EXPECT_EQ(list.record(), expected);
     EXPECT_EQ(list.activeMacros()[4], "macro 4");

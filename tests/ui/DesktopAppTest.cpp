@@ -14,6 +14,7 @@
 #include "support/DesktopRun.h"
 #include "support/UiTestSupport.h"
 #include "ui/config/CfgForm.h"
+#include "ui/directory/BBSEditorWindow.h"
 #include "ui/frame/DesktopApp.h"
 #include "ui/frame/WelcomeWindow.h"
 #include "ui/terminal/ScreenWidget.h"
@@ -21,6 +22,12 @@
 
 using namespace vx;
 using namespace vx::test;
+
+// Replaces the box's text as a user does: select all, then type.
+void type(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    QTest::keyClicks(box, text);
+}
 
 class DesktopAppTest : public QObject {
     Q_OBJECT
@@ -262,16 +269,57 @@ private slots:
         QCOMPARE(run.app->screen().state().CursorY, before.CursorY);
         QCOMPARE(run.app->screen().state().LastChar, before.LastChar);
 
-        frame.toolButton("tbBAUDSIM")->trigger();
-        QCOMPARE(frame.panelText("pnlBAUDSIM"), QString(run.app->session().baudSim().active() ? "Baud" : ""));
-        frame.toolButton("tbSTAYALIVE")->trigger();
-        QCOMPARE(frame.panelText("pnlSTAYALIVE"), QString(run.app->session().stayAlive().active() ? "Stay" : ""));
+        // The sample board has both switches off: each key turns its panel on, then off again.
+        for (const auto& [key, panel, text] : {std::tuple{"tbBAUDSIM", "pnlBAUDSIM", "Baud"},
+                                                std::tuple{"tbSTAYALIVE", "pnlSTAYALIVE", "Stay"}}) {
+            QCOMPARE(frame.panelText(panel), QString());
+            frame.toolButton(key)->trigger();
+            QCOMPARE(frame.panelText(panel), QString(text));
+            frame.toolButton(key)->trigger();
+            QCOMPARE(frame.panelText(panel), QString());
+        }
 
-        run.app->session().capture().toggleCapture();
+        QAction* captureOn = run.app->screenWindow().captureMenu()->findChild<QAction*>("mnuCaptureOn");
+        QVERIFY(captureOn);
+        captureOn->trigger();
         QCOMPARE(frame.panelText("pnlCAPTURE"), QString("Cap"));
-        QVERIFY(run.app->screenWindow().captureMenu()->findChild<QAction*>("mnuCaptureOn")->isChecked());
-        run.app->session().capture().toggleCapture();
+        QVERIFY(captureOn->isChecked());
+        captureOn->trigger();
         QCOMPARE(frame.panelText("pnlCAPTURE"), QString());
+    }
+
+    // A user keeps the BBS editor open on the board through three calls, then saves it: the
+    // calls stay counted, the editor showed each count as it came, and no dial moved the frame
+    // from where the user put it.
+    void threeCallsWithTheEditorOpenStayCountedAndTheFrameStays() {
+        LoopbackBoard board;
+        Run run;
+        run.app->start();
+        BBSEditorWindow* editor = run.app->bbsEditorWindow();
+        QVERIFY(editor && editor->isVisible());
+        type(child<QLineEdit>(editor, "txtPORT"), QString::number(board.port()));
+        click(editor, "cmdRefresh");
+        MainFrame& frame = run.app->frame();
+        frame.move(frame.pos() + QPoint(7, 5));
+        const QPoint place = frame.pos();
+        for (int call = 1; call <= 3; ++call) {
+            click(&frame, "Command1");
+            QTRY_VERIFY(run.app->session().connection().connected());
+            QCOMPARE(frame.pos(), place);
+            frame.toolButton("tbDISCONNECT")->trigger();
+            QVERIFY(!run.app->session().connection().connected());
+            QCOMPARE(child<QLineEdit>(editor, "txtBBSnumconnects")->text(), QString::number(call));
+        }
+        QCOMPARE(board.calls(), 3);
+        QCOMPARE(child<QLineEdit>(editor, "TxtLastTimeOnline")->text(), QString("0:00:00"));
+        type(child<QLineEdit>(editor, "txtBBSsysop"), "Sysop typed during the calls");
+        click(editor, "cmdExit");
+        const IniFile list = IniFile::parse(fileText(run.folder() / "VX3_BBS.INI"));
+        const auto stored = [&list](const char* key) { return QString::fromStdString(list.read("1", key, "")); };
+        QCOMPARE(stored("Sysop"), QString("Sysop typed during the calls"));
+        QCOMPARE(stored("Connects").trimmed(), QString("3"));
+        QCOMPARE(stored("LastTimeOnline"), QString("0:00:00"));
+        QCOMPARE(frame.pos(), place);
     }
 
     void theConfigurationEditorOpensFromTheToolbarAndItsSaveIsApplied() {

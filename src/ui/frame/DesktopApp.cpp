@@ -190,12 +190,17 @@ void DesktopApp::cleared() {
 
 void DesktopApp::switchColumns(bool mode80) {
     const int columns = mode80 ? 80 : 40;
+    const int widthBefore = m_frame.width();
     m_screenWindow->setColumns(columns, m_frame.availableWidth());
     m_frame.setColumns(columns, m_screenWindow->width());
-    if (m_frame.isVisible()) {
-        m_frame.setBoxOpen(m_session->box().open());
-        m_frame.centreOnScreen(m_frame.y());
+    if (m_frame.isVisible()) m_frame.setBoxOpen(m_session->box().open());
+    // Every dial sets the board's columns: only a frame that really grew or shrank is centred
+    // again, so the place the user gave it stays.
+    if (m_frame.width() == widthBefore) {
+        m_screenWindow->surfaceChanged();
+        return;
     }
+    if (m_frame.isVisible()) m_frame.centreOnScreen(m_frame.y());
     // As long as no places were saved, the list stands beside the frame as it grows and shrinks.
     if (m_config.UseBBSEditor && !m_config.DATAwritten) m_tools.placeAgain(Tool::BBSEditor);
     m_screenWindow->surfaceChanged();

@@ -64,6 +64,7 @@ void DesktopWiring::wireSession() {
                 a.m_session->box().boardSelected(a.m_list.record());
                 a.m_terminalWindow->refresh();
             },
+        .statisticsChanged = [&a] { a.m_editor->callStatisticsChanged(); },
     });
     a.m_session->capture().setOnChanged([&a] {
         a.m_screenWindow->refreshCapture();
