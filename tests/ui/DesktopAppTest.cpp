@@ -270,8 +270,8 @@ private slots:
         QCOMPARE(run.app->screen().state().LastChar, before.LastChar);
 
         // The sample board has both switches off: each key turns its panel on, then off again.
-        for (const auto& [key, panel, text] : {std::tuple{"tbBAUDSIM", "pnlBAUDSIM", "Baud"},
-                                                std::tuple{"tbSTAYALIVE", "pnlSTAYALIVE", "Stay"}}) {
+        for (const auto& [key, panel, text] :
+             {std::tuple{"tbBAUDSIM", "pnlBAUDSIM", "Baud"}, std::tuple{"tbSTAYALIVE", "pnlSTAYALIVE", "Stay"}}) {
             QCOMPARE(frame.panelText(panel), QString());
             frame.toolButton(key)->trigger();
             QCOMPARE(frame.panelText(panel), QString(text));
