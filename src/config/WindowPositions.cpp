@@ -34,7 +34,10 @@ int WindowPositions::SaveRestorePositions(bool save, const std::string& configPa
             m_store.WriteSettingValue(configPath, kSection, keys.left, kType, formatLeadingBlank(m_values[i++]));
         }
         m_store.WriteSettingValue(configPath, kSection, "DATAwritten", kType, "True");
-        const int status = batch.commit();
+        // A configuration that has gone collects nothing and commits "nothing to write": that is
+        // a failure to save, not a save.
+        int status = batch.commit();
+        if (status == SettingsStore::kOk) status = batch.openStatus();
         if (status == SettingsStore::kOk) dataWritten = true;
         return status;
     }

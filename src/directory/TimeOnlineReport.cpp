@@ -1,6 +1,8 @@
 #include "directory/TimeOnlineReport.h"
 
+#include "base/AtomicFile.h"
 #include "base/Formats.h"
+#include "config/SettingsStore.h"
 
 namespace vx::report {
 namespace {
@@ -66,6 +68,17 @@ std::string csv(const std::vector<Row>& rows) {
         out += std::to_string(row.number) + "," + csvField(row.name) + "," + std::to_string(row.connects) + "," +
                FormatOnlineTime(row.secondsOnline, true, false) + "," + std::to_string(row.maxBps) + "\r\n";
     return out;
+}
+
+bool saveFile(const std::string& path, const std::string& contents, Prompter& prompter, bool sayWhere) {
+    const int status = writeFileAtomically(path, contents);
+    if (status != FileStatus::kOk) {
+        prompter.message("Could not write " + path + "\r(" + SettingsStore::statusText(status) + ")",
+                         "Time Online Reports", MessageIcon::Exclamation);
+        return false;
+    }
+    if (sayWhere) prompter.message("Report saved to:\r" + path, "Time Online Reports", MessageIcon::Information);
+    return true;
 }
 
 }  // namespace vx::report

@@ -5,6 +5,7 @@
 
 #include "directory/BBSList.h"
 #include "directory/BBSRecord.h"
+#include "platform/Prompter.h"
 
 namespace vx {
 
@@ -37,6 +38,10 @@ std::string text(const std::vector<Row>& rows);
 std::string fileText(const std::vector<Row>& rows);
 // The same as CSV: a header row, then one row per board, the time as h:mm.
 std::string csv(const std::vector<Row>& rows);
+
+// Writes a report the user asked for, whole or not at all. A failure is told with the path and
+// the reason; with `sayWhere` a written report is told too. True when written.
+bool saveFile(const std::string& path, const std::string& contents, Prompter& prompter, bool sayWhere);
 
 }  // namespace report
 }  // namespace vx

@@ -26,10 +26,9 @@ void LogViewer::clearLog() {
                         [this, alive = std::weak_ptr<bool>(m_alive)](bool yes) {
                             if (alive.expired()) return;
                             if (yes) {
-                                std::error_code error;
                                 if (m_log.exists()) {
-                                    std::filesystem::remove(m_log.path(), error);
-                                    m_status.ShowStatus("Log File Re-started!", true, false);
+                                    if (removeLog("ERROR: Log File Not Cleared!"))
+                                        m_status.ShowStatus("Log File Re-started!", true, false);
                                 } else {
                                     m_prompter.message(notFoundText(), "", MessageIcon::None);
                                     m_status.ShowStatus("Log File not found!", true, false);
@@ -44,14 +43,22 @@ void LogViewer::deleteLog() {
                         [this, alive = std::weak_ptr<bool>(m_alive)](bool yes) {
                             if (alive.expired()) return;
                             if (yes) {
-                                std::error_code error;
                                 if (m_log.exists())
-                                    std::filesystem::remove(m_log.path(), error);
+                                    removeLog("ERROR: Log File Not Deleted!");
                                 else
                                     m_prompter.message(notFoundText(), "", MessageIcon::None);
                             }
                             offerToDisable();
                         });
+}
+
+bool LogViewer::removeLog(const std::string& failure) {
+    std::error_code error;
+    if (std::filesystem::remove(m_log.path(), error)) return true;
+    // The old lines stay; the failure goes after them, where the next look at the log finds it.
+    m_prompter.message(failure + "\r\r" + m_log.path() + "\r(" + error.message() + ")", "", MessageIcon::Critical);
+    m_status.ShowStatus(failure, true, true);
+    return false;
 }
 
 void LogViewer::offerToDisable() {

@@ -38,6 +38,8 @@ private:
         if (m_hooks.close) m_hooks.close();
     }
     void offerToDisable();
+    // Removes the log file; a failure is told with `failure` and the reason. True when removed.
+    bool removeLog(const std::string& failure);
 
     SystemLog& m_log;
     StatusReporter& m_status;

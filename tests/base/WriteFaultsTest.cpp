@@ -29,6 +29,7 @@
 #include "directory/BBSCsv.h"
 #include "directory/BBSList.h"
 #include "directory/TimeOnlineReport.h"
+#include "log/LogViewer.h"
 #include "log/StatusReporter.h"
 #include "log/SystemLog.h"
 #include "screen/Framebuffer.h"
@@ -297,7 +298,7 @@ private:
     bool m_told = false;
 };
 
-// Time-online report, as text or CSV: the log window writes it and tells the user on failure.
+// Time-online report, as text or CSV: the log window writes it; told is what the user reads.
 template <bool Csv>
 class ReportWriter : public Writer {
 public:
@@ -305,14 +306,24 @@ public:
     bool save(int round) override {
         m_parts.saveBoard(round);
         const auto rows = vx::report::build(m_parts.list, true);
-        const std::string name = Csv ? "TPSreports.csv" : "TPSreports.txt";
-        return vx::writeFileAtomically((m_folder / name).string(),
-                                       Csv ? vx::report::csv(rows) : vx::report::fileText(rows)) != vx::FileStatus::kOk;
+        const std::string path = (m_folder / (Csv ? "TPSreports.csv" : "TPSreports.txt")).string();
+        m_prompter.messages.clear();
+        vx::report::saveFile(path, Csv ? vx::report::csv(rows) : vx::report::fileText(rows), m_prompter, Csv);
+        if (m_prompter.messages.empty()) {
+            EXPECT_FALSE(Csv) << "a CSV report was saved without a word";
+            return false;
+        }
+        const auto& shown = m_prompter.messages.back();
+        const bool told = shown.text.starts_with("Could not write " + path + "\r(");
+        EXPECT_EQ(shown.icon, told ? vx::MessageIcon::Exclamation : vx::MessageIcon::Information);
+        if (!told) EXPECT_EQ(shown.text, "Report saved to:\r" + path);
+        return told;
     }
 
 private:
     fs::path m_folder;
     ListParts m_parts;
+    FakePrompter m_prompter;
 };
 
 // BBS list as CSV: --export-bbs prints the problem and fails.
@@ -533,6 +544,45 @@ TEST(WriteFaults, ASaveSyncsTheFileAndThenItsFolder) {
     std::string bytes;
     vx::readWholeFile(path, bytes);
     EXPECT_EQ(bytes, "second");
+}
+
+// Clearing or deleting a log the system will not remove is told as a failure with the reason,
+// and the log keeps its lines, with no line saying it started again.
+TEST(WriteFaults, ALogThatCannotBeRemovedIsToldAndKept) {
+    struct Row {
+        const char* name;
+        void (vx::LogViewer::*action)();
+        std::deque<bool> answers;  // the action's question, then "disable the log?"
+        const char* said;
+    };
+    const Row rows[] = {{"clear", &vx::LogViewer::clearLog, {true}, "ERROR: Log File Not Cleared!"},
+                        {"delete", &vx::LogViewer::deleteLog, {true, false}, "ERROR: Log File Not Deleted!"}};
+    for (const Row& row : rows) {
+        TempDir temp;
+        FakeClock clock;
+        FakePrompter prompter;
+        FakeStatusSink sink;
+        vx::SystemLog log{clock, temp.path().string()};
+        vx::StatusReporter status{sink, log};
+        status.setSysLog(true);
+        log.WriteLogLine("kept", false);
+        std::string before, after;
+        vx::readWholeFile(log.path(), before);
+        vx::LogViewer viewer{log, status, prompter, {}};
+        prompter.yesNoAnswers = row.answers;
+        WriteFaults::arm(Operation::Remove, 1, temp.path().string());
+        (viewer.*row.action)();
+        const bool fired = WriteFaults::fired();
+        WriteFaults::disarm();
+        ASSERT_TRUE(fired) << row.name;
+        ASSERT_FALSE(prompter.messages.empty()) << row.name;
+        EXPECT_TRUE(prompter.messages[0].text.starts_with(std::string(row.said) + "\r\r" + log.path() + "\r("))
+            << row.name << ": " << prompter.messages[0].text;
+        EXPECT_EQ(prompter.messages[0].icon, vx::MessageIcon::Critical) << row.name;
+        vx::readWholeFile(log.path(), after);
+        EXPECT_TRUE(after.starts_with(before)) << row.name;
+        EXPECT_EQ(after.find("Re-started"), std::string::npos) << row.name;
+    }
 }
 
 const Operation kOperations[] = {Operation::Write, Operation::Flush,  Operation::Fsync,

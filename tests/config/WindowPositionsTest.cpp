@@ -62,10 +62,12 @@ TEST_F(WindowPositionsTest, RestoresWhatIsStoredAndLeavesMissingKeysAlone) {
     EXPECT_EQ(positions.values()[11], 6);
 }
 
-TEST_F(WindowPositionsTest, SavingWithoutAFileWritesNothing) {
+// A configuration that has gone gets no file of places alone, and the save is a failure.
+TEST_F(WindowPositionsTest, SavingWithoutAFileWritesNothingAndFails) {
     std::filesystem::remove(path);
     bool dataWritten = false;
-    EXPECT_EQ(positions.SaveRestorePositions(true, path, dataWritten), 0);
+    EXPECT_EQ(positions.SaveRestorePositions(true, path, dataWritten), vx::SettingsStore::kInvalidRoot);
+    EXPECT_FALSE(dataWritten);
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 

@@ -31,7 +31,7 @@ std::vector<BBSRecord> boardsOf(int version) {
         record.PortList = std::to_string(record.Port);
         record.Sysop = "Sysop of " + tag;
         record.Comment = std::string(static_cast<std::size_t>(40 * n + version * 17), version == 0 ? 'a' : 'b');
-        record.Connects = version * 100 + n;
+        record.AlarmColValue = static_cast<std::int16_t>(version * 100 + n);
         boards.push_back(record);
     }
     return boards;
@@ -136,7 +136,7 @@ int listVersionOnDisk(const std::string& folder, std::string& problem) {
             same = list.entries()[i].id == static_cast<int>(i + 1) && list.entries()[i].name == wanted.BBSname &&
                    stored.BBSname == wanted.BBSname && stored.URL == wanted.URL && stored.Port == wanted.Port &&
                    stored.Sysop == wanted.Sysop && stored.Comment == wanted.Comment &&
-                   stored.Connects == wanted.Connects;
+                   stored.AlarmColValue == wanted.AlarmColValue;
         }
         if (same) return version;
     }

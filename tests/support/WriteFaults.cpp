@@ -165,6 +165,9 @@ int (*g_fclose)(FILE*);
 int (*g_rename)(const char*, const char*);
 int (*g_renameat)(int, const char*, int, const char*);
 int (*g_renameat2)(int, const char*, int, const char*, unsigned);
+int (*g_remove)(const char*);
+int (*g_unlink)(const char*);
+int (*g_unlinkat)(int, const char*, int);
 
 }  // namespace
 
@@ -206,6 +209,8 @@ const char* WriteFaults::name(Operation operation) {
             return "Rename";
         case Operation::DiskFull:
             return "DiskFull";
+        case Operation::Remove:
+            return "Remove";
     }
     return "?";
 }
@@ -403,4 +408,36 @@ extern "C" int renameat2(int fromFolder, const char* from, int toFolder, const c
         return -1;
     }
     return real(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int remove(const char* path) noexcept {
+    const auto real = next(g_remove, "remove");
+    if (!watching() || !nameInFolder(AT_FDCWD, path)) return real(path);
+    if (strike(Operation::Remove)) {
+        errno = EACCES;
+        return -1;
+    }
+    return real(path);
+}
+
+extern "C" int unlink(const char* path) noexcept {
+    if (!g_unlink && g_resolving) return static_cast<int>(syscall(SYS_unlinkat, AT_FDCWD, path, 0));
+    const auto real = next(g_unlink, "unlink");
+    if (!watching() || !nameInFolder(AT_FDCWD, path)) return real(path);
+    if (strike(Operation::Remove)) {
+        errno = EACCES;
+        return -1;
+    }
+    return real(path);
+}
+
+extern "C" int unlinkat(int folder, const char* path, int flags) noexcept {
+    if (!g_unlinkat && g_resolving) return static_cast<int>(syscall(SYS_unlinkat, folder, path, flags));
+    const auto real = next(g_unlinkat, "unlinkat");
+    if (!watching() || !nameInFolder(folder, path)) return real(folder, path, flags);
+    if (strike(Operation::Remove)) {
+        errno = EACCES;
+        return -1;
+    }
+    return real(folder, path, flags);
 }

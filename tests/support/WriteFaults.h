@@ -6,7 +6,7 @@ namespace vx::test {
 
 // Makes the C library's file calls fail on cue, inside the test program only. WriteFaults.cpp
 // defines write, writev, fwrite, fputc, fputs, fflush, fsync, fdatasync, close, fclose, rename,
-// renameat and renameat2; linked into an executable, those definitions come before the C
+// renameat, renameat2, remove, unlink and unlinkat; linked into an executable, those definitions come before the C
 // library's (and before a sanitizer's), so every call the core or the C++ library makes reaches
 // them first. Each forwards to the next definition. Nothing changes until arm() is called.
 //
@@ -18,8 +18,9 @@ namespace vx::test {
 // Not thread-safe: arm, count and disarm from one thread while no other writes files.
 class WriteFaults {
 public:
-    enum class Operation { Write, Flush, Fsync, Close, Rename, DiskFull };
-    static constexpr int kOperations = 6;
+    // Remove fails with EACCES, as a file that may not be deleted does; the others with EIO.
+    enum class Operation { Write, Flush, Fsync, Close, Rename, DiskFull, Remove };
+    static constexpr int kOperations = 7;
 
     static void arm(Operation operation, int n, const std::string& folder);
     static void disarm();

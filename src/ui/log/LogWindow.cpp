@@ -13,7 +13,6 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "base/AtomicFile.h"
 #include "base/Formats.h"
 #include "base/SystemPaths.h"
 #include "directory/BBSList.h"
@@ -170,12 +169,7 @@ void LogWindow::saveReport() {
                          [this, guard = QPointer<LogWindow>(this)](std::optional<std::string> name) {
                              if (!guard || !name || name->empty()) return;
                              const std::string path = AddBackslash(m_s.systemFolder) + *name;
-                             if (writeFileAtomically(path, report::fileText(m_rows)) != FileStatus::kOk) {
-                                 m_s.prompter.message("Could not write " + path, "Time Online Reports",
-                                                      MessageIcon::Exclamation);
-                                 return;
-                             }
-                             close();
+                             if (report::saveFile(path, report::fileText(m_rows), m_s.prompter, false)) close();
                          });
 }
 
@@ -184,10 +178,7 @@ void LogWindow::saveCsv() {
                          [this, guard = QPointer<LogWindow>(this)](std::optional<std::string> name) {
                              if (!guard || !name || name->empty()) return;
                              const std::string path = AddBackslash(m_s.systemFolder) + *name;
-                             const bool ok = writeFileAtomically(path, report::csv(m_rows)) == FileStatus::kOk;
-                             m_s.prompter.message(ok ? "Report saved to:\r" + path : "Could not write " + path,
-                                                  "Time Online Reports",
-                                                  ok ? MessageIcon::Information : MessageIcon::Exclamation);
+                             report::saveFile(path, report::csv(m_rows), m_s.prompter, true);
                          });
 }
 
