@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
 #include <map>
@@ -43,19 +44,23 @@ private slots:
         request.fFldr = QString::fromStdString(temp.path().string());
         request.fTitle = "Choose Screen Dump Path:";
         std::optional<BrowseRequest> chosen;
-        QFileDialog* dialog = openBrowseDir(&parent, request, prompter, [&](const BrowseRequest& r) { chosen = r; });
+        QPointer<QFileDialog> dialog =
+            openBrowseDir(&parent, request, prompter, [&](const BrowseRequest& r) { chosen = r; });
         QCOMPARE(dialog->objectName(), QString("frmBrowseDir"));
         QCOMPARE(dialog->windowTitle(), QString("Choose Screen Dump Path:"));
         QCOMPARE(dialog->labelText(QFileDialog::Accept), QString("Save + Exit"));
         const QString wanted = QString::fromStdString((temp / "new dumps").string());
-        emit dialog->fileSelected(wanted);
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(name);
+        QTest::keyClicks(name, "new dumps");
+        QTest::keyClick(name, Qt::Key_Return);
         QVERIFY(chosen);
         QVERIFY(!chosen->cCancel);
         QCOMPARE(chosen->fFldr, wanted);
         QCOMPARE(prompter.questions.at(0).text, std::string("Folder does not exist!\rDo you want to create it?"));
         QCOMPARE(prompter.questions.at(0).title, std::string("CREATE FOLDER"));
         QCOMPARE(std::filesystem::is_directory(temp / "new dumps"), yes);
-        dialog->close();
+        QVERIFY(!dialog || !dialog->isVisible());
     }
 
     void theAboutBoxNamesTheBuild() {

@@ -8,10 +8,48 @@
 #include "platform/Prompter.h"
 
 namespace vx {
+namespace {
+
+// Qt's folder dialog refuses a folder that does not exist with a message of its own, before
+// anyone can offer to make it: a typed new folder is taken here first and handed to `missing`,
+// which finishes the dialog once the user has answered.
+class FolderDialog : public QFileDialog {
+public:
+    using Missing = std::function<void(FolderDialog& dialog, const QString& folder)>;
+    FolderDialog(QWidget* parent, const QString& title, Missing missing)
+        : QFileDialog(parent, title), m_missing(std::move(missing)) {}
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        if (fileMode() == Directory && chosen.size() == 1 && !QFileInfo::exists(chosen.first())) {
+            m_missing(*this, chosen.first());
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+    // Ends the dialog as accepted without Qt's own check of the folder.
+    void finish() { QDialog::accept(); }
+
+private:
+    Missing m_missing;
+};
+
+}  // namespace
 
 QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& prompter,
                            std::function<void(const BrowseRequest&)> done) {
-    auto* dialog = new QFileDialog(parent, request.fTitle);
+    const auto askToCreate = [request, done, &prompter](FolderDialog& dialog, const QString& folder) mutable {
+        request.cCancel = false;
+        request.fFldr = QDir::toNativeSeparators(folder.trimmed());
+        prompter.askYesNo("Folder does not exist!\rDo you want to create it?", "CREATE FOLDER", MessageIcon::Question,
+                          [request, done, dialog = QPointer<FolderDialog>(&dialog)](bool yes) {
+                              if (yes) QDir().mkpath(request.fFldr);
+                              if (dialog) dialog->finish();
+                              done(request);
+                          });
+    };
+    auto* dialog = new FolderDialog(parent, request.fTitle, askToCreate);
     dialog->setObjectName("frmBrowseDir");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     // The platform's own dialog would ignore the caption of the confirm button.
@@ -23,7 +61,7 @@ QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& pro
         dialog->setDirectory(start);
         if (!request.fname.isEmpty()) dialog->selectFile(request.fname);
     } else {
-        // A folder that does not exist yet may be typed in and is created on confirmation.
+        // A folder that does not exist yet may be typed in and is made when the user agrees.
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
         dialog->setDirectory(QFileInfo(start).isDir() ? start : QFileInfo(start).absolutePath());
@@ -32,7 +70,7 @@ QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& pro
         request.cCancel = true;
         done(request);
     });
-    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [request, done, &prompter](const QString& chosen) mutable {
+    QObject::connect(dialog, &QFileDialog::fileSelected, dialog, [request, done](const QString& chosen) mutable {
         request.cCancel = false;
         if (request.fMode) {
             const QFileInfo file(chosen);
@@ -42,15 +80,7 @@ QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& pro
             return;
         }
         request.fFldr = QDir::toNativeSeparators(chosen.trimmed());
-        if (QFileInfo(request.fFldr).isDir()) {
-            done(request);
-            return;
-        }
-        prompter.askYesNo("Folder does not exist!\rDo you want to create it?", "CREATE FOLDER", MessageIcon::Question,
-                          [request, done](bool yes) {
-                              if (yes) QDir().mkpath(request.fFldr);
-                              done(request);
-                          });
+        done(request);
     });
     dialog->open();
     return dialog;
