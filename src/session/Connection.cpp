@@ -60,31 +60,41 @@ void Connection::connectToRecord(const std::string& recordId) {
 
 void Connection::connectButton() {
     if (m_connected) return;  // the button is disabled while connected
-    m_s.socket.close();
-    m_s.screen.clearSurface();
-    if (m_hooks.screenChanged) m_hooks.screenChanged();
-
     if (m_connecting) {
+        clearForCall();
         abortAttempt();
         return;
     }
+    // With no board to call the screen stays as it is: the user may still be reading it.
+    const std::optional<std::string> id = boardToCall();
+    if (!id) {
+        m_s.prompter.message("You must first select a BBS from the list below", "ERROR", MessageIcon::Information);
+        return;
+    }
+    clearForCall();
+    startConnection(*id);
+}
 
-    std::string id;
+void Connection::clearForCall() {
+    m_s.socket.close();
+    m_s.screen.clearSurface();
+    if (m_hooks.screenChanged) m_hooks.screenChanged();
+}
+
+std::optional<std::string> Connection::boardToCall() {
     if (!m_requestedRecord.empty()) {
-        id = std::exchange(m_requestedRecord, {});
+        std::string id = std::exchange(m_requestedRecord, {});
         const auto& entries = m_s.bbsList.entries();
         for (std::size_t i = 0; i < entries.size(); ++i)
             if (std::to_string(entries[i].id) == id) {
                 m_selectedIndex = static_cast<int>(i);
                 if (m_hooks.selectListEntry) m_hooks.selectListEntry(m_selectedIndex);
             }
-    } else if (m_selectedIndex >= 0 && m_selectedIndex < static_cast<int>(m_s.bbsList.entries().size())) {
-        id = std::to_string(m_s.bbsList.entries()[static_cast<std::size_t>(m_selectedIndex)].id);
-    } else {
-        m_s.prompter.message("You must first select a BBS from the list below", "ERROR", MessageIcon::Information);
-        return;
+        return id;
     }
-    startConnection(id);
+    if (m_selectedIndex >= 0 && m_selectedIndex < static_cast<int>(m_s.bbsList.entries().size()))
+        return std::to_string(m_s.bbsList.entries()[static_cast<std::size_t>(m_selectedIndex)].id);
+    return std::nullopt;
 }
 
 void Connection::abortAttempt() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -145,6 +146,10 @@ public:
 
 private:
     void abortAttempt();
+    // The socket closed and the screen cleared, as every dial and abort starts.
+    void clearForCall();
+    // The board Connect calls: the one asked for, else the one selected in the list.
+    std::optional<std::string> boardToCall();
     void startConnection(const std::string& recordId);
     void dialCurrentRecord();
     void closeDown(const std::string& statusText, bool local);

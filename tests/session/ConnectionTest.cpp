@@ -87,12 +87,25 @@ TEST_F(ConnectionTest, QuittingDuringACallBooksItLikeAHangUp) {
     EXPECT_EQ(socket.connectRequests, 1);
 }
 
+// Connect with no board to call says so and leaves the screen as it is: nothing was chosen, or
+// the chosen board has been deleted since.
 TEST_F(ConnectionTest, NothingSelected) {
-    connection().connectButton();
-    ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0].text, "You must first select a BBS from the list below");
-    EXPECT_EQ(prompter.messages[0].title, "ERROR");
-    EXPECT_EQ(socket.connectRequests, 0);
+    for (const bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted ? "the selected board deleted" : "nothing selected");
+        prompter.messages.clear();
+        if (deleted) {
+            connection().selectBBS(2);
+            ASSERT_TRUE(bbsList.DeleteBBSRecord(std::to_string(bbsList.entries()[2].id)));
+        }
+        screen.ScreenHandler(vx::ScreenInterpreter::kClearScreen);
+        screen.SendToScreen("still here");
+        connection().connectButton();
+        ASSERT_EQ(prompter.messages.size(), 1u);
+        EXPECT_EQ(prompter.messages[0].text, "You must first select a BBS from the list below");
+        EXPECT_EQ(prompter.messages[0].title, "ERROR");
+        EXPECT_EQ(rowText(0).substr(0, 10), "still here");
+        EXPECT_EQ(socket.connectRequests, 0);
+    }
 }
 
 TEST_F(ConnectionTest, TelnetBytesAreDrawnOneByOne) {
