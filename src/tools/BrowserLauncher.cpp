@@ -101,7 +101,9 @@ bool BrowserLauncher::OpenHelpPage(const std::string& programFolder) {
         if (std::filesystem::is_regular_file(helpFile, error)) browser = m_shell.associatedProgram(helpFile);
     }
     if (browser.empty()) {
-        m_prompter.message("Could not find associated Browser or file", kNoBrowserTitle, MessageIcon::Exclamation);
+        // The path lets the user open the page by hand.
+        m_prompter.message("Could not find associated Browser or file\r\r" + helpFile, kNoBrowserTitle,
+                           MessageIcon::Exclamation);
         return false;
     }
     m_status.ShowStatus("Opening: " + fileNameOf(helpFile), false, false);

@@ -262,8 +262,10 @@ TEST_F(WebAccess, MissingHelpFileHasNoBrowserUnlessOneIsConfigured) {
     shell.association = "/usr/bin/assoc";
     EXPECT_FALSE(browser.OpenHelpPage(temp.path().string()));
     ASSERT_EQ(prompter.messages.size(), 1u);
-    EXPECT_EQ(prompter.messages[0], (vx::test::FakePrompter::Shown{"Could not find associated Browser or file",
-                                                                   "Browser Not Found", MessageIcon::Exclamation}));
+    EXPECT_EQ(prompter.messages[0],
+              (vx::test::FakePrompter::Shown{"Could not find associated Browser or file\r\r" +
+                                                 vx::BrowserLauncher::helpFilePath(temp.path().string()),
+                                             "Browser Not Found", MessageIcon::Exclamation}));
     EXPECT_TRUE(shell.started.empty());
 
     config.WebBrowser = "/opt/web/browser";

@@ -48,6 +48,44 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(args), QString::fromLatin1(address).toUtf8().toHex() + "\n");
         QVERIFY(!std::filesystem::exists(folder + "/PWNED"));
     }
+
+    // The desktop's opener is offered only when something behind it opens web pages: a default
+    // for the page's type, a browser named in $BROWSER, or a browser on the PATH. Otherwise the
+    // opener would start, find nothing and the page would silently not open.
+    void theOpenerIsOfferedOnlyWithABrowserBehindIt_data() {
+        QTest::addColumn<QByteArray>("htmlDefault");  // what the desktop's type query prints
+        QTest::addColumn<QByteArray>("browserVariable");
+        QTest::addColumn<QString>("browserOnPath");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("nothing behind it") << QByteArray() << QByteArray() << QString() << false;
+        QTest::newRow("a default for web pages") << QByteArray("web.desktop") << QByteArray() << QString() << true;
+        QTest::newRow("$BROWSER") << QByteArray() << QByteArray("lynx") << QString() << true;
+        QTest::newRow("a browser on the PATH") << QByteArray() << QByteArray() << QString("x-www-browser") << true;
+    }
+    void theOpenerIsOfferedOnlyWithABrowserBehindIt() {
+        QFETCH(QByteArray, htmlDefault);
+        QFETCH(QByteArray, browserVariable);
+        QFETCH(QString, browserOnPath);
+        QFETCH(bool, offered);
+        TempDir temp;
+        const std::string bin = temp.path().string();
+        const auto script = [&](const std::string& name, const std::string& body) {
+            QCOMPARE(writeFileAtomically(bin + "/" + name, "#!/bin/sh\n" + body), 0);
+            std::filesystem::permissions(bin + "/" + name, std::filesystem::perms::owner_all);
+        };
+        script("xdg-open", "exit 3\n");
+        script("xdg-mime", "[ \"$1 $2 $3\" = 'query default text/html' ] && echo '" + htmlDefault.toStdString() + "'\n");
+        if (!browserOnPath.isEmpty()) script(browserOnPath.toStdString(), "exit 0\n");
+        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+        qputenv("PATH", QByteArray::fromStdString(bin));
+        qputenv("BROWSER", browserVariable);
+        const std::string page = bin + "/page.htm";
+        QCOMPARE(writeFileAtomically(page, "<html></html>"), 0);
+        const std::string found = QtShell().associatedProgram(page);
+        qputenv("PATH", path);
+        qputenv("BROWSER", browser);
+        QCOMPARE(QString::fromStdString(found), offered ? QString::fromStdString(bin + "/xdg-open") : QString());
+    }
 };
 
 QTEST_MAIN(ShellTest)

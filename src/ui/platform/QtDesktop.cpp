@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -42,11 +43,35 @@ bool QtSound::playFile(const std::string& fileName) {
     return true;
 }
 
+namespace {
+
+// Whether the freedesktop opener has a program for web pages behind it: the desktop's default
+// for the page's type, a browser named in $BROWSER, or one of the browsers it falls back on.
+// Without one it starts, finds nothing and exits, and the page silently does not open.
+bool openerHasABrowser(const std::string& file) {
+    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+    const QString mime = QMimeDatabase().mimeTypeForFile(QString::fromStdString(file)).name();
+    const QString query = QStandardPaths::findExecutable("xdg-mime");
+    if (!query.isEmpty()) {
+        QProcess process;
+        process.start(query, {"query", "default", mime});
+        if (process.waitForFinished(3000) && !process.readAllStandardOutput().trimmed().isEmpty()) return true;
+    }
+    for (const char* browser : {"x-www-browser", "www-browser", "firefox", "firefox-esr", "chromium", "chromium-browser",
+                                "google-chrome", "epiphany", "konqueror", "falkon", "seamonkey", "links2", "elinks",
+                                "links", "lynx", "w3m"})
+        if (!QStandardPaths::findExecutable(browser).isEmpty()) return true;
+    return false;
+}
+
+}  // namespace
+
 std::string QtShell::associatedProgram(const std::string& file) {
-    (void)file;
     for (const char* opener : {"xdg-open", "gio", "open"}) {
         const QString found = QStandardPaths::findExecutable(opener);
-        if (!found.isEmpty()) return found.toStdString();
+        if (found.isEmpty()) continue;
+        if (QString(opener) == "xdg-open" && !openerHasABrowser(file)) return {};
+        return found.toStdString();
     }
     return {};
 }
