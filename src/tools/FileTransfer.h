@@ -26,7 +26,12 @@ struct TransferProgress {
     int errors = 0;              // blocks refused or repeated, over the whole transfer
     std::string lastError;
     std::int64_t elapsedMs = 0;  // since the transfer started
+    std::int64_t fileElapsedMs = 0;  // since the current file began
 };
+
+// The current file's speed as the transfer window shows it, "12.3 KB/s": its bytes over its own
+// time. "-" until it has run long enough for a figure in whole milliseconds to mean anything.
+std::string transferSpeedText(const TransferProgress& progress);
 
 // Where a download's bytes go. The engine never writes past a size the sender announced, so a
 // finished file is already trimmed; an XMODEM file (no size) has the SUB (0x1A) padding of its

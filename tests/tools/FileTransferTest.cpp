@@ -512,6 +512,49 @@ TEST(TransferSend, YmodemHeadersAndTheEmptyEnd) {
     EXPECT_EQ(bench.message, "2 files sent");
 }
 
+// The speed shown is each file's own: its bytes over the time since it began, and no figure
+// until the file has run long enough for the clock's milliseconds to give one.
+TEST(TransferSend, TheSpeedIsEachFilesOwn) {
+    Bench bench;
+    MemorySource source;
+    source.files = {{"a.txt", std::string(2048, 'a')}, {"b.txt", std::string(1024, 'b')}};
+    bench.engine.startUpload(TransferProtocol::Ymodem, source);
+    bench.deliver("C");
+    bench.deliver(kAck + "C");
+    EXPECT_EQ(transferSpeedText(bench.engine.progress()), "-");
+    bench.timeline.advance(1'000);
+    bench.deliver(kAck);
+    bench.timeline.advance(1'000);
+    bench.deliver(kAck);
+    EXPECT_EQ(bench.engine.progress().bytesDone, 2048);
+    EXPECT_EQ(transferSpeedText(bench.engine.progress()), "1.0 KB/s");  // 2 KB in 2 s
+
+    bench.deliver(kNak);        // the EOT once more
+    bench.deliver(kAck + "C");  // then the second file's header
+    bench.deliver(kAck + "C");
+    bench.timeline.advance(40);
+    bench.deliver(kAck);
+    EXPECT_EQ(bench.engine.progress().fileName, "b.txt");
+    EXPECT_EQ(bench.engine.progress().bytesDone, 1024);
+    EXPECT_EQ(transferSpeedText(bench.engine.progress()), "-");  // 40 ms: too short to tell
+}
+
+// Each figure from the bytes and milliseconds of one file.
+TEST(TransferSpeed, BytesOverTheFilesOwnTime) {
+    const struct {
+        std::int64_t bytes, ms;
+        const char* shown;
+    } rows[] = {{0, 0, "-"}, {10'240, 1, "-"}, {10'240, 99, "-"}, {10'240, 100, "100.0 KB/s"}, {1'024, 250, "4.0 KB/s"},
+                {3'000'000, 1'500, "1953.1 KB/s"}};
+    for (const auto& row : rows) {
+        TransferProgress progress;
+        progress.bytesDone = row.bytes;
+        progress.fileElapsedMs = row.ms;
+        progress.elapsedMs = row.ms + 60'000;  // the transfer began long before this file
+        EXPECT_EQ(transferSpeedText(progress), row.shown) << row.bytes << " bytes in " << row.ms << " ms";
+    }
+}
+
 struct SendFailCase {
     const char* label;
     std::string answers;

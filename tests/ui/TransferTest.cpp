@@ -190,6 +190,15 @@ private slots:
                                                   .arg(differ.first - arrived.begin())));
         QVERIFY(between >= 10);
         QCOMPARE(child<QLabel>(window, "lblTransferStatus")->text(), QString("Sent 1 file."));
+
+        // Opened again, the window starts clean: nothing of the transfer that ended.
+        click(window, "cmdTransferCancel");
+        chooseFromCaptureMenu(*run->app, "mnuDownload");
+        QVERIFY(window->isVisible());
+        for (const char* name :
+             {"lblTransferFile", "lblTransferBytes", "lblTransferSpeed", "lblTransferErrors", "lblTransferStatus"})
+            QCOMPARE(child<QLabel>(window, name)->text(), QString("-"));
+        QCOMPARE(bar->value(), 0);
     }
 
     // Cancel clicked when the bar is about a third of the way: no file under the final name,

@@ -31,12 +31,6 @@ QString bytesText(const TransferProgress& progress) {
     return done + " of " + QLocale::system().toString(static_cast<qlonglong>(progress.bytesTotal)) + " bytes";
 }
 
-QString speedText(const TransferProgress& progress) {
-    if (progress.elapsedMs <= 0) return "-";
-    const double perSecond = static_cast<double>(progress.bytesDone) * 1000.0 / static_cast<double>(progress.elapsedMs);
-    return QString::number(perSecond / 1024.0, 'f', 1) + " KB/s";
-}
-
 }  // namespace
 
 TransferWindow::TransferWindow(FileTransfers& transfers, Actions actions, QWidget* parent)
@@ -136,6 +130,9 @@ void TransferWindow::prepareFor(bool upload) {
         if (!upload) m_file->setText("download.bin");
         m_bar->setRange(0, kBarSteps);
         m_bar->setValue(0);
+        // A new transfer starts from nothing: the last one's figures are not this one's.
+        m_showsResults = false;
+        for (QLabel* shown : {m_name, m_bytes, m_speed, m_errors, m_message}) shown->setText("-");
     }
     refresh();
     protocolChosen();
@@ -203,10 +200,11 @@ void TransferWindow::refresh() {
     m_start->setEnabled(!state.active);
     m_cancel->setText(state.active ? "Cancel" : "Close");
     const TransferProgress& progress = state.progress;
-    if (state.active || state.finished) {
+    if (state.active) m_showsResults = true;
+    if (m_showsResults) {
         m_name->setText(progress.fileName.empty() ? "-" : local(progress.fileName));
         m_bytes->setText(bytesText(progress));
-        m_speed->setText(speedText(progress));
+        m_speed->setText(QString::fromStdString(transferSpeedText(progress)));
         const bool explained = progress.lastError.empty() || progress.lastError == state.message;
         m_errors->setText(QString::number(progress.errors) +
                           (explained ? QString() : " (" + local(progress.lastError) + ")"));

@@ -50,6 +50,7 @@ private:
     FileTransfers& m_transfers;
     Actions m_actions;
     bool m_upload = false;
+    bool m_showsResults = false;  // the figures are of a transfer started in this opening
     bool m_wasActive = false;
     QTimer m_refreshTimer;
     QComboBox* m_protocol = nullptr;
