@@ -15,17 +15,6 @@ std::string trimBlanks(const std::string& text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// The mean of four, rounded to the nearest whole number, a half to the even one.
-std::int64_t averageOfFour(std::int64_t sum) {
-    std::int64_t quotient = sum / 4;
-    std::int64_t rest = sum % 4;
-    if (rest < 0) {
-        rest += 4;
-        --quotient;
-    }
-    if (rest > 2 || (rest == 2 && quotient % 2 != 0)) ++quotient;
-    return quotient;
-}
 
 std::int32_t toInt32(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
@@ -85,7 +74,8 @@ void CallStatus::sample() {
     std::int64_t sum = 0;
     for (std::int32_t s : m_samples) sum += s;
     m_speedText = std::to_string(bits) + " / " + std::to_string(characters);
-    m_averageText = std::to_string(averageOfFour(sum));
+    // Every sample is whole characters of 8 bits, so the sum of four always divides by four.
+    m_averageText = std::to_string(sum / 4);
     m_history.push_back(bits);
     if (m_history.size() > kHistory) m_history.pop_front();
 

@@ -47,8 +47,8 @@ TEST_F(CallStatusTest, AfterASeenDisconnectTheFirstSampleFillsEverySlot) {
     EXPECT_EQ(call().averageText(), "320");
 }
 
-TEST_F(CallStatusTest, TheAverageRoundsHalvesToEven) {
-    // Samples 8 and 0, 0, 0 average 2; 8, 8, 0, 0 average 4; 8 + 16 + ... checks a half.
+// The average is the mean of the last four samples; a call's first seconds count as 0.
+TEST_F(CallStatusTest, TheAverageIsTheMeanOfTheLastFourSamples) {
     connectDirect(0);
     receiveOver(1, 4);  // 8
     EXPECT_EQ(call().averageText(), "2");
