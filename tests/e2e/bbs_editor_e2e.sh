@@ -16,11 +16,15 @@ read -r _ add_x add_y _ url_x url_y _ name_x name_y _ connect_x connect_y <<< "$
 start_display
 start_vexterm
 
+visible_windows() { xdotool search --onlyvisible --name '.' 2> /dev/null | wc -l; }
+welcome_gone() { ! xdotool search --onlyvisible --name "Welcome to the ATASCII" > /dev/null 2>&1; }
+
 click "$(window "Welcome to the ATASCII")" 100 100
 editor=$(window '^BBS Editor - Last Edit:')
-sleep 0.5
+wait_for 10 welcome_gone || fail "the welcome window stayed"
+before=$(visible_windows)
 click "$editor" "$add_x" "$add_y"
-sleep 0.5
+wait_for 10 test "$(visible_windows)" -gt "$before" || fail "Add BBS showed no message"
 answer_message Return  # "BBS added - ID: 2"
 click "$editor" "$url_x" "$url_y"
 xdotool key ctrl+a
@@ -32,7 +36,10 @@ screenshot bbs_editor_e2e_editing.png
 click "$editor" "$connect_x" "$connect_y"
 
 wait_for 20 grep -q "Connected to My Demo Board" "$system/VX3_log.txt" 2> /dev/null || fail "the new board was not called"
-sleep 1.5
+# A login typed at the board's first screen comes back to it: the screen is up and takes keys.
+xdotool type --delay 30 "joe"
+xdotool key Return
+wait_for 10 received_is "106 111 101 155" || fail "the login typed at the first screen did not arrive"
 screenshot bbs_editor_e2e_called.png
 kill -TERM "$vexterm_pid"
 wait_for 10 grep -q "System Unloaded" "$system/VX3_log.txt" || fail "no shutdown"
