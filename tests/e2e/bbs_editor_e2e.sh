@@ -42,7 +42,7 @@ xdotool key Return
 wait_for 10 received_is "106 111 101 155" || fail "the login typed at the first screen did not arrive"
 screenshot bbs_editor_e2e_called.png
 kill -TERM "$vexterm_pid"
-wait_for 10 grep -q "System Unloaded" "$system/VX3_log.txt" || fail "no shutdown"
+wait_for 10 grep -q "Chars session" "$system/VX3_log.txt" || fail "no shutdown totals in the log"
 chars=$(sed -n 's/.* : Chars session ..: \([0-9,]*\).*/\1/p' "$system/VX3_log.txt" | tr -d ,)
 [ -n "$chars" ] && [ "$chars" -gt 100 ] || fail "the board's first screen did not arrive (${chars:-no} characters)"
 grep -q "^2=My Demo Board" "$system/VX3_BBS.INI" || fail "the board is not in the list's index"
