@@ -23,7 +23,9 @@
 #include "directory/BBSCsv.h"
 #include "directory/BBSList.h"
 #include "directory/TimeOnlineReport.h"
+#include "session/Startup.h"
 #include "ui/frame/DesktopApp.h"
+#include "ui/platform/ByteText.h"
 #include "ui/platform/InstanceLink.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
@@ -112,9 +114,10 @@ public:
                  std::function<void(std::optional<std::string>)> answer) override {
         answer(std::nullopt);
     }
+    // The list's Windows-1252 bytes in the terminal's encoding, one line a line.
     static std::string lines(std::string text) {
         std::replace(text.begin(), text.end(), '\r', '\n');
-        return text;
+        return vx::qtText(text).toLocal8Bit().toStdString();
     }
 };
 
@@ -128,21 +131,26 @@ int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLo
         return 2;
     }
     const vx::SystemPaths paths{QDir::toNativeSeparators(systemFolder).toLocal8Bit().toStdString()};
-    if (!QFileInfo::exists(QString::fromLocal8Bit(paths.bbsListFile().c_str()))) {
-        std::fprintf(stderr, "vexterm: there is no BBS list in %s yet; start Vexterm once to make it\n",
-                     qPrintable(systemFolder));
-        return 2;
-    }
     vx::SettingsStore store;
     ConsolePrompter prompter;
     vx::QtClock clock;
     vx::BBSList list(store, prompter, clock, paths.bbsListFile());
+    if (!QFileInfo::exists(QString::fromLocal8Bit(paths.bbsListFile().c_str()))) {
+        // A new user may bring their boards before the first start: the list is made as that
+        // start would make it. Reading or exporting a list that is not there does nothing.
+        if (line.importBbs.empty()) {
+            std::fprintf(stderr, "vexterm: there is no BBS list in %s yet; start Vexterm once to make it\n",
+                         qPrintable(systemFolder));
+            return 2;
+        }
+        if (!vx::Startup::createBBSList(paths, list)) return 2;
+    }
     if (!list.LoadBBSList()) return 2;
     if (line.report) {
         std::fputs((std::string(vx::report::kHeader) + "\n").c_str(), stdout);
         std::string text = vx::report::text(vx::report::build(list, line.reportAll));
         text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-        std::fputs(text.c_str(), stdout);
+        std::fputs(ConsolePrompter::lines(text).c_str(), stdout);
         return 0;
     }
     if (!line.exportBbs.empty()) {
@@ -157,7 +165,7 @@ int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLo
     }
     const vx::bbscsv::ImportResult result = vx::bbscsv::importFile(list, line.importBbs);
     std::printf("%s\n", ConsolePrompter::lines(result.report()).c_str());
-    if (!result.error.empty()) return 2;
+    if (!result.error.empty() || result.added.empty()) return 2;
     return result.refused.empty() ? 0 : 1;
 }
 

@@ -115,17 +115,17 @@ TEST_F(BBSCsvTest, NamesInQuotesKeepTheirQuotes) {
 }
 
 // The list holds each text on one line: a line break in a quoted field is a blank, before the
-// checks, so a name of line breaks alone is no name and two spellings of one address are one board.
+// checks, so a name of line breaks alone is no name and an address broken over two lines is a
+// host with a blank.
 TEST_F(BBSCsvTest, LineBreaksInFieldsAreBlanks) {
     auto list = freshList("list.ini");
     const auto result = vx::bbscsv::importText(*list,
                                                "Name,Address,Comment\r\n"
                                                "\"\r\n\",lines.example.org\r\n"
-                                               "Split,\"x\ny\",\"two\r\nlines\"\r\n"
-                                               "Joined,x y,\r\n");
-    EXPECT_EQ(result.refused, (std::vector<Refusal>{{2, "no name"}, {7, "already in the list: x y:23"}}));
+                                               "Split,\"x\ny\",\r\n"
+                                               "Joined,joined.example.org,\"two\r\nlines\"\r\n");
+    EXPECT_EQ(result.refused, (std::vector<Refusal>{{2, "no name"}, {4, "the host 'x y' holds a blank"}}));
     ASSERT_EQ(result.added, (std::vector<int>{2}));
-    EXPECT_EQ(list->recordOf("2").URL, "x y");
     EXPECT_EQ(list->recordOf("2").Comment, "two  lines");
 }
 
@@ -177,6 +177,61 @@ TEST_F(BBSCsvTest, RefusedRowsSayWhy) {
               "  line 7: the address says port 7000, the Port column 23\r"
               "  line 9: bad protocol 'ssh' (Raw, Telnet or Auto)\r  line 10: a quoted field is not closed");
 }
+
+// One imported row each: what the list then holds (bytes of the list file, in Windows-1252), or
+// why the row was refused. The file is UTF-8; nothing is ever replaced by another character.
+struct ImportedRow {
+    const char* name;
+    std::string row;  // Name,Address,Port,Comment,Protocol
+    std::string url;
+    int port;
+    std::string protocol;
+    std::string comment;
+    std::string refusal;
+};
+void PrintTo(const ImportedRow& r, std::ostream* out) { *out << r.name; }
+
+class ImportedRows : public BBSCsvTest, public ::testing::WithParamInterface<ImportedRow> {};
+
+TEST_P(ImportedRows, AreStoredAsTheyWillBeDialledOrRefused) {
+    auto list = freshList("list.ini");
+    const ImportedRow& r = GetParam();
+    const auto result = vx::bbscsv::importText(*list, "Name,Address,Port,Comment,Protocol\r\n" + r.row + "\r\n");
+    if (!r.refusal.empty()) {
+        EXPECT_EQ(result.refused, (std::vector<Refusal>{{2, r.refusal}}));
+        EXPECT_TRUE(result.added.empty());
+        EXPECT_EQ(list->numBBS(), 1);
+        return;
+    }
+    EXPECT_TRUE(result.refused.empty()) << result.report();
+    ASSERT_EQ(result.added, (std::vector<int>{2}));
+    const vx::BBSRecord record = list->recordOf("2");
+    EXPECT_EQ(record.URL, r.url);
+    EXPECT_EQ(record.Port, r.port);
+    EXPECT_EQ(record.Protocol, r.protocol);
+    EXPECT_EQ(record.Comment, r.comment);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ImportedRows,
+    ::testing::Values(
+        ImportedRow{"EuroSignIsByte80", "Euro,euro.example.org,,5 \u20AC,", "euro.example.org", 23, "Raw", "5 \x80",
+                    ""},
+        ImportedRow{"CurlyQuotesAndDash", "Q,q.example.org,,\u201Cyes\u201D \u2013 no,", "q.example.org", 23, "Raw",
+                    "\x93yes\x94 \x96 no", ""},
+        ImportedRow{"PolishLetterRefused", "\u0141\u00F3d\u017A,lodz.example.org,,,", "", 0, "", "",
+                    "the character U+0141 in the Name cannot be kept in the BBS list (Windows-1252)"},
+        ImportedRow{"CyrillicCommentRefused", "Ru,ru.example.org,,\u043F\u0440\u0438,", "", 0, "", "",
+                    "the character U+043F in the Comment cannot be kept in the BBS list (Windows-1252)"},
+        ImportedRow{"TelnetLinkSetsTheLine", "T,telnet://t.example:2323,,,", "t.example", 2323, "Telnet", "", ""},
+        ImportedRow{"AtasciiLinkIsRaw", "A,atascii://a.example/,6502,,", "a.example", 6502, "Raw", "", ""},
+        ImportedRow{"LinkAndProtocolColumnDisagree", "C,telnet://c.example,,,Raw", "", 0, "", "",
+                    "the address says Telnet, the Protocol column Raw"},
+        ImportedRow{"OtherSchemesRefused", "S,ssh://s.example,,,", "", 0, "", "",
+                    "only telnet:// and atascii:// links can be dialled: ssh://s.example"},
+        ImportedRow{"BlankInHostRefused", "B,host name,,,", "", 0, "", "", "the host 'host name' holds a blank"},
+        ImportedRow{"ShellCharactersRefused", "Sh,a$(reboot),,,", "", 0, "", "", "the host 'a$(reboot)' holds '$'"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BBSCsvTest, AFileWithoutItsHeaderIsNotImported) {
     auto list = freshList("list.ini");
