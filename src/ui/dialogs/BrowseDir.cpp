@@ -41,19 +41,26 @@ QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& pro
             done(request);
             return;
         }
-        request.fFldr = QDir::toNativeSeparators(chosen.trimmed());
-        if (QFileInfo(request.fFldr).isDir()) {
+        checkChosenFolder(chosen, prompter, [request, done](const QString& folder) mutable {
+            request.fFldr = folder;
             done(request);
-            return;
-        }
-        prompter.askYesNo("Folder does not exist!\rDo you want to create it?", "CREATE FOLDER", MessageIcon::Question,
-                          [request, done](bool yes) {
-                              if (yes) QDir().mkpath(request.fFldr);
-                              done(request);
-                          });
+        });
     });
     dialog->open();
     return dialog;
+}
+
+void checkChosenFolder(const QString& chosen, Prompter& prompter, std::function<void(const QString&)> done) {
+    const QString folder = QDir::toNativeSeparators(chosen.trimmed());
+    if (QFileInfo(folder).isDir()) {
+        done(folder);
+        return;
+    }
+    prompter.askYesNo("Folder does not exist!\rDo you want to create it?", "CREATE FOLDER", MessageIcon::Question,
+                      [folder, done](bool yes) {
+                          if (yes) QDir().mkpath(folder);
+                          done(folder);
+                      });
 }
 
 }  // namespace vx
