@@ -100,6 +100,11 @@ QLineEdit* CfgForm::addNumber(QFormLayout* form, const char* name, const char* l
     auto* edit = new QLineEdit;
     edit->setObjectName(name);
     edit->setValidator(new QIntValidator(0, maximum, edit));
+    // The validator lets a number with as many digits as the limit stand while it is typed: the
+    // box shows the limit instead, which is what is saved.
+    connect(edit, &QLineEdit::textEdited, edit, [edit, maximum](const QString& typed) {
+        if (typed.toInt() > maximum) edit->setText(QString::number(maximum));
+    });
     form->addRow(label, edit);
     m_numbers.push_back({edit, field, maximum});
     return edit;
@@ -292,7 +297,7 @@ void CfgForm::fillControls() {
 void CfgForm::applyControls(ConfigSettings& s) const {
     for (const CheckField& c : m_checks) s.*c.field = c.box->isChecked();
     for (const TextField& t : m_texts) s.*t.field = bytesOf(t.edit->text());
-    // The validator lets a number with as many digits as the limit stand while it is typed.
+    // A stored value above the limit (a file edited by hand) is saved at the limit.
     for (const NumberField& n : m_numbers)
         s.*n.field = static_cast<std::int16_t>(std::min<int>(cfgedit::numberTyped(bytesOf(n.edit->text())), n.maximum));
     s.setStayAliveChar(bytesOf(m_stayAlive->text()));
