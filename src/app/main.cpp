@@ -114,11 +114,13 @@ public:
                  std::function<void(std::optional<std::string>)> answer) override {
         answer(std::nullopt);
     }
-    // The list's Windows-1252 bytes in the terminal's encoding, one line a line.
     static std::string lines(std::string text) {
         std::replace(text.begin(), text.end(), '\r', '\n');
-        return vx::qtText(text).toLocal8Bit().toStdString();
+        return text;
     }
+    // Texts of the list (Windows-1252 bytes) in the terminal's encoding. Messages that name a
+    // path hold it in the system's own encoding and are printed as they are.
+    static std::string listText(const std::string& text) { return vx::qtText(lines(text)).toLocal8Bit().toStdString(); }
 };
 
 // --import-bbs, --export-bbs and --report: the BBS list of the system folder as CSV or as the
@@ -150,7 +152,7 @@ int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLo
         std::fputs((std::string(vx::report::kHeader) + "\n").c_str(), stdout);
         std::string text = vx::report::text(vx::report::build(list, line.reportAll));
         text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-        std::fputs(ConsolePrompter::lines(text).c_str(), stdout);
+        std::fputs(ConsolePrompter::listText(text).c_str(), stdout);
         return 0;
     }
     if (!line.exportBbs.empty()) {
@@ -164,7 +166,10 @@ int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLo
         return 0;
     }
     const vx::bbscsv::ImportResult result = vx::bbscsv::importFile(list, line.importBbs);
-    std::printf("%s\n", ConsolePrompter::lines(result.report()).c_str());
+    // A file that could not be used is named by its path; otherwise the report quotes the rows.
+    const std::string report = result.report();
+    std::printf("%s\n",
+                (result.error.empty() ? ConsolePrompter::listText(report) : ConsolePrompter::lines(report)).c_str());
     if (!result.error.empty() || result.added.empty()) return 2;
     return result.refused.empty() ? 0 : 1;
 }
