@@ -23,7 +23,9 @@
 #include "directory/BBSCsv.h"
 #include "directory/BBSList.h"
 #include "directory/TimeOnlineReport.h"
+#include "session/Startup.h"
 #include "ui/frame/DesktopApp.h"
+#include "ui/platform/ByteText.h"
 #include "ui/platform/InstanceLink.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
@@ -116,6 +118,9 @@ public:
         std::replace(text.begin(), text.end(), '\r', '\n');
         return text;
     }
+    // Texts of the list (Windows-1252 bytes) in the terminal's encoding. Messages that name a
+    // path hold it in the system's own encoding and are printed as they are.
+    static std::string listText(const std::string& text) { return vx::qtText(lines(text)).toLocal8Bit().toStdString(); }
 };
 
 // --import-bbs, --export-bbs and --report: the BBS list of the system folder as CSV or as the
@@ -128,21 +133,26 @@ int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLo
         return 2;
     }
     const vx::SystemPaths paths{QDir::toNativeSeparators(systemFolder).toLocal8Bit().toStdString()};
-    if (!QFileInfo::exists(QString::fromLocal8Bit(paths.bbsListFile().c_str()))) {
-        std::fprintf(stderr, "vexterm: there is no BBS list in %s yet; start Vexterm once to make it\n",
-                     qPrintable(systemFolder));
-        return 2;
-    }
     vx::SettingsStore store;
     ConsolePrompter prompter;
     vx::QtClock clock;
     vx::BBSList list(store, prompter, clock, paths.bbsListFile());
+    if (!QFileInfo::exists(QString::fromLocal8Bit(paths.bbsListFile().c_str()))) {
+        // A new user may bring their boards before the first start: the list is made as that
+        // start would make it. Reading or exporting a list that is not there does nothing.
+        if (line.importBbs.empty()) {
+            std::fprintf(stderr, "vexterm: there is no BBS list in %s yet; start Vexterm once to make it\n",
+                         qPrintable(systemFolder));
+            return 2;
+        }
+        if (!vx::Startup::createBBSList(paths, list)) return 2;
+    }
     if (!list.LoadBBSList()) return 2;
     if (line.report) {
         std::fputs((std::string(vx::report::kHeader) + "\n").c_str(), stdout);
         std::string text = vx::report::text(vx::report::build(list, line.reportAll));
         text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-        std::fputs(text.c_str(), stdout);
+        std::fputs(ConsolePrompter::listText(text).c_str(), stdout);
         return 0;
     }
     if (!line.exportBbs.empty()) {
@@ -156,8 +166,11 @@ int runListCommand(const vx::CommandLine& line, const QString& systemFolder, QLo
         return 0;
     }
     const vx::bbscsv::ImportResult result = vx::bbscsv::importFile(list, line.importBbs);
-    std::printf("%s\n", ConsolePrompter::lines(result.report()).c_str());
-    if (!result.error.empty()) return 2;
+    // A file that could not be used is named by its path; otherwise the report quotes the rows.
+    const std::string report = result.report();
+    std::printf("%s\n",
+                (result.error.empty() ? ConsolePrompter::listText(report) : ConsolePrompter::lines(report)).c_str());
+    if (!result.error.empty() || result.added.empty()) return 2;
     return result.refused.empty() ? 0 : 1;
 }
 

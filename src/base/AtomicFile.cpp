@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 
 #ifndef _WIN32
 #include <dirent.h>
@@ -95,6 +96,17 @@ void removeAbandonedTemporaries(const std::filesystem::path& target) {
     ::closedir(folder);
 }
 
+// The process's umask, read without changing it (Linux tells it in /proc); elsewhere it is set
+// and put back at once, which only a thread creating files at that instant could notice.
+mode_t currentUmask() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.starts_with("Umask:")) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+    const mode_t mask = ::umask(077);
+    ::umask(mask);
+    return mask;
+}
+
 // A new temporary file beside `target`, locked so that another save of the same file never
 // takes it for abandoned; -1 (errno set) when none can be made. Another save may have locked and
 // removed it in the moment before the lock was taken: then a new one is made. A file system
@@ -154,8 +166,9 @@ int writeFileAtomically(const std::string& linkOrPath, std::string_view bytes) {
         release();
         return statusOf(error);
     };
-    // Keep the permissions of the file being replaced (a new file stays private to the user).
-    if (replacing) ::fchmod(fd, old.st_mode & 07777);
+    // The temporary file is made private; the file it becomes keeps the permissions of the file
+    // it replaces, and a new file gets those the user's umask allows, as any other program's.
+    ::fchmod(fd, replacing ? old.st_mode & 07777 : 0666 & ~currentUmask());
 
     std::size_t written = 0;
     while (written < bytes.size()) {

@@ -1,6 +1,7 @@
 #include "base/HostAddress.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace vx {
 
@@ -11,6 +12,29 @@ std::optional<int> parsePortNumber(std::string_view text) {
     const int port = std::stoi(std::string(text));
     if (port < 1 || port > 65535) return std::nullopt;
     return port;
+}
+
+std::variant<LinkParts, std::string> splitLink(const std::string& text) {
+    const auto scheme = text.find("://");
+    if (scheme == std::string::npos) return LinkParts{text, std::nullopt};
+    std::string name = text.substr(0, scheme);
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    if (name != "telnet" && name != "atascii") return "only telnet:// and atascii:// links can be dialled: " + text;
+    LinkParts parts{text.substr(scheme + 3), name == "telnet" ? "Telnet" : "Raw"};
+    if (parts.address.ends_with('/')) parts.address.pop_back();
+    return parts;
+}
+
+std::string hostProblem(const std::string& host) {
+    for (const char c : host) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Letters of other scripts (0x80 and up) are left to the resolver's own rules.
+        if (std::isalnum(byte) || byte >= 0x80 || c == '-' || c == '.' || c == '_' || c == ':' || c == '%') continue;
+        if (c == ' ' || c == '\t') return "the host '" + host + "' holds a blank";
+        if (byte < 0x20 || byte == 0x7F) return "the host '" + host + "' holds a control character";
+        return "the host '" + host + "' holds '" + std::string(1, c) + "'";
+    }
+    return {};
 }
 
 std::variant<HostAndPort, std::string> parseHostAndPort(const std::string& text) {

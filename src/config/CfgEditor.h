@@ -18,6 +18,9 @@ inline constexpr const char* kUnableToSave = "Unable to save the Config file!";
 inline constexpr const char* kScreenDumpLabel = "Screen Dump Path: ";
 inline constexpr const char* kSaveAndExit = "Save + Exit";
 inline constexpr const char* kPasswordTab = "VXC Password";
+inline constexpr const char* kPasswordSet = "The Vexterm password is set.";
+// VXEditor's pause after each character it sends, in ms; a longer one would look like a hang.
+inline constexpr int kMaxVXESendDelay = 1000;
 
 // The warning before the system 'Mojis are written again, lines joined by carriage returns.
 std::string recreateMojisQuestion();

@@ -14,19 +14,12 @@ constexpr std::string_view kFolderOption = "--system-folder";
 // "host", "host:port", "[v6 address]" or "[v6 address]:port"; on the command line a bare IPv6
 // address is refused, since its last group would be taken for a port by anyone reading it.
 std::variant<CommandLine, std::string> parseAddress(std::string arg, CommandLine line) {
-    // Links from a browser: telnet:// speaks telnet, atascii:// the raw line; a closing "/" is
-    // part of the link, not of the address.
-    const auto scheme = arg.find("://");
-    if (scheme != std::string::npos) {
-        std::string name = arg.substr(0, scheme);
-        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (name == "telnet")
-            line.protocol = "Telnet";
-        else if (name != "atascii")
-            return "only telnet:// and atascii:// links can be dialled: " + arg;
-        arg.erase(0, scheme + 3);
-        if (arg.ends_with('/')) arg.pop_back();
-    }
+    // Links from a browser: telnet:// speaks telnet, atascii:// the raw line.
+    const auto link = splitLink(arg);
+    if (const auto* problem = std::get_if<std::string>(&link)) return *problem;
+    const LinkParts& parts = std::get<LinkParts>(link);
+    if (parts.protocol == "Telnet") line.protocol = "Telnet";
+    arg = parts.address;
     if (!arg.starts_with('[') && std::count(arg.begin(), arg.end(), ':') > 1)
         return "put an IPv6 address in brackets: [" + arg + "]";
     auto parsed = parseHostAndPort(arg);

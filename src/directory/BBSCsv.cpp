@@ -8,6 +8,7 @@
 #include <set>
 
 #include "base/AtomicFile.h"
+#include "base/CodePage1252.h"
 #include "base/HostAddress.h"
 #include "directory/BBSRecordKeys.h"
 
@@ -33,40 +34,22 @@ std::string lower(std::string text) {
     return text;
 }
 
-std::string latin1ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (byte >> 6));
-            out += static_cast<char>(0x80 | (byte & 0x3F));
+// A row's fields from UTF-8 into the list's Windows-1252 bytes. A character the code page cannot
+// hold refuses the row, naming the character and its column: it is never replaced.
+std::string rowToListBytes(CsvRow& row, const std::vector<std::string>& header) {
+    for (std::size_t i = 0; i < row.fields.size(); ++i) {
+        const auto characters = cp1252::fromUtf8(row.fields[i]);
+        if (!characters) return "the text is not UTF-8";  // cannot happen inside a UTF-8 file
+        if (const auto bytes = cp1252::bytesOf(*characters)) {
+            row.fields[i] = *bytes;
+            continue;
         }
+        const std::string column =
+            i < header.size() && !header[i].empty() ? header[i] : "column " + std::to_string(i + 1);
+        return "the character " + cp1252::codePointName(*cp1252::firstUnheld(*characters)) + " in the " + column +
+               " cannot be kept in the BBS list (Windows-1252)";
     }
-    return out;
-}
-
-// UTF-8 to the list's one byte per character; what Latin-1 cannot hold becomes "?". A text that
-// is not UTF-8 at all (an older export in a Windows code page) is taken byte for byte.
-std::string utf8ToLatin1(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        int length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || i + static_cast<std::size_t>(length) > text.size()) return std::string(text);
-        std::uint32_t code = length == 1 ? lead : lead & (0x7Fu >> length);
-        for (int k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            if ((next & 0xC0) != 0x80) return std::string(text);
-            code = (code << 6) | (next & 0x3F);
-        }
-        out += code < 256 ? static_cast<char>(code) : '?';
-        i += static_cast<std::size_t>(length);
-    }
-    return out;
+    return {};
 }
 
 std::string csvField(std::string_view field) {
@@ -165,7 +148,7 @@ std::string exportText(BBSList& list) {
             if (!row.csvColumn) continue;
             const std::string field = row.field == BBSRecordKey::Field(&BBSRecord::URL) ? addressField(record.URL)
                                                                                         : plainRecordValue(row, record);
-            line += (line.empty() ? "" : ",") + csvField(latin1ToUtf8(field));
+            line += (line.empty() ? "" : ",") + csvField(cp1252::utf8Of(field));
         }
         text += line + "\r\n";
     }
@@ -184,11 +167,16 @@ std::string ImportResult::report() const {
 ImportResult importText(BBSList& list, std::string_view text) {
     ImportResult result;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-    const std::vector<CsvRow> rows = parseCsv(utf8ToLatin1(text));
+    // A file that is not UTF-8 at all is an older export in the list's own code page: its bytes
+    // are taken as they are.
+    const bool utf8 = cp1252::fromUtf8(text).has_value();
+    std::vector<CsvRow> rows = parseCsv(text);
     if (rows.empty()) {
         result.error = "the file holds no rows.";
         return result;
     }
+    std::vector<std::string> header;
+    for (const std::string& name : rows[0].fields) header.push_back(trim(name));
     std::map<std::string, std::size_t> columns;
     for (std::size_t i = 0; i < rows[0].fields.size(); ++i) columns.emplace(lower(trim(rows[0].fields[i])), i);
     if (!columns.count(lower(columnOf(&BBSRecord::BBSname))) || !columns.count(lower(columnOf(&BBSRecord::URL)))) {
@@ -216,10 +204,14 @@ ImportResult importText(BBSList& list, std::string_view text) {
     std::vector<BBSRecord> accepted;
     std::vector<int> acceptedLines;
     for (std::size_t r = 1; r < rows.size(); ++r) {
-        const CsvRow& row = rows[r];
+        CsvRow& row = rows[r];
         const auto refuse = [&](std::string reason) { result.refused.push_back({row.line, std::move(reason)}); };
         if (row.unterminatedQuote) {
             refuse("a quoted field is not closed");
+            continue;
+        }
+        if (const std::string problem = utf8 ? rowToListBytes(row, header) : std::string(); !problem.empty()) {
+            refuse(problem);
             continue;
         }
         const std::string name = column(row, columnOf(&BBSRecord::BBSname));
@@ -233,12 +225,23 @@ ImportResult importText(BBSList& list, std::string_view text) {
             refuse("no address");
             continue;
         }
-        const auto parsed = parseHostAndPort(address);
+        // A link names the line too: telnet:// is Telnet, atascii:// Raw.
+        const auto link = splitLink(address);
+        if (const auto* problem = std::get_if<std::string>(&link)) {
+            refuse(*problem);
+            continue;
+        }
+        const LinkParts& parts = std::get<LinkParts>(link);
+        const auto parsed = parseHostAndPort(parts.address);
         if (const auto* problem = std::get_if<std::string>(&parsed)) {
             refuse(*problem);
             continue;
         }
         const HostAndPort& host = std::get<HostAndPort>(parsed);
+        if (const std::string problem = hostProblem(host.host); !problem.empty()) {
+            refuse(problem);
+            continue;
+        }
         int port = host.port.value_or(23);
         if (!portText.empty()) {
             const auto number = parsePortNumber(portText);
@@ -257,6 +260,10 @@ ImportResult importText(BBSList& list, std::string_view text) {
             refuse("bad protocol '" + protocolText + "' (Raw, Telnet or Auto)");
             continue;
         }
+        if (parts.protocol && !protocolText.empty() && protocolName(protocolText) != *parts.protocol) {
+            refuse("the address says " + *parts.protocol + ", the Protocol column " + protocolText);
+            continue;
+        }
         if (!known.insert(keyOf(host.host, port)).second) {
             refuse("already in the list: " + host.host + ":" + std::to_string(port));
             continue;
@@ -272,6 +279,7 @@ ImportResult importText(BBSList& list, std::string_view text) {
         for (const BBSRecordKey& key : bbsRecordKeys())
             if (key.csvColumn) loadRecordValue(key, column(row, key.csvColumn), record);
         record.URL = host.host;
+        if (parts.protocol) record.Protocol = *parts.protocol;
         record.Port = port;
         record.PortList = std::to_string(port);
         record.Permanent = false;

@@ -10,8 +10,10 @@ namespace vx {
 
 // The BBS list as a CSV file, for exchanging board lists with other terminals and spreadsheets:
 // a header row, then one row per board with the columns Name, Address, Port, Sysop, Website,
-// Comment and Protocol (Raw, Telnet or Auto; empty or missing is Raw). The file is UTF-8 (texts of the list are Latin-1 bytes and are converted both ways);
-// fields are quoted where they hold a comma, a quote or a line break, quotes doubled.
+// Comment and Protocol (Raw, Telnet or Auto; empty or missing is Raw). The file is UTF-8; the
+// list's texts are Windows-1252 bytes and are converted both ways, and a row holding a character
+// the code page cannot hold is refused. Fields are quoted where they hold a comma, a quote or a
+// line break, quotes doubled.
 namespace bbscsv {
 
 inline constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
@@ -47,9 +49,10 @@ struct ImportResult {
     std::string report() const;
 };
 
-// Reads the rows of a CSV text into records made from the DEFAULT record. Rows without a name or
-// an address, with a bad port, or naming a board already in the list (same address and port)
-// are refused; the rest are added in one write.
+// Reads the rows of a CSV text into records made from the DEFAULT record. An address may be a
+// telnet:// or atascii:// link, which sets the board's line. Rows without a name or an address,
+// with a host that could never be dialled, a bad port, or naming a board already in the list
+// (same address and port) are refused; the rest are added in one write.
 ImportResult importText(BBSList& list, std::string_view text);
 
 // The same from and to files. Export replaces the file atomically.

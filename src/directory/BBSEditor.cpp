@@ -22,6 +22,13 @@ std::string shownDate(const std::string& stored) {
     return compact == "12:00:00AM" || compact == "0" ? std::string() : stored;
 }
 
+constexpr const char* kBadPort = "The port must be a number from 1 to 65535.";
+
+std::string trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 std::string lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
     return text;
@@ -66,7 +73,12 @@ BBSEditor::BBSEditor(BBSList& list, Prompter& prompter, const Clock& clock, cons
 
 void BBSEditor::open(const std::string& recId) {
     m_open = true;
-    const std::string id = recId.empty() ? "1" : recId;
+    std::string id = recId.empty() ? "1" : recId;
+    // A board deleted since it was chosen is not shown as a blank record: the next board is.
+    if (id != BBSList::kDefaultId && !m_list.holds(id)) {
+        const int next = neighbour(isRecordNumber(id) ? static_cast<int>(parseLeadingNumber(id)) : 0, +1);
+        if (next != 0) id = std::to_string(next);
+    }
     display(id, m_list.recordOf(id));
 }
 
@@ -147,8 +159,23 @@ BBSRecord BBSEditor::recordFromFields(const BBSEditorFields& f) {
 }
 
 bool BBSEditor::save() {
-    // A deleted record is gone: saving it would bring back a section under a stale ID.
-    if (!isRecordNumber(m_recId) && m_recId != BBSList::kDefaultId) return false;
+    // A record the map does not list would be written as a section nothing shows or counts,
+    // and its ID would be lost for good.
+    if (m_recId != BBSList::kDefaultId && !m_list.holds(m_recId)) {
+        if (isRecordNumber(m_recId))
+            m_prompter.message("BBS ID: " + m_recId +
+                                   " is not in the list, so it was not saved.\r\n"
+                                   "Use Add BBS to make a new board.",
+                               "", MessageIcon::Exclamation);
+        return false;
+    }
+    // A port box left empty or out of range would be saved as port 0, which nothing can dial.
+    const auto typed = parseHostAndPort(m_fields.address);
+    const auto* address = std::get_if<HostAndPort>(&typed);
+    if (!(address && address->port) && !parsePortNumber(trim(m_fields.port))) {
+        m_prompter.message(kBadPort, "", MessageIcon::Exclamation);
+        return false;
+    }
     m_fields.lastEdited = formatEditStamp(m_clock.now());
     const BBSRecord record = recordFromFields(m_fields);
     if (!m_list.SaveBBSRecord(m_recId, record, false)) {
@@ -289,7 +316,9 @@ void BBSEditor::editDefault() {
 
 void BBSEditor::closeStep(std::optional<std::string> connectTo) {
     if (!m_open) return;
-    if (m_changed) save();
+    // A board of the list that could not be saved (a bad port, a failed write) stays open with
+    // the user's edits; a deleted one has nothing left to save.
+    if (m_changed && !save() && (m_recId == BBSList::kDefaultId || m_list.holds(m_recId))) return;
     m_list.FillBBSList();
     listChanged();
     m_open = false;

@@ -461,7 +461,8 @@ std::string BBSList::replaceWithRawText(const std::string& text) {
     const auto map = parsed.find(kConfig, kBBSMap);
     if (!count || !isWholeNumberText(*count) || parseLeadingNumber(*count) < 0)
         return "[Config] NumBBS must be a number of records.";
-    if (!map || map->empty() || map->find_first_not_of("01") != std::string::npos)
+    if (!map || map->size() != static_cast<std::size_t>(kMaxRecords) ||
+        map->find_first_not_of("01") != std::string::npos)
         return "[Config] BBSMap must be the map of IDs in use: 255 characters, each 0 or 1.";
     if (parseLeadingNumber(*count) == 0 && map->find('1') != std::string::npos)
         return "[Config] NumBBS is 0 but BBSMap marks records in use.";
@@ -492,6 +493,13 @@ BBSList::Statistics BBSList::statisticsOf(int id) {
     return {record.BBSname, record.Connects, record.TotalTime, record.MaxBaud};
 }
 
+bool BBSList::holds(const std::string& id) const {
+    const std::string section = trim(id);
+    if (!isWholeNumberText(section)) return false;
+    const auto number = parseLeadingNumber(section);
+    return number >= 1 && number <= kMaxRecords && m_map[static_cast<std::size_t>(number - 1)] == '1';
+}
+
 bool BBSList::DeleteBBSRecord(const std::string& id) {
     std::string upper = trim(id);
     std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
@@ -505,8 +513,7 @@ bool BBSList::DeleteBBSRecord(const std::string& id) {
     for (const BBSRecordKey& row : bbsRecordKeys()) m_store.DeleteSettingValue(m_path, section, row.key);
     // Only an ID that was in use changes the count, so NumBBS cannot drift from the map.
     const auto number = parseLeadingNumber(section);
-    const bool inUse = isWholeNumberText(section) && number >= 1 && number <= kMaxRecords &&
-                       m_map[static_cast<std::size_t>(number - 1)] == '1';
+    const bool inUse = holds(section);
     int numBBS = m_numBBS;
     std::string map = m_map;
     if (inUse) {

@@ -130,6 +130,8 @@ public:
     const std::array<std::string, 10>& ports() const { return m_ports; }
     int portCount() const { return m_portCount; }
     const std::string& map() const { return m_map; }
+    // Whether the map lists a record under this ID (the DEFAULT record is no board of the map).
+    bool holds(const std::string& id) const;
     int numBBS() const { return m_numBBS; }
     bool listChanged() const { return m_listChanged; }
     void clearListChanged() { m_listChanged = false; }

@@ -1,5 +1,7 @@
 #include "session/Connection.h"
 
+#include <algorithm>
+
 #include "base/Formats.h"
 #include "log/StatusReporter.h"
 #include "session/BaudSimulator.h"
@@ -44,6 +46,27 @@ void Connection::selectBBS(int listIndex) {
     m_noWrapLabel = record.NoWrap;
     if (m_hooks.recordLoaded) m_hooks.recordLoaded();
     notify();
+}
+
+void Connection::listChanged() {
+    if (m_connected || m_connecting || m_recordId.empty()) return;
+    const auto& entries = m_s.bbsList.entries();
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (std::to_string(entries[i].id) == m_recordId) {
+            m_selectedIndex = static_cast<int>(i);
+            return;
+        }
+    if (m_s.bbsList.holds(m_recordId)) {
+        m_selectedIndex = -1;  // still a board, but hidden from the list
+        return;
+    }
+    if (entries.empty()) {
+        m_selectedIndex = -1;
+        m_recordId.clear();
+        notify();
+        return;
+    }
+    selectBBS(std::clamp(m_selectedIndex, 0, static_cast<int>(entries.size()) - 1));
 }
 
 void Connection::switchColumns(bool mode80) {

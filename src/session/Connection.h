@@ -89,6 +89,10 @@ public:
     // The BBS selection list (Combo1): position -> record.
     void selectBBS(int listIndex);
     int selectedIndex() const { return m_selectedIndex; }
+    // The list changed (a board added, deleted or hidden): the selection follows its board to
+    // its new place or, when the board is gone, moves to the board now in its place. A call up
+    // or being made keeps its board, whose statistics it still owes.
+    void listChanged();
 
     // The connect button (Command1): connects to the selected BBS, or aborts an attempt.
     void connectButton();

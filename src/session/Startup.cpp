@@ -24,6 +24,12 @@ bool isFile(const std::string& path) {
 
 std::string Startup::appInfoText() { return std::string(" ") + kProgramTitle + " v" + versionWithBuild() + " "; }
 
+bool Startup::createBBSList(const SystemPaths& paths, BBSList& list) {
+    std::error_code ignored;  // a folder that cannot be made shows as a list that cannot be written
+    std::filesystem::create_directories(paths.systemFolder, ignored);
+    return list.CreateBBSListFile();
+}
+
 void Startup::ensureFolder(const std::string& folder, const std::string& statusText) {
     if (isFolder(folder)) return;
     m_s.status.ShowStatus(statusText, false, true);
@@ -121,7 +127,7 @@ void Startup::bbsListAndFinish(std::function<void(bool)> done) {
         return;
     }
     m_s.status.ShowStatus("Creating BBS List...", false, true);
-    if (!m_s.bbsList.CreateBBSListFile()) {
+    if (!createBBSList(m_s.paths, m_s.bbsList)) {
         loadList();  // the list check reports what is wrong with it
         return;
     }

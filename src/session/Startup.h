@@ -51,6 +51,10 @@ public:
 
     static std::string appInfoText();  // " Vexterm v3.14  Build: 717 "
 
+    // The system folder and its BBS list made as the first run makes them, so that boards can be
+    // imported before the program ever started; false (the user told why) when it could not be.
+    static bool createBBSList(const SystemPaths& paths, BBSList& list);
+
 private:
     void firstRunSetup(std::function<void(bool)> done);
     void loadExisting(std::function<void(bool)> done);

@@ -38,4 +38,21 @@ grep -q "no BBS list" "$work/err.txt" || fail "the missing list is not named: $(
 "$vexterm" --system-folder "$system" --report-all > "$work/all.txt" || fail "--report-all failed"
 grep -q '^001   Vexterm Demo BBS  .*0:00        0$' "$work/all.txt" || fail "the demo board is not reported: $(cat "$work/all.txt")"
 grep -q '^002   Night Owl, the' "$work/all.txt" || fail "the imported board is not reported"
-echo "ok: export, import with a refused row, round trip, the report"
+# A new system folder: the import makes the list as the first start would, then adds the boards.
+# Texts are stored in Windows-1252 and the report is printed in the terminal's UTF-8.
+printf 'Name,Address\r\nCaf\xc3\xa9 5 \xe2\x82\xac,cafe.example.org\r\n' > "$work/euro.csv"
+"$vexterm" --system-folder "$work/new" --import-bbs "$work/euro.csv" > "$work/new.txt" 2>&1
+status=$?
+[ "$status" -eq 0 ] || fail "an import into a new folder gave $status: $(cat "$work/new.txt")"
+grep -q "^Imported 1 board.$" "$work/new.txt" || fail "new folder import said: $(cat "$work/new.txt")"
+LC_ALL=C grep -qa $'^2=Caf\xe9 5 \x80\r$' "$work/new/VX3_BBS.INI" || fail "the name is not stored in Windows-1252"
+"$vexterm" --system-folder "$work/new" --report-all > "$work/new-report.txt" || fail "--report-all on the new list failed"
+grep -q '^001   Vexterm Demo BBS' "$work/new-report.txt" || fail "the new list lacks the first start's sample board"
+grep -q $'^002   Caf\xc3\xa9 5 \xe2\x82\xac ' "$work/new-report.txt" || fail "the report is not UTF-8: $(cat "$work/new-report.txt")"
+# An import that adds nothing did nothing: exit status 2.
+printf 'Name,Address\r\nSpaced,host name\r\n' > "$work/none.csv"
+"$vexterm" --system-folder "$system" --import-bbs "$work/none.csv" > "$work/none.txt"
+status=$?
+[ "$status" -eq 2 ] || fail "an import that adds nothing must give exit status 2, not $status"
+grep -q "line 2: the host 'host name' holds a blank" "$work/none.txt" || fail "none said: $(cat "$work/none.txt")"
+echo "ok: export, import with a refused row, round trip, the report, a new folder, nothing added"

@@ -2,6 +2,8 @@
 // import's refusals with their reasons.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "config/IniFile.h"
 #include "directory/BBSCsv.h"
 #include "support/Fakes.h"
@@ -115,17 +117,17 @@ TEST_F(BBSCsvTest, NamesInQuotesKeepTheirQuotes) {
 }
 
 // The list holds each text on one line: a line break in a quoted field is a blank, before the
-// checks, so a name of line breaks alone is no name and two spellings of one address are one board.
+// checks, so a name of line breaks alone is no name and an address broken over two lines is a
+// host with a blank.
 TEST_F(BBSCsvTest, LineBreaksInFieldsAreBlanks) {
     auto list = freshList("list.ini");
     const auto result = vx::bbscsv::importText(*list,
                                                "Name,Address,Comment\r\n"
                                                "\"\r\n\",lines.example.org\r\n"
-                                               "Split,\"x\ny\",\"two\r\nlines\"\r\n"
-                                               "Joined,x y,\r\n");
-    EXPECT_EQ(result.refused, (std::vector<Refusal>{{2, "no name"}, {7, "already in the list: x y:23"}}));
+                                               "Split,\"x\ny\",\r\n"
+                                               "Joined,joined.example.org,\"two\r\nlines\"\r\n");
+    EXPECT_EQ(result.refused, (std::vector<Refusal>{{2, "no name"}, {4, "the host 'x y' holds a blank"}}));
     ASSERT_EQ(result.added, (std::vector<int>{2}));
-    EXPECT_EQ(list->recordOf("2").URL, "x y");
     EXPECT_EQ(list->recordOf("2").Comment, "two  lines");
 }
 
@@ -177,6 +179,49 @@ TEST_F(BBSCsvTest, RefusedRowsSayWhy) {
               "  line 7: the address says port 7000, the Port column 23\r"
               "  line 9: bad protocol 'ssh' (Raw, Telnet or Auto)\r  line 10: a quoted field is not closed");
 }
+
+// One imported row each (UTF-8): what the list then holds, in Windows-1252, or why it is refused.
+struct ImportedRow {
+    const char* name;
+    std::string row;  // Name,Address,Port,Comment,Protocol
+    std::string url, protocol, comment, refusal;
+    int port;
+};
+void PrintTo(const ImportedRow& r, std::ostream* out) { *out << r.name; }
+class ImportedRows : public BBSCsvTest, public ::testing::WithParamInterface<ImportedRow> {};
+
+TEST_P(ImportedRows, AreStoredAsTheyWillBeDialledOrRefused) {
+    auto list = freshList("list.ini");
+    const ImportedRow& r = GetParam();
+    const auto result = vx::bbscsv::importText(*list, "Name,Address,Port,Comment,Protocol\r\n" + r.row + "\r\n");
+    if (!r.refusal.empty()) {
+        ASSERT_EQ(result.refused.size(), 1u);
+        EXPECT_EQ(result.refused[0].reason, r.refusal);
+        EXPECT_TRUE(result.added.empty());
+        return;
+    }
+    ASSERT_EQ(result.added, (std::vector<int>{2})) << result.report();
+    const vx::BBSRecord record = list->recordOf("2");
+    EXPECT_EQ(std::tie(record.URL, record.Port, record.Protocol, record.Comment),
+              std::tie(r.url, r.port, r.protocol, r.comment));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ImportedRows,
+    ::testing::Values(
+        ImportedRow{"EuroSignIsByte80", "E,e.example.org,,5 \u20AC \u201Cq\u201D,", "e.example.org", "Raw",
+                    "5 \x80 \x93q\x94", "", 23},
+        ImportedRow{"PolishLetterRefused", "\u0141\u00F3d\u017A,lodz.example.org,,,", "", "", "",
+                    "the character U+0141 in the Name cannot be kept in the BBS list (Windows-1252)", 0},
+        ImportedRow{"TelnetLinkSetsTheLine", "T,telnet://t.example:2323,,,", "t.example", "Telnet", "", "", 2323},
+        ImportedRow{"AtasciiLinkIsRaw", "A,atascii://a.example/,6502,,", "a.example", "Raw", "", "", 6502},
+        ImportedRow{"LinkAndProtocolDisagree", "C,telnet://c.example,,,Raw", "", "", "",
+                    "the address says Telnet, the Protocol column Raw", 0},
+        ImportedRow{"OtherSchemesRefused", "S,ssh://s.example,,,", "", "", "",
+                    "only telnet:// and atascii:// links can be dialled: ssh://s.example", 0},
+        ImportedRow{"BlankInHostRefused", "B,host name,,,", "", "", "", "the host 'host name' holds a blank", 0},
+        ImportedRow{"ShellCharacterRefused", "S,a$(reboot),,,", "", "", "", "the host 'a$(reboot)' holds '$'", 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BBSCsvTest, AFileWithoutItsHeaderIsNotImported) {
     auto list = freshList("list.ini");

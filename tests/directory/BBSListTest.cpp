@@ -347,6 +347,32 @@ TEST_F(BBSListTest, UnusableListsStopTheProgram) {
     }
 }
 
+// The raw editor's save: the map must hold one flag, 0 or 1, for each of the 255 IDs; a text
+// with any other map is refused with the reason and the file is left as it was.
+struct RawText {
+    const char* name;
+    std::string map;
+    std::string refusal;  // "" when saved
+};
+void PrintTo(const RawText& r, std::ostream* out) { *out << r.name; }
+class RawListText : public BBSListTest, public ::testing::WithParamInterface<RawText> {};
+
+TEST_P(RawListText, IsSavedOnlyWithAWholeMap) {
+    createWithRecords(2);
+    const std::string before = readFile(path);
+    const std::string text = "[Config]\r\nNumBBS=1\r\nBBSMap=" + GetParam().map + "\r\n[BBS]\r\n1=One\r\n";
+    EXPECT_EQ(list.replaceWithRawText(text), GetParam().refusal);
+    EXPECT_EQ(readFile(path), GetParam().refusal.empty() ? text : before);
+}
+
+const std::string kMapRule = "[Config] BBSMap must be the map of IDs in use: 255 characters, each 0 or 1.";
+INSTANTIATE_TEST_SUITE_P(Texts, RawListText,
+                         ::testing::Values(RawText{"Whole", "1" + std::string(254, '0'), ""},
+                                           RawText{"MapTooShort", "1" + std::string(253, '0'), kMapRule},
+                                           RawText{"MapTooLong", "1" + std::string(255, '0'), kMapRule},
+                                           RawText{"FlagNotZeroOrOne", "12" + std::string(253, '0'), kMapRule}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(BBSListHelpers, MapFlagsAndFirstFreeId) {
     std::string map(255, '0');
     EXPECT_EQ(BBSList::FirstFreeID(map), 1);

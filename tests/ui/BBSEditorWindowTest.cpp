@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include "config/IniFile.h"
@@ -14,6 +15,7 @@
 #include "support/UiTestSupport.h"
 #include "ui/directory/BBSEditorWindow.h"
 #include "ui/directory/LoginWindow.h"
+#include "ui/terminal/TerminalWindow.h"
 
 using namespace vx;
 using namespace vx::test;
@@ -163,6 +165,73 @@ private slots:
         QVERIFY(!hidden->isEnabled());
         QCOMPARE(control<QLineEdit>(next, "txtMacro_4")->text(), QString("m4"));
         again.shutdown();
+    }
+
+    // Deleting the selected board moves the selection to a board that exists, so opening the
+    // editor again never shows (and Save+Close never writes) a record the map no longer lists.
+    void aDeletedBoardIsNeverShownOrSavedAgain() {
+        Run run;
+        run.app->start();
+        BBSEditorWindow* window = run.app->bbsEditorWindow();
+        for (const char* name : {"Second", "Third"}) {
+            QTest::mouseClick(control<QPushButton>(window, "cmdAddBBS"), Qt::LeftButton);
+            typeInto(control<QLineEdit>(window, "txtBBSname"), name);
+            QCheckBox* permanent = control<QCheckBox>(window, "chkBBSpermanent");
+            if (permanent->isChecked()) QTest::mouseClick(permanent, Qt::LeftButton);  // else it cannot go
+        }
+        click(window, "cmdExit");
+        QWidget* terminal = &run.app->terminalWindow();
+        QComboBox* boards = control<QComboBox>(terminal, "Combo1");
+        boards->setFocus();
+        QTest::keyClick(boards, Qt::Key_Home);
+        QTest::keyClick(boards, Qt::Key_Down);
+        QCOMPARE(boards->currentText(), QString("Second"));
+
+        QPushButton* editBBS = control<QPushButton>(terminal, "cmdEditBBS");
+        QTest::mouseClick(editBBS, Qt::LeftButton);
+        QTRY_VERIFY(window->isVisible());
+        QCOMPARE(control<QLineEdit>(window, "txtID")->text(), QString("2"));
+        click(window, "cmdDelete");  // answered Yes
+        click(window, "cmdCancel");
+        QCOMPARE(boards->currentText(), QString("Third"));
+
+        QTest::mouseClick(editBBS, Qt::LeftButton);
+        QTRY_VERIFY(window->isVisible());
+        QCOMPARE(control<QLineEdit>(window, "txtID")->text(), QString("3"));
+        typeInto(control<QLineEdit>(window, "txtBBSname"), "Renamed");
+        QTest::mouseClick(control<QPushButton>(window, "cmdExit"), Qt::LeftButton);
+        const IniFile list = IniFile::parse(fileText(run.folder() / "VX3_BBS.INI"));
+        QCOMPARE(list.read("2", "BBSname", ""), std::string());  // the deleted section stays blank
+        QCOMPARE(list.read("BBS", "2", ""), std::string());
+        QCOMPARE(list.read("BBS", "3", ""), std::string("Renamed"));
+    }
+
+    // Boxes take only what the file can keep: a letter outside Windows-1252 is refused as typed
+    // and named at the box (the euro sign is byte 0x80), letters in the Port box are refused, and
+    // an empty Port box is not saved as port 0.
+    void boxesRefuseWhatTheListCannotHold() {
+        Run run;
+        run.app->start();
+        BBSEditorWindow* window = run.app->bbsEditorWindow();
+        for (const char* name : {"txtBBSname", "txtMacro_0"}) {
+            QLineEdit* edit = control<QLineEdit>(window, name);
+            edit->clear();
+            typeCharacters(edit, QString::fromUtf8("\u0141\u00F3d\u017A 5 \u20AC"));
+            QCOMPARE(edit->text(), QString::fromUtf8("\u00F3d 5 \u20AC"));
+            QVERIFY2(QToolTip::isVisible() && QToolTip::text().contains(QString::fromUtf8("\u017A")), name);
+        }
+        QLineEdit* port = control<QLineEdit>(window, "txtPORT");
+        typeInto(port, "64x0y0");
+        QCOMPARE(port->text(), QString("6400"));
+        QTest::mouseClick(control<QPushButton>(window, "cmdRefresh"), Qt::LeftButton);
+        const IniFile file = IniFile::parse(fileText(run.folder() / "VX3_BBS.INI"));
+        for (const char* key : {"BBSname", "Macro0"}) QCOMPARE(file.read("1", key, ""), std::string("\xF3\x64 5 \x80"));
+        QCOMPARE(file.read("1", "Port", ""), std::string("6400"));
+
+        typeInto(port, "");
+        QTest::mouseClick(control<QPushButton>(window, "cmdRefresh"), Qt::LeftButton);
+        QCOMPARE(run.prompter.messages.back().text, std::string("The port must be a number from 1 to 65535."));
+        QCOMPARE(IniFile::parse(fileText(run.folder() / "VX3_BBS.INI")).read("1", "Port", ""), std::string("6400"));
     }
 
     void aWrongPasswordKeepsTheLoginOpen() {

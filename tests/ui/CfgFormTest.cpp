@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include <filesystem>
@@ -273,6 +274,8 @@ private slots:
         QCOMPARE(stored.size(), std::size_t(8));
         QVERIFY(stored.find_first_not_of("0123456789ABCDEF") == std::string::npos);
         QCOMPARE(Scrambler::UnscrambleText(stored), std::string("abc"));
+        QCOMPARE(rig.prompter.messages.size(), std::size_t(1));
+        QCOMPARE(rig.prompter.messages[0].text, std::string("The Vexterm password is set."));
         QVERIFY(rig.saved.empty());
         // A further change needs the password just set.
         QVERIFY(rig.edit("TxtOLDPW")->isEnabled() && !rig.find<QGroupBox>("fraNewPW")->isEnabled());
@@ -323,6 +326,40 @@ private slots:
         const ConfigSettings loaded = rig.reload();
         QCOMPARE(Scrambler::UnscrambleText(loaded.SData), std::string("pw"));
         QCOMPARE(loaded.Buzzer, leaveWith == "Command1");
+    }
+
+    // A password in a script the Windows-1252 file cannot hold was stored as "??????", which
+    // any six such letters matched: its letters are refused as typed, and named.
+    void aPasswordOutsideTheCodePageIsRefusedAsTyped() {
+        Rig rig;
+        rig.form->open();
+        test::typeCharacters(rig.edit("Text5_0"), QString::fromUtf8("\u043F\u0430\u0440\u043E\u043B\u044C"));
+        QVERIFY(rig.edit("Text5_0")->text().isEmpty() && !rig.edit("Text5_1")->isEnabled());
+        QVERIFY(QToolTip::isVisible() && QToolTip::text().contains(QString::fromUtf8("\u044C")));
+    }
+
+    // The VXEditor delay is a pause per character sent: it stops at 1000 ms.
+    void theVXEditorDelayStopsAt1000() {
+        Rig rig;
+        rig.form->open();
+        rig.type("txtVXEDelay", "32767");
+        QCOMPARE(rig.edit("txtVXEDelay")->text(), QString("1000"));
+        rig.click("Command1");
+        QCOMPARE(int(rig.reload().VXESendDelay), 1000);
+    }
+
+    // A typed capture folder is taken; a missing one is offered for creation as the chooser does.
+    void aTypedCaptureFolderIsTakenAndCheckedLikeTheChooser() {
+        Rig rig;
+        rig.form->open();
+        const QString folder = QString::fromStdString((rig.temp / "typed" / "captures").string());
+        rig.edit("Text8")->clear();
+        QTest::keyClicks(rig.edit("Text8"), folder);
+        QTest::keyClick(rig.edit("Text8"), Qt::Key_Return);
+        QCOMPARE(rig.prompter.questions.at(0).title, std::string("CREATE FOLDER"));
+        QVERIFY(QFileInfo(folder).isDir());
+        rig.click("Command1");
+        QCOMPARE(rig.reload().CaptureFolder, folder.toStdString());
     }
 
     void allOnOffFlipsTheSevenFeatures() {

@@ -89,18 +89,24 @@ QLineEdit* CfgForm::addText(QFormLayout* form, const char* name, const char* lab
                             std::string ConfigSettings::*field) {
     auto* edit = new QLineEdit;
     edit->setObjectName(name);
+    holdToCodePage(edit);
     if (form) form->addRow(label, edit);
     m_texts.push_back({edit, field});
     return edit;
 }
 
 QLineEdit* CfgForm::addNumber(QFormLayout* form, const char* name, const char* label,
-                              std::int16_t ConfigSettings::*field) {
+                              std::int16_t ConfigSettings::*field, int maximum) {
     auto* edit = new QLineEdit;
     edit->setObjectName(name);
-    edit->setValidator(new QIntValidator(0, 32767, edit));
+    edit->setValidator(new QIntValidator(0, maximum, edit));
+    // The validator lets a number with as many digits as the limit stand while it is typed: the
+    // box shows the limit instead, which is what is saved.
+    connect(edit, &QLineEdit::textEdited, edit, [edit, maximum](const QString& typed) {
+        if (typed.toInt() > maximum) edit->setText(QString::number(maximum));
+    });
     form->addRow(label, edit);
-    m_numbers.push_back({edit, field});
+    m_numbers.push_back({edit, field, maximum});
     return edit;
 }
 
@@ -121,6 +127,7 @@ QWidget* CfgForm::buildPasswordTab() {
     m_oldPassword = new QLineEdit;
     m_oldPassword->setObjectName("TxtOLDPW");
     m_oldPassword->setEchoMode(QLineEdit::Password);
+    holdToCodePage(m_oldPassword);
     m_check = button(page, "cmdCheck", "Check");
     auto* oldRow = new QHBoxLayout;
     oldRow->addWidget(m_oldPassword);
@@ -136,6 +143,7 @@ QWidget* CfgForm::buildPasswordTab() {
         m_newPassword[i] = new QLineEdit;
         m_newPassword[i]->setObjectName(names[i]);
         m_newPassword[i]->setEchoMode(QLineEdit::Password);
+        holdToCodePage(m_newPassword[i]);
         frameForm->addRow(labels[i], m_newPassword[i]);
         connect(m_newPassword[i], &QLineEdit::textChanged, this, [this] {
             m_steps.entriesChanged(bytesOf(m_newPassword[0]->text()), bytesOf(m_newPassword[1]->text()));
@@ -169,7 +177,8 @@ QWidget* CfgForm::buildGeneralTab() {
     addCheck(form, "chkEnableRAWEdits", "Allow raw edits of the BBS list", &ConfigSettings::EnableRawEdits);
     addCheck(form, "chkVXE", "Open VXEditor at start", &ConfigSettings::AutoVXE);
     addCheck(form, "chkDetectURLs", "Detect web addresses", &ConfigSettings::DetectURLs);
-    addNumber(form, "txtVXEDelay", "VXEditor send delay (ms):", &ConfigSettings::VXESendDelay);
+    addNumber(form, "txtVXEDelay", "VXEditor send delay (ms):", &ConfigSettings::VXESendDelay,
+              cfgedit::kMaxVXESendDelay);
 
     m_sysFolder = new QLineEdit;
     m_sysFolder->setObjectName("Text7");
@@ -205,6 +214,7 @@ QWidget* CfgForm::buildConnectionTab() {
     m_stayAlive = new QLineEdit;
     m_stayAlive->setObjectName("Text1");
     m_stayAlive->setMaxLength(static_cast<int>(ConfigSettings::kStayAliveWidth));
+    holdToCodePage(m_stayAlive);
     form->addRow("Stay-alive text:", m_stayAlive);
     // No validator: whatever is typed is taken, and anything outside 0-9 means off.
     m_baudSim = new QLineEdit;
@@ -231,7 +241,15 @@ QWidget* CfgForm::buildFilesTab() {
     auto* form = new QFormLayout(page);
     addCheck(form, "Check3", "Clear the viewer before showing the capture file", &ConfigSettings::ClrB4Vu);
     QLineEdit* captureFolder = addText(nullptr, "Text8", "", &ConfigSettings::CaptureFolder);
-    captureFolder->setReadOnly(true);  // changed only through its chooser
+    // A typed folder is checked as the chooser checks one: a missing folder is offered for creation.
+    connect(captureFolder, &QLineEdit::editingFinished, this, [this, captureFolder] {
+        if (!captureFolder->isModified() || captureFolder->text().trimmed().isEmpty()) return;
+        captureFolder->setModified(false);
+        QPointer<QLineEdit> box(captureFolder);
+        checkChosenFolder(captureFolder->text(), m_s.prompter, [box](const QString& folder) {
+            if (box) box->setText(folder);
+        });
+    });
     addBrowse(form, captureFolder, "Capture folder:", "cmdBrowse4", "", Browse::Folder);
     addText(form, "Text2", "Capture file name:", &ConfigSettings::CaptureFileName);
     addText(form, "Text3", "Default screen dump name:", &ConfigSettings::DefaultBMPName);
@@ -279,7 +297,9 @@ void CfgForm::fillControls() {
 void CfgForm::applyControls(ConfigSettings& s) const {
     for (const CheckField& c : m_checks) s.*c.field = c.box->isChecked();
     for (const TextField& t : m_texts) s.*t.field = bytesOf(t.edit->text());
-    for (const NumberField& n : m_numbers) s.*n.field = cfgedit::numberTyped(bytesOf(n.edit->text()));
+    // A stored value above the limit (a file edited by hand) is saved at the limit.
+    for (const NumberField& n : m_numbers)
+        s.*n.field = static_cast<std::int16_t>(std::min<int>(cfgedit::numberTyped(bytesOf(n.edit->text())), n.maximum));
     s.setStayAliveChar(bytesOf(m_stayAlive->text()));
     s.BaudSimVal = cfgedit::baudSimTyped(bytesOf(m_baudSim->text()));
     s.AllONOFF = m_allOnOff;
@@ -317,7 +337,8 @@ void CfgForm::savePassword() {
     for (QLineEdit* entry : m_newPassword) entry->clear();
     showPasswordSteps();
     ConfigFile::SaveResult result;
-    writeConfig(m_s.config, result);
+    if (writeConfig(m_s.config, result))
+        m_s.prompter.message(cfgedit::kPasswordSet, cfgedit::kPasswordTab, MessageIcon::Information);
 }
 
 void CfgForm::toggleAllOnOff() {

@@ -77,6 +77,7 @@ private:
     struct NumberField {
         QLineEdit* edit;
         std::int16_t ConfigSettings::*field;
+        int maximum;
     };
 
     QWidget* buildPasswordTab();
@@ -87,7 +88,8 @@ private:
 
     QCheckBox* addCheck(QFormLayout* form, const char* name, const char* caption, bool ConfigSettings::*field);
     QLineEdit* addText(QFormLayout* form, const char* name, const char* label, std::string ConfigSettings::*field);
-    QLineEdit* addNumber(QFormLayout* form, const char* name, const char* label, std::int16_t ConfigSettings::*field);
+    QLineEdit* addNumber(QFormLayout* form, const char* name, const char* label, std::int16_t ConfigSettings::*field,
+                         int maximum = 32767);
     // The edit and its chooser button on one row.
     void addBrowse(QFormLayout* form, QLineEdit* edit, const char* label, const char* name, const char* title,
                    Browse mode);

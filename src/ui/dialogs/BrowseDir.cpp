@@ -39,13 +39,12 @@ private:
 
 QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& prompter,
                            std::function<void(const BrowseRequest&)> done) {
-    const auto askToCreate = [request, done, &prompter](FolderDialog& dialog, const QString& folder) mutable {
-        request.cCancel = false;
-        request.fFldr = QDir::toNativeSeparators(folder.trimmed());
-        prompter.askYesNo("Folder does not exist!\rDo you want to create it?", "CREATE FOLDER", MessageIcon::Question,
-                          [request, done, dialog = QPointer<FolderDialog>(&dialog)](bool yes) {
-                              if (yes) QDir().mkpath(request.fFldr);
+    const auto askToCreate = [request, done, &prompter](FolderDialog& dialog, const QString& typed) mutable {
+        checkChosenFolder(typed, prompter,
+                          [request, done, dialog = QPointer<FolderDialog>(&dialog)](const QString& folder) mutable {
                               if (dialog) dialog->finish();
+                              request.cCancel = false;
+                              request.fFldr = folder;
                               done(request);
                           });
     };
@@ -84,6 +83,19 @@ QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& pro
     });
     dialog->open();
     return dialog;
+}
+
+void checkChosenFolder(const QString& chosen, Prompter& prompter, std::function<void(const QString&)> done) {
+    const QString folder = QDir::toNativeSeparators(chosen.trimmed());
+    if (QFileInfo(folder).isDir()) {
+        done(folder);
+        return;
+    }
+    prompter.askYesNo("Folder does not exist!\rDo you want to create it?", "CREATE FOLDER", MessageIcon::Question,
+                      [folder, done](bool yes) {
+                          if (yes) QDir().mkpath(folder);
+                          done(folder);
+                      });
 }
 
 }  // namespace vx

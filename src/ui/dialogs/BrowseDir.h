@@ -26,4 +26,8 @@ struct BrowseRequest {
 QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& prompter,
                            std::function<void(const BrowseRequest&)> done);
 
+// A folder chosen or typed: one that does not exist yet is created when the user says so
+// ("CREATE FOLDER"); `done` runs once that is settled, with the folder as it will be used.
+void checkChosenFolder(const QString& folder, Prompter& prompter, std::function<void(const QString&)> done);
+
 }  // namespace vx

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,6 +49,7 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
     auto* left = new QVBoxLayout;
     m_search = new QLineEdit(this);
     m_search->setObjectName("txtSearch");
+    holdToCodePage(m_search);
     m_search->setPlaceholderText("Search name, address, sysop");
     m_search->setClearButtonEnabled(true);
     connect(m_search, &QLineEdit::textChanged, this, [this] { refreshDirectory(); });
@@ -90,6 +92,7 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
                  text("txtBBSurl", "BBS Address: host, host:port or [IPv6]:port", &BBSEditorFields::address));
     auto* portRow = new QHBoxLayout;
     QLineEdit* port = text("txtPORT", "Port:", &BBSEditorFields::port);
+    port->setValidator(new QIntValidator(1, 65535, port));  // a number box, as the others
     port->setMaximumWidth(80);
     portRow->addWidget(port);
     portRow->addWidget(button("cmdChoose", "Choose Port", [this] { m_editor.choosePort(); }));
@@ -185,6 +188,7 @@ BBSEditorWindow::BBSEditorWindow(BBSEditor& editor, QWidget* parent) : QWidget(p
         auto* label = new QLabel(QString::number(i), macros);
         auto* edit = new QLineEdit(macros);
         edit->setObjectName("txtMacro_" + QString::number(i));
+        holdToCodePage(edit);
         connect(edit, &QLineEdit::textEdited, this, [this, i](const QString& typed) {
             m_editor.edit([&](BBSEditorFields& f) { f.macros[static_cast<std::size_t>(i)] = bytesOf(typed); });
         });
@@ -282,6 +286,7 @@ QLineEdit* BBSEditorWindow::text(const char* name, const QString& tip, std::stri
     auto* edit = new QLineEdit(this);
     edit->setObjectName(name);
     edit->setToolTip(tip);
+    holdToCodePage(edit);
     m_texts[edit] = field;
     connect(edit, &QLineEdit::textEdited, this, [this, field](const QString& typed) {
         m_editor.edit([&](BBSEditorFields& f) { f.*field = bytesOf(typed); });

@@ -24,6 +24,7 @@ LoginWindow::LoginWindow(std::string storedPassword, Prompter& prompter, QWidget
     m_entry = new QLineEdit(this);
     m_entry->setObjectName("txtPassword");
     m_entry->setEchoMode(QLineEdit::Password);
+    holdToCodePage(m_entry);
     label->setBuddy(m_entry);
     row->addWidget(label);
     row->addWidget(m_entry, 1);

@@ -83,6 +83,13 @@ void RawListEditor::askToSave() {
         }
         QString text = self->m_text->toPlainText();
         text.replace("\n", "\r\n");
+        // The box takes any character; the file can keep only those of its code page.
+        if (const auto unheld = cp1252::firstUnheld(bytetext::charactersOf(text))) {
+            self->m_prompter.message("The BBS list was not saved:\rthe character " + cp1252::codePointName(*unheld) +
+                                         " cannot be kept in the BBS list (Windows-1252).",
+                                     "", MessageIcon::Exclamation);
+            return;
+        }
         const std::string problem = self->m_list.replaceWithRawText(bytesOf(text));
         if (!problem.empty()) {
             // The text stays in the box to be mended; nothing was written.

@@ -199,6 +199,7 @@ void DesktopTools::bbsEditorClosed(std::optional<std::string> connectTo) {
 void DesktopTools::listChanged() {
     DesktopApp& a = m_app;
     a.m_list.FillBBSList();
+    a.m_session->connection().listChanged();
     a.m_terminalWindow->fillBBSList();
     if (auto* window = a.bbsEditorWindow()) window->refreshDirectory();
 }

@@ -146,6 +146,7 @@ void QtPrompter::askText(const std::string& prompt, const std::string& title, co
         dialog->setWindowTitle(titleOf(title));
         dialog->setLabelText(displayText(prompt));
         dialog->setTextValue(qtText(initial));
+        if (auto* box = dialog->findChild<QLineEdit*>()) holdToCodePage(box);
         onFinished(
             dialog,
             [dialog, answer, next](int result) {

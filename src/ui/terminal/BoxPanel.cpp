@@ -128,6 +128,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     auto* settings = new QHBoxLayout;
     settings->addWidget(new QLabel("Prefix:", this));
     m_prefix = field("txtQuotePrefix", "Quote Prefix for Next Msg", 48);
+    holdToCodePage(m_prefix);
     m_prefix->setReadOnly(false);
     connect(m_prefix, &QLineEdit::textEdited, this, [this](const QString& text) { m_box.setPrefixBox(bytesOf(text)); });
     settings->addWidget(m_prefix);

@@ -73,6 +73,7 @@ MojiEditorWindow::MojiEditorWindow(MojiEditor& editor, Actions actions, QWidget*
                              [this] { m_editor.checkStep(MojiEditor::CheckStep::StartEmpty); }));
     left->addLayout(starts);
     m_label = new QLineEdit(this);
+    holdToCodePage(m_label);
     m_label->setObjectName("txtLabel");
     m_label->setToolTip("The ChXbox's label");
     left->addWidget(m_label);

@@ -114,6 +114,7 @@ StatusWindow::StatusWindow(CallStatus& status, const Connection& connection, con
 
     auto* entryRow = new QHBoxLayout;
     m_entry = field("Text5", "Tex for the manual log entry", false);
+    holdToCodePage(m_entry);
     m_logEntry = new QPushButton("Man. Log Entry", this);
     m_logEntry->setObjectName("cmdLogEntry");
     m_logEntry->setToolTip("Create a manual log entry");

@@ -35,6 +35,14 @@ T* openWindow(const char* name) {
     return nullptr;
 }
 
+// Characters as a keyboard layout that has them delivers them: the key is the character's upper
+// case, the text the character (QTest::keyClicks would pass them through Latin-1 first).
+inline void typeCharacters(QWidget* widget, const QString& text) {
+    for (const QChar c : text)
+        for (const auto type : {QTest::Press, QTest::Release})
+            QTest::sendKeyEvent(type, widget, Qt::Key(c.toUpper().unicode()), QString(c), Qt::NoModifier);
+}
+
 // A click on a button, as the mouse gives it.
 inline void click(QWidget* window, const char* name) {
     QTest::mouseClick(child<QPushButton>(window, name), Qt::LeftButton);
