@@ -126,5 +126,42 @@ TEST_F(FileTransfersTest, NothingStartsWithoutACallOrWhileOneRuns) {
     EXPECT_TRUE(transfers().active());
 }
 
+// While a transfer owns the line every send is refused with a word, and what the user wrote
+// stays where it was.
+TEST_F(FileTransfersTest, SendsDuringATransferAreRefusedAndTheTextKept) {
+    struct Sender {
+        const char* what;
+        std::function<void()> press;
+        std::function<bool()> textKept;
+    };
+    const std::vector<Sender> senders{
+        {"Send/Clear", [&] { session->box().sendAndClear(); }, [&] { return box.contents == "reply"; }},
+        {"Send", [&] { session->box().send(); }, [&] { return box.contents == "reply"; }},
+        {"macro", [&] { session->macroButton(0); }, [] { return true; }},
+        {"paste", [&] { session->box().pasteToScreen(); }, [&] { return clipboard.contents == "pasted"; }},
+        {"'Moji", [&] { session->moji().sendToMain(); }, [&] { return session->moji().codes() == "65;66;"; }},
+    };
+    ASSERT_TRUE(bbsList.LoadBBSRecord("1"));
+    bbsList.record().macros[0].text = "HELLO";
+    ASSERT_TRUE(bbsList.SaveBBSRecord("1", bbsList.record(), false));
+    startDownload();
+    ASSERT_EQ(bbsList.activeMacros()[0], "HELLO");
+    session->moji().clearAfterSend = true;
+    session->moji().sendToMain();  // the first press only warns
+    for (const Sender& sender : senders) {
+        SCOPED_TRACE(sender.what);
+        box.contents = "reply";
+        clipboard.contents = "pasted";
+        session->moji().setCodes("65;66;");
+        prompter.messages.clear();
+        sender.press();
+        timeline.advance(200);
+        EXPECT_EQ(socket.sent, "");
+        ASSERT_FALSE(prompter.messages.empty());
+        EXPECT_EQ(prompter.messages.back().text, "A file transfer is running: nothing was sent.");
+        EXPECT_TRUE(sender.textKept());
+    }
+}
+
 }  // namespace
 }  // namespace vx::test

@@ -76,6 +76,10 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     steps->addWidget(m_stepMarkers[3]);
     steps->addWidget(format);
     steps->addWidget(sendFormatted);
+    m_sending = new QLabel(this);
+    m_sending->setObjectName("lblBoxSending");
+    m_sending->setStyleSheet("color: #800000;");
+    steps->addWidget(m_sending);
     steps->addStretch(1);
     m_noWrap = new QLabel("No Wrap (Carina)", this);
     m_noWrap->setObjectName("lblNoWrap");
@@ -191,6 +195,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     connect(sign, &QPushButton::clicked, this, [this] { m_box.sign(); });
     keys->addWidget(endOfLine);
     keys->addWidget(sign);
+    m_sendButtons = {sendFormatted, send, sendClear, endOfLine, sign};
     const std::array<std::pair<QString, QString>, 3> keystrokes{
         {{"Again", "[A]gain + Ctrl-S"}, {". . .", "Ctrl-Q to restart a chunk"}, {"! ! !", "Restart to end of msg"}}};
     for (int i = 0; i < 3; ++i) {
@@ -199,6 +204,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
         auto* key = keylessButton(this, name.constData(), caption, tip);
         connect(key, &QPushButton::clicked, this, [this, i] { m_box.keystroke(i); });
         keys->addWidget(key);
+        m_sendButtons.push_back(key);
     }
     auto* toEditor = keylessButton(this, "cmdBox2VXE", "Box to VXE", "Send Box Contents to VXEditor");
     connect(toEditor, &QPushButton::clicked, this, [this] {
@@ -268,6 +274,9 @@ void BoxPanel::refresh() {
     for (int step = 0; step < 4; ++step)
         m_stepMarkers[static_cast<std::size_t>(step)]->setVisible(m_box.open() && step == m_box.quoteStep());
     m_noWrap->setVisible(m_box.noWrap());
+    for (QPushButton* b : m_sendButtons) b->setEnabled(!m_box.sending());
+    m_sending->setText(qtText(m_box.sendingStatus()));
+    m_sending->setVisible(m_box.sending());
     const QString prefix = qtText(m_box.prefixBox());
     if (m_prefix->text() != prefix) m_prefix->setText(prefix);
     if (!m_delay->hasFocus()) m_delay->setText(QString::number(m_box.sendDelay()));
