@@ -171,16 +171,18 @@ private slots:
         QVERIFY(!child<QPushButton>(&again, "cmdEnableEdit")->isChecked());
     }
 
-    // A capture sent to VXEditor lands in the number box record by record, each added at its
-    // end: putting the whole text in again for every record made a long capture freeze the program.
+    // A capture sent to VXEditor lands in the number box piece by piece, each added at its end:
+    // putting the whole text in again for every record made a long capture freeze the program.
     void theCaptureIsAddedToTheCodesAtTheirEnd() {
         Run run;
         run.app->start();
         MojiEditorWindow& editor = openEditor(run);
         const ConfigSettings& config = run.app->config();
         std::filesystem::create_directories(config.CaptureFolder);
+        std::string records = "\"AB\"\r\n";
+        for (int i = 0; i < 300; ++i) records += "\"C\"\r\n";  // more than one step of the export
         std::ofstream(std::filesystem::path(config.CaptureFolder) / config.CaptureFileName, std::ios::binary)
-            << "\"AB\"\r\n\"C\"\r\n\"D\"\r\n";
+            << records;
         auto* codes = child<QPlainTextEdit>(&editor, "RTB1");
         int replaced = 0;
         connect(codes->document(), &QTextDocument::contentsChange, this,
@@ -188,7 +190,7 @@ private slots:
         run.prompter.textAnswers = {std::string("1000")};
         menuEntry(run, "mnuCaptureToVXE")->trigger();
         QPlainTextEdit wholeAtOnce;
-        wholeAtOnce.setPlainText("65;66;\r\n67;\r\n68;\r\n");
+        wholeAtOnce.setPlainText("65;66;\r\n" + QString("67;\r\n").repeated(300));
         QTRY_COMPARE_WITH_TIMEOUT(codes->toPlainText(), wholeAtOnce.toPlainText(), kWaitMs);
         QCOMPARE(replaced, 0);
     }
