@@ -133,9 +133,8 @@ void TheBox::sendNextPiece() {
 
 std::string TheBox::sendingStatus() const {
     if (!m_chunking) return {};
-    if (m_pieces.empty()) return "Sending the Box in pieces";
-    return "Sending the Box in pieces: " + std::to_string(m_pieceIndex) + " of " + std::to_string(m_pieces.size()) +
-           " sent";
+    if (m_pieces.empty()) return "Sending in pieces";
+    return "Sending in pieces: " + std::to_string(m_pieceIndex) + " of " + std::to_string(m_pieces.size()) + " sent";
 }
 
 void TheBox::finishFormattedSend() {

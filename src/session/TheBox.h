@@ -95,7 +95,7 @@ public:
     bool holdsUnsentText() const;
     // From the press of "4) Send Formatted Box" that sends in pieces until its last pause.
     bool sending() const { return m_chunking; }
-    // What the window says meanwhile ("Sending the Box in pieces: 1 of 3 sent"); empty otherwise.
+    // What the window says meanwhile ("Sending in pieces: 1 of 3 sent"); empty otherwise.
     std::string sendingStatus() const;
 
 private:

@@ -183,7 +183,7 @@ private slots:
             click(run, name);
         }
         QVERIFY(control<QLabel>(run, "lblBoxSending")->isVisible());
-        QCOMPARE(control<QLabel>(run, "lblBoxSending")->text(), QString("Sending the Box in pieces: 1 of 3 sent"));
+        QCOMPARE(control<QLabel>(run, "lblBoxSending")->text(), QString("Sending in pieces: 1 of 3 sent"));
         QTRY_VERIFY_WITH_TIMEOUT(control<QPushButton>(run, "cmdPaste")->isEnabled(), kWaitMs);
         QCOMPARE(board.received(), message);
         QVERIFY(!control<QLabel>(run, "lblBoxSending")->isVisible());

@@ -76,10 +76,6 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     steps->addWidget(m_stepMarkers[3]);
     steps->addWidget(format);
     steps->addWidget(sendFormatted);
-    m_sending = new QLabel(this);
-    m_sending->setObjectName("lblBoxSending");
-    m_sending->setStyleSheet("color: #800000;");
-    steps->addWidget(m_sending);
     steps->addStretch(1);
     m_noWrap = new QLabel("No Wrap (Carina)", this);
     m_noWrap->setObjectName("lblNoWrap");
@@ -212,6 +208,11 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     });
     keys->addWidget(toEditor);
     keys->addStretch(1);
+    // Beside the buttons it disables, where the row has room for it.
+    m_sending = new QLabel(this);
+    m_sending->setObjectName("lblBoxSending");
+    m_sending->setStyleSheet("color: #800000;");
+    keys->addWidget(m_sending);
     column->addLayout(keys);
 
     textEdited();
