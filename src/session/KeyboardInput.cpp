@@ -15,6 +15,12 @@ constexpr std::uint8_t kEnterKey = 13;
 constexpr std::uint8_t kAtasciiBackspace = 126;
 constexpr std::uint8_t kEndOfLine = 155;
 
+// Inverse typing is for characters. The editing keys keep their meaning, or Escape would go
+// out as an end of line (27 + 128) and Backspace as delete-character (126 + 128): Escape,
+// Tab (as the key types it and as the ATASCII tab 127), the cursor codes 28-31 and the ATASCII
+// backspace. Return is 155 already.
+bool isEditingCode(std::uint8_t c) { return c == 9 || c == 27 || (c >= 28 && c <= 31) || c == 126 || c == 127; }
+
 }  // namespace
 
 KeyboardInput::KeyboardInput(ScreenInterpreter& screen, SocketPort& socket, TimerFactory& timers,
@@ -49,7 +55,7 @@ void KeyboardInput::drawOffline(std::uint8_t code) {
 void KeyboardInput::characterKey(std::uint8_t k) {
     std::uint8_t c = m_asciiToAtascii[k];
     if (c == kBackspaceKey) c = kAtasciiBackspace;
-    if (m_inverse && c < 128) c = static_cast<std::uint8_t>(c + 128);
+    if (m_inverse && c < 128 && !isEditingCode(c)) c = static_cast<std::uint8_t>(c + 128);
     enqueue(PendingKey{c, k == kCtrlC, PendingKey::Kind::Character});
 }
 

@@ -18,12 +18,6 @@ const char* const kEmptyBox = "_chX2";
 const char* const kBoxBottom = "_chX3";
 const char* const kOverwrite = "This file already exists... Are you sure you want to overwrite it?";
 
-std::string readFile(const std::string& path) {
-    std::string bytes;
-    if (!readWholeFile(path, bytes)) return {};
-    return bytes;
-}
-
 std::string nameOf(const std::string& path) {
     const std::size_t slash = path.find_last_of("\\/");
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -51,7 +45,7 @@ void MojiEditor::appendCodes(std::string_view codes) {
 }
 
 void MojiEditor::clearCodes() {
-    m_codes.clear();
+    replaceCodes({});
     changed();
 }
 
@@ -61,7 +55,7 @@ void MojiEditor::showEditor() {
 
 void MojiEditor::setCodes(std::string codes) {
     if (codes == m_codes) return;
-    m_codes = std::move(codes);
+    replaceCodes(std::move(codes));
     m_edited = true;
     changed();
 }
@@ -81,8 +75,13 @@ std::vector<std::string> MojiEditor::fileNames() const {
     return names;
 }
 
-void MojiEditor::setCodesLoaded(std::string codes, const std::string& label) {
+void MojiEditor::replaceCodes(std::string codes) {
     m_codes = std::move(codes);
+    ++m_replacements;
+}
+
+void MojiEditor::setCodesLoaded(std::string codes, const std::string& label) {
+    replaceCodes(std::move(codes));
     m_edited = false;
     m_fileLabel = "File:  " + label;
     changed();
@@ -131,12 +130,16 @@ void MojiEditor::deleteFile(const std::string& name) {
                             if (alive.expired() || !yes) return;
                             std::error_code error;
                             std::filesystem::remove(AddBackslash(folder()) + name, error);
+                            if (error)
+                                m_prompter.message("Could not delete " + name + ":\r\n" + error.message(),
+                                                   "DELETE FILE", MessageIcon::Exclamation);
                             if (m_hooks.filesChanged) m_hooks.filesChanged();
                         });
 }
 
 void MojiEditor::clear() {
-    m_codes.clear();
+    if (!m_codes.empty()) m_edited = true;
+    replaceCodes({});
     m_fileLabel.clear();
     m_boxKind = BoxKind::None;
     m_hint = "ChXboxes";
@@ -145,9 +148,11 @@ void MojiEditor::clear() {
 }
 
 void MojiEditor::clearScreenAndCodes() {
+    stopDrawing();  // or the rest of it would appear on the cleared screen
     m_screen.ScreenHandler(ScreenInterpreter::kClearScreen);
     if (m_hooks.screenChanged) m_hooks.screenChanged();
-    m_codes.clear();
+    if (!m_codes.empty()) m_edited = true;
+    replaceCodes({});
     changed();
     if (m_hooks.refocusScreen) m_hooks.refocusScreen();
 }
@@ -159,7 +164,8 @@ void MojiEditor::sendToMain() {
         changed();
         return;
     }
-    ConvertASCIItoATASCII(m_codes, static_cast<std::int64_t>(m_codes.size()) + 1, false);
+    // A refused send keeps the codes, whatever "Clear After Send" says: nothing was sent.
+    if (!ConvertASCIItoATASCII(m_codes, static_cast<std::int64_t>(m_codes.size()) + 1, false)) return;
     if (connected() && m_hooks.refocusScreen) m_hooks.refocusScreen();
     afterSend();
 }
@@ -168,7 +174,7 @@ void MojiEditor::afterSend() {
     m_boxKind = BoxKind::None;
     m_hint = "ChXboxes";
     if (clearAfterSend) {
-        m_codes.clear();
+        replaceCodes({});
         m_edited = false;
     }
     changed();
@@ -179,26 +185,52 @@ void MojiEditor::hideWarning() {
     changed();
 }
 
-void MojiEditor::appendFileCodes(const std::string& name) {
-    appendCodes(mojiCodesOfFile(name, readFile(AddBackslash(folder()) + name)));
+void MojiEditor::appendSystemMoji(const char* name) {
+    const std::string path = AddBackslash(folder()) + name;
+    std::string bytes;
+    if (!readWholeFile(path, bytes)) {
+        // The steps are built from these files: one deleted is made again rather than leaving the
+        // step without its drawing.
+        const auto moji = std::find_if(std::begin(kSystemMojis), std::end(kSystemMojis),
+                                       [name](const SystemMoji& m) { return std::string_view(m.name) == name; });
+        bytes = mojiFileBytes(moji->codes);
+        const bool written = writeFileAtomically(path, bytes) == FileStatus::kOk;
+        m_status.ShowStatus("System 'Moji " + std::string(name) +
+                                (written ? " was missing: made again" : " is missing and could not be made again"),
+                            true, false);
+        if (written && m_hooks.filesChanged) m_hooks.filesChanged();
+    }
+    appendCodes(mojiCodesOfFile(name, bytes));
 }
 
 void MojiEditor::checkStep(CheckStep step) {
+    const bool emptiesBox = step != CheckStep::StartEmpty;
+    if (!emptiesBox || !m_hooks.boxHoldsUnsentText || !m_hooks.boxHoldsUnsentText()) {
+        doCheckStep(step, true);
+        return;
+    }
+    m_prompter.askYesNo("The Box holds text that was not sent.\r\nEmpty The Box?", "ChXboxes", MessageIcon::Question,
+                        [this, step, alive = std::weak_ptr<bool>(m_alive)](bool yes) {
+                            if (!alive.expired()) doCheckStep(step, yes);
+                        });
+}
+
+void MojiEditor::doCheckStep(CheckStep step, bool emptyBox) {
     switch (step) {
         case CheckStep::StartTicked:
-            m_box.clearText();
-            appendFileCodes(kTickedBox);
+            if (emptyBox) m_box.clearText();
+            appendSystemMoji(kTickedBox);
             m_boxKind = BoxKind::Ticked;
             m_hint = "Add label text";
             break;
         case CheckStep::StartEmpty:
-            appendFileCodes(kEmptyBox);
+            appendSystemMoji(kEmptyBox);
             m_boxKind = BoxKind::Empty;
             m_hint = "Add label text";
             break;
         case CheckStep::Finish:
-            m_box.clearText();
-            appendFileCodes(kBoxBottom);
+            if (emptyBox) m_box.clearText();
+            appendSystemMoji(kBoxBottom);
             m_hint = "ChXboxes";
             break;
     }
@@ -221,6 +253,7 @@ void MojiEditor::setInverse(bool on) {
 }
 
 void MojiEditor::closed() {
+    m_editingEnabled = false;  // the next opening starts with the codes safe from typing
     if (m_hooks.setInverseTyping) m_hooks.setInverseTyping(false);
 }
 
@@ -232,7 +265,7 @@ void MojiEditor::boxToEditor() {
 void MojiEditor::setEcho(bool on) {
     m_echo = on;
     if (on) {
-        m_codes.clear();
+        replaceCodes({});
         showEditor();
     }
     changed();
@@ -251,8 +284,8 @@ bool MojiEditor::setDelayText(const std::string& text) {
     return true;
 }
 
-void MojiEditor::ConvertASCIItoATASCII(const std::string& list, std::int64_t count, bool toSignature) {
-    if (count <= 0) return;
+bool MojiEditor::ConvertASCIItoATASCII(const std::string& list, std::int64_t count, bool toSignature) {
+    if (count <= 0) return true;
     const CodeList parsed = parseCodeList(list, count);
     m_lastSkipped = parsed.skipped;
     if (parsed.skipped > 0)
@@ -260,12 +293,9 @@ void MojiEditor::ConvertASCIItoATASCII(const std::string& list, std::int64_t cou
     if (toSignature) {
         if (m_hooks.toSignature)
             for (char b : parsed.bytes) m_hooks.toSignature(b);
-        return;
+        return true;
     }
-    if (!createFile) {
-        deliver(parsed.bytes, {});
-        return;
-    }
+    if (!createFile) return deliver(parsed.bytes, {});
     NameQuestion question{"SAVE FILE",
                           "Saving a file into folder: " + m_config.CaptureFolder + ".\r\nEnter a filename...",
                           "",
@@ -281,9 +311,10 @@ void MojiEditor::ConvertASCIItoATASCII(const std::string& list, std::int64_t cou
             if (path) deliver(bytes, *path);
         },
         m_alive);
+    return true;
 }
 
-void MojiEditor::deliver(const std::string& bytes, const std::string& filePath) {
+bool MojiEditor::deliver(const std::string& bytes, const std::string& filePath) {
     if (!filePath.empty()) {
         m_status.ShowStatus("Updating: " + filePath, true, false);
         // A file that was there (Yes to overwriting) is replaced whole, so a failed write leaves
@@ -293,17 +324,38 @@ void MojiEditor::deliver(const std::string& bytes, const std::string& filePath) 
     }
     if (m_config.DetectURLs)
         for (char b : bytes) m_urls.DetectURLChar(static_cast<std::uint8_t>(b));
-    if (connected()) {
-        m_send.SendToBBS(bytes, m_config.VXESendDelay, false);
-        return;
-    }
+    if (connected()) return m_send.SendToBBS(bytes, m_config.VXESendDelay, false);
+    finishDrawing();  // a drawing still under way comes first, whole: nothing is cut
     if (clearScreenFirst) m_screen.ScreenHandler(ScreenInterpreter::kClearScreen);
     m_drawing = bytes;
     m_drawIndex = 0;
     drawNext();
+    return true;
+}
+
+void MojiEditor::finishDrawing() {
+    if (m_drawIndex >= m_drawing.size()) return;
+    m_drawTimer->stop();
+    while (m_drawIndex < m_drawing.size()) m_screen.ScreenHandler(static_cast<std::uint8_t>(m_drawing[m_drawIndex++]));
+    if (m_hooks.screenChanged) m_hooks.screenChanged();
+}
+
+void MojiEditor::stopDrawing() {
+    m_drawTimer->stop();
+    m_drawing.clear();
+    m_drawIndex = 0;
 }
 
 void MojiEditor::drawNext() {
+    if (connected()) {
+        // A call came up meanwhile: the screen is the board's now, and the rest goes to it, as a
+        // send while connected would have.
+        const std::string rest = m_drawing.substr(m_drawIndex);
+        stopDrawing();
+        if (!rest.empty()) m_send.SendToBBS(rest, m_config.VXESendDelay, false);
+        changed();
+        return;
+    }
     // With no delay the whole list is drawn at once; otherwise one character per step, so the
     // window stays responsive and the 'Moji appears as it would from a board.
     do {

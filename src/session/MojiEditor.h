@@ -40,6 +40,7 @@ public:
         std::function<void(char)> toSignature{};  // "Copy from VXE": the BBS editor's signature box
         std::function<bool()> inverseTyping{};
         std::function<void(bool)> setInverseTyping{};
+        std::function<bool()> boxHoldsUnsentText{};  // The Box has text not sent as it is
     };
 
     MojiEditor(ConfigSettings& config, Prompter& prompter, StatusReporter& status, TimerFactory& timers,
@@ -55,6 +56,9 @@ public:
 
     // The number text; an edit in the window sets the edited flag.
     const std::string& codes() const { return m_codes; }
+    // Counts the changes that were not appends, so a window showing the codes can add only what
+    // was appended since it last looked (a capture export appends thousands of records).
+    std::uint64_t replacements() const { return m_replacements; }
     void setCodes(std::string codes);
     bool edited() const { return m_edited; }
     bool editingEnabled() const { return m_editingEnabled; }
@@ -75,7 +79,9 @@ public:
     void clearScreenAndCodes();                    // cmdClearLocal
     void sendToMain();                             // "Send to Main"
     void hideWarning();                            // a click on the warning
-    void checkStep(CheckStep step);                // "1) Start" (two), "3) Finish"
+    // "1) Start" (two), "3) Finish". The ticked start and the finish empty The Box; text in it
+    // that was never sent is emptied only when the user says so (the step goes on either way).
+    void checkStep(CheckStep step);
     void insertLabel(const std::string& label);    // "2) Insert Label"
     void copyToSignature();                        // the BBS editor's "Copy from VXE"
     void setInverse(bool on);                      // "Inverse Characters"
@@ -103,16 +109,22 @@ public:
     int lastSkipped() const { return m_lastSkipped; }
 
     // ConvertASCIItoATASCII: the codes as characters, to the signature, to the board or drawn.
-    void ConvertASCIItoATASCII(const std::string& list, std::int64_t count, bool toSignature);
+    // False when the board's line refused them (a file transfer owns it).
+    bool ConvertASCIItoATASCII(const std::string& list, std::int64_t count, bool toSignature);
 
 private:
     void changed() const {
         if (m_hooks.changed) m_hooks.changed();
     }
     bool connected() const { return m_hooks.connected && m_hooks.connected(); }
-    void appendFileCodes(const std::string& name);
+    void replaceCodes(std::string codes);
+    void appendSystemMoji(const char* name);
+    void doCheckStep(CheckStep step, bool emptyBox);
+    // An offline drawing under way: finished at once (a new send follows it) or stopped.
+    void finishDrawing();
+    void stopDrawing();
     void setCodesLoaded(std::string codes, const std::string& label);
-    void deliver(const std::string& bytes, const std::string& filePath);
+    bool deliver(const std::string& bytes, const std::string& filePath);
     void drawNext();
     void afterSend();
 
@@ -127,6 +139,7 @@ private:
     std::unique_ptr<Timer> m_drawTimer;
 
     std::string m_codes;
+    std::uint64_t m_replacements = 0;
     bool m_edited = false;
     bool m_editingEnabled = false;
     bool m_echo = false;

@@ -8,6 +8,10 @@ SendPath::SendPath(SocketPort& socket, TimerFactory& timers, Prompter& prompter,
     : m_socket(socket), m_prompter(prompter), m_status(status), m_timer(timers.createTimer([this] { step(); })) {}
 
 bool SendPath::SendToBBS(std::string text, int delayMs, bool addEndOfLine) {
+    if (m_lineTaken && m_lineTaken()) {
+        m_prompter.message(kTransferRunning, "", MessageIcon::Exclamation);
+        return false;
+    }
     if (delayMs <= 0 && m_queue.empty()) {
         if (!text.empty() && !sendNow(text)) return false;
         if (addEndOfLine) return sendNow(std::string_view(&kEndOfLine, 1));

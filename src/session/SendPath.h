@@ -21,10 +21,17 @@ class SendPath {
 public:
     SendPath(SocketPort& socket, TimerFactory& timers, Prompter& prompter, StatusReporter& status);
 
+    static constexpr const char* kTransferRunning = "A file transfer is running: nothing was sent.";
+
     // Sends the text in one piece (delayMs <= 0) or one character every delayMs, then the end of
     // line (155) when asked. Returns false when the socket refused a text sent at once; a paced
     // text reports a refusal when it happens. After a refusal the rest of that text is dropped.
+    // While a file transfer owns the line the text is refused at once (false) with a message,
+    // so the caller keeps what the user wrote: the line would drop it unsent.
     bool SendToBBS(std::string text, int delayMs, bool addEndOfLine);
+
+    // Tells whether a file transfer owns the line.
+    void setLineTaken(std::function<bool()> taken) { m_lineTaken = std::move(taken); }
 
     // Runs `done` once every text given so far has gone out (at once when nothing waits).
     void whenSent(std::function<void()> done);
@@ -56,6 +63,7 @@ private:
     StatusReporter& m_status;
     std::unique_ptr<Timer> m_timer;
     std::deque<Text> m_queue;
+    std::function<bool()> m_lineTaken;
 };
 
 }  // namespace vx

@@ -29,8 +29,12 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
                                       {},
                                       {}}),
       m_box(ports.box, m_send, m_scrollback, ports.timers, ports.prompter, ports.sound, ports.clipboard, config,
-            TheBox::Hooks{[this] { return connected(); }, {}, {}, {},
-                          [this] { return m_bbsList.record().Signature; }}),
+            TheBox::Hooks{[this] { return connected(); },
+                          {},
+                          {},
+                          {},
+                          [this] { return m_bbsList.record().Signature; },
+                          [&status](const std::string& text) { status.ShowStatus(text, false, false); }}),
       m_callStatus(m_connection, bbsList, config, status, screen),
       m_transfers(m_line, ports.timers, ports.clock, ports.prompter, status, config, [this] { return connected(); }) {
     m_connection.setLineHooks({[this](const BBSRecord& record) {
@@ -47,10 +51,12 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
             for (char c : chunk) m_urls.DetectURLChar(static_cast<std::uint8_t>(c));
         },
         [this] { return m_capture.captureOn(); }});
+    m_send.setLineTaken([this] { return m_line.diverted(); });
     m_baudSim.setUrlCharacter([this](std::uint8_t c) { m_urls.DetectURLChar(c); });
     m_keyboard.setMojiSink(&m_moji);
     m_moji.hooks().inverseTyping = [this] { return m_keyboard.inverseTyping(); };
     m_moji.hooks().setInverseTyping = [this](bool on) { m_keyboard.setInverseTyping(on); };
+    m_moji.hooks().boxHoldsUnsentText = [this] { return m_box.holdsUnsentText(); };
 }
 
 void TerminalSession::replayToScreen(std::uint8_t b) {

@@ -69,6 +69,14 @@ void TheBox::formatBox() {
     settings.noWrap = m_noWrap;
     settings.width = m_width;
     settings.alarmColumn = m_alarmColumn;
+    if (!box::prefixLeavesRoom(settings)) {
+        m_prompter.message("The quote prefix (" + std::to_string(settings.prefix.size()) +
+                               " characters) leaves fewer than " + std::to_string(box::kMinTextColumns) +
+                               " columns of text in a " + std::to_string(m_width) +
+                               "-column Box.\r\nUse a shorter prefix.",
+                           "", MessageIcon::Exclamation);
+        return;
+    }
     const box::QuoteResult result = box::formatQuote(text, settings);
     m_alarmColumn = result.alarmColumn;
     // The formatted text replaces the Box's in one piece: line by line would redraw the editor
@@ -81,18 +89,23 @@ void TheBox::formatBox() {
 }
 
 void TheBox::sendFormatted() {
-    const std::string message = box::FormatMsg(m_text.text());
+    if (m_chunking) return;
+    const std::string text = m_text.text();
+    const std::string message = box::FormatMsg(text);
     if (!connected()) {
         finishFormattedSend();
         return;
     }
     if (!m_noWrap || message.size() < box::kChunk) {
-        m_send.SendToBBS(message, m_sendDelay, false);
+        if (m_send.SendToBBS(message, m_sendDelay, false)) m_sentText = text;
         finishFormattedSend();
         return;
     }
+    m_chunking = true;
+    changed();
     m_prompter.message("Sending quoted text in chunks... may take a few seconds.\r\n\r\nHit OK to continue...",
-                       "Quoting...", MessageIcon::Information, [this, message] {
+                       "Quoting...", MessageIcon::Information, [this, message, text] {
+                           m_sentText = text;
                            m_pieces = box::sendPieces(message);
                            m_pieceIndex = 0;
                            changed();
@@ -104,12 +117,24 @@ void TheBox::sendNextPiece() {
     if (m_pieceIndex >= m_pieces.size() || !connected()) {
         m_pieces.clear();
         m_pieceIndex = 0;
+        m_chunking = false;
         finishFormattedSend();
         return;
     }
     // Each piece goes out (at the send delay), then the board gets a second to take it in.
-    m_send.SendToBBS(m_pieces[m_pieceIndex++], m_sendDelay, false);
+    if (!m_send.SendToBBS(m_pieces[m_pieceIndex++], m_sendDelay, false)) {
+        m_pieceIndex = m_pieces.size();  // the rest would not fit where this one is missing
+        sendNextPiece();
+        return;
+    }
     m_send.whenSent([this] { m_pause->start(kChunkPauseMs, false); });
+    changed();
+}
+
+std::string TheBox::sendingStatus() const {
+    if (!m_chunking) return {};
+    if (m_pieces.empty()) return "Sending in pieces";
+    return "Sending in pieces: " + std::to_string(m_pieceIndex) + " of " + std::to_string(m_pieces.size()) + " sent";
 }
 
 void TheBox::finishFormattedSend() {
@@ -118,14 +143,19 @@ void TheBox::finishFormattedSend() {
 }
 
 void TheBox::send() {
-    if (connected()) m_send.SendToBBS(m_text.text(), m_sendDelay, false);
+    if (!connected() || m_chunking) return;
+    const std::string text = m_text.text();
+    if (m_send.SendToBBS(text, m_sendDelay, false)) m_sentText = text;
+}
+
+bool TheBox::holdsUnsentText() const {
+    const std::string text = m_text.text();
+    return !text.empty() && text != m_sentText;
 }
 
 void TheBox::sendAndClear() {
-    if (connected()) {
-        m_send.SendToBBS(m_text.text(), m_sendDelay, true);
-        m_text.clearText();
-    }
+    if (m_chunking) return;
+    if (connected() && m_send.SendToBBS(m_text.text(), m_sendDelay, true)) m_text.clearText();
     setQuoteStep(0);
 }
 
@@ -137,22 +167,29 @@ void TheBox::clear() {
 void TheBox::clipboardToBox() { m_text.appendText(m_clipboard.text()); }
 
 void TheBox::pasteToScreen() {
+    if (!connected() || m_chunking) return;
+    const box::PasteBytes paste = box::boardBytesOfPaste(m_clipboard.characters());
+    if (paste.dropped > 0 && m_hooks.showStatus)
+        m_hooks.showStatus("Pasted: " + std::to_string(paste.dropped) +
+                           (paste.dropped == 1 ? " character left out (no ATASCII for it)"
+                                               : " characters left out (no ATASCII for them)"));
     // Paced like the Box's own sends: a board's line editor drops what comes too fast.
-    if (connected()) m_send.SendToBBS(box::atasciiLineEnds(m_clipboard.text()), m_sendDelay, false);
+    m_send.SendToBBS(paste.bytes, m_sendDelay, false);
 }
 
 void TheBox::sendEndOfLine() {
-    if (connected()) m_send.SendToBBS({}, 0, true);
+    if (connected() && !m_chunking) m_send.SendToBBS({}, 0, true);
 }
 
 void TheBox::sign() {
     // The BBS editor's button, which does not ask whether a call is up: the send path reports it.
+    if (m_chunking) return;
     m_send.SendToBBS(m_hooks.signature ? m_hooks.signature() : std::string(), 0, true);
     refocus();
 }
 
 void TheBox::keystroke(int index) {
-    if (!connected()) return;
+    if (!connected() || m_chunking) return;
     switch (index) {
         case 0:  // "Again": A and an end of line, then after the AutoPause delay Ctrl-S
             m_send.SendToBBS("A", 10, true);
@@ -182,8 +219,7 @@ void TheBox::textChanged() {
     const std::string text = m_text.text();
     if (connected() && m_autoCR) {
         if (const auto line = box::autoCarriageReturnText(text)) {
-            m_send.SendToBBS(*line, m_sendDelay, true);
-            m_text.clearText();
+            if (m_send.SendToBBS(*line, m_sendDelay, true)) m_text.clearText();
             return;
         }
     }

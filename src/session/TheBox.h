@@ -21,7 +21,8 @@ class SendPath;
 // The Box: the message editor of the terminal window and what its buttons do. The text itself
 // lives in the editor (the BoxText port); this holds the settings that go with the board (send
 // delay, alarm column, no-wrap), the quoting steps, and the paced sends. Every send is skipped
-// while not connected, without a word.
+// while not connected, without a word, and while the Box goes out in pieces: a send in one of
+// the pauses between pieces would land in the middle of the message.
 class TheBox {
 public:
     static constexpr int kChunkPauseMs = 1000;
@@ -32,6 +33,7 @@ public:
         std::function<void()> focusBox{};          // "2) Edit Box"
         std::function<void()> refocusScreen{};     // after a send
         std::function<std::string()> signature{};  // "Sign": the BBS editor's signature field
+        std::function<void(const std::string&)> showStatus{};  // the status bar
     };
 
     TheBox(BoxText& text, SendPath& send, Scrollback& scrollback, TimerFactory& timers, Prompter& prompter,
@@ -89,7 +91,12 @@ public:
     bool autoCR() const { return m_autoCR; }
     void setAutoCR(bool on);
     bool noWrap() const { return m_noWrap; }
-    bool sending() const { return m_pieceIndex < m_pieces.size(); }
+    // The Box holds text that has not gone to the board as it is now.
+    bool holdsUnsentText() const;
+    // From the press of "4) Send Formatted Box" that sends in pieces until its last pause.
+    bool sending() const { return m_chunking; }
+    // What the window says meanwhile ("Sending in pieces: 1 of 3 sent"); empty otherwise.
+    std::string sendingStatus() const;
 
 private:
     bool connected() const { return m_hooks.connected && m_hooks.connected(); }
@@ -126,6 +133,8 @@ private:
     int m_autoPauseMs = 300;
     std::vector<std::string> m_pieces;
     std::size_t m_pieceIndex = 0;
+    bool m_chunking = false;
+    std::string m_sentText;  // the Box's text at its last send
 };
 
 }  // namespace vx

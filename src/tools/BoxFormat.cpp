@@ -1,5 +1,7 @@
 #include "tools/BoxFormat.h"
 
+#include <cstdint>
+
 #include "screen/AtasciiText.h"
 
 namespace vx::box {
@@ -15,6 +17,50 @@ std::string_view at(std::string_view text, std::size_t i) {
 }
 
 bool drawnAsItself(unsigned char byte) { return (byte >= 32 && byte < 127) || byte >= 160; }
+
+// Box drawing U+2500-U+257F and blocks U+2580-U+259F as ATASCII, by the arms of each line
+// character (light, heavy, double, dashed and round alike): 18 horizontal, 124 vertical, 17 5 26 3
+// the corners, 1 4 23 24 the tees, 19 the cross. Blocks take the nearest graphic, its inverse
+// (+128) where that is closer (the full block is an inverse blank).
+// clang-format off
+constexpr std::uint8_t kBoxDrawing[160] = {
+    // U+2500: ─ ━ │ ┃ ┄ ┅ ┆ ┇ ┈ ┉ ┊ ┋ ┌ ┍ ┎ ┏
+    18, 18, 124, 124, 18, 18, 124, 124, 18, 18, 124, 124, 17, 17, 17, 17,
+    // U+2510: ┐ ┑ ┒ ┓ └ ┕ ┖ ┗ ┘ ┙ ┚ ┛ ├ ┝ ┞ ┟
+    5, 5, 5, 5, 26, 26, 26, 26, 3, 3, 3, 3, 1, 1, 1, 1,
+    // U+2520: ┠ ┡ ┢ ┣ ┤ ┥ ┦ ┧ ┨ ┩ ┪ ┫ ┬ ┭ ┮ ┯
+    1, 1, 1, 1, 4, 4, 4, 4, 4, 4, 4, 4, 23, 23, 23, 23,
+    // U+2530: ┰ ┱ ┲ ┳ ┴ ┵ ┶ ┷ ┸ ┹ ┺ ┻ ┼ ┽ ┾ ┿
+    23, 23, 23, 23, 24, 24, 24, 24, 24, 24, 24, 24, 19, 19, 19, 19,
+    // U+2540: ╀ ╁ ╂ ╃ ╄ ╅ ╆ ╇ ╈ ╉ ╊ ╋ ╌ ╍ ╎ ╏
+    19, 19, 19, 19, 19, 19, 19, 19, 19, 19, 19, 19, 18, 18, 124, 124,
+    // U+2550: ═ ║ ╒ ╓ ╔ ╕ ╖ ╗ ╘ ╙ ╚ ╛ ╜ ╝ ╞ ╟
+    18, 124, 17, 17, 17, 5, 5, 5, 26, 26, 26, 3, 3, 3, 1, 1,
+    // U+2560: ╠ ╡ ╢ ╣ ╤ ╥ ╦ ╧ ╨ ╩ ╪ ╫ ╬ ╭ ╮ ╯
+    1, 4, 4, 4, 23, 23, 23, 24, 24, 24, 19, 19, 19, 17, 5, 3,
+    // U+2570: ╰ ╱ ╲ ╳ ╴ ╵ ╶ ╷ ╸ ╹ ╺ ╻ ╼ ╽ ╾ ╿
+    26, 6, 7, 'X', 18, 124, 18, 124, 18, 124, 18, 124, 18, 124, 18, 124,
+    // U+2580: ▀ ▁ ▂ ▃ ▄ ▅ ▆ ▇ █ ▉ ▊ ▋ ▌ ▍ ▎ ▏
+    149, 14, 14, 21, 21, 21, 141, 141, 160, 130, 130, 25, 25, 25, 22, 22,
+    // U+2590: ▐ ░ ▒ ▓ ▔ ▕ ▖ ▗ ▘ ▙ ▚ ▛ ▜ ▝ ▞ ▟
+    153, 32, 160, 160, 13, 2, 15, 9, 12, 139, 7, 137, 143, 11, 6, 140,
+};
+// clang-format on
+
+bool isCombiningMark(char32_t c) {
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
+}
+
+// The ATASCII code a pasted character stands for; nothing when it has none.
+std::optional<std::uint8_t> atasciiOfPasted(char32_t c) {
+    if (c >= 0x20 && c < 0x7F) return static_cast<std::uint8_t>(c);
+    if (c == U'\t') return 127;
+    if (c == 0xA0) return ' ';
+    if (c >= 0x2500 && c <= 0x259F) return kBoxDrawing[c - 0x2500];
+    if (c >= kGlyphArea && c < kGlyphArea + 256) return static_cast<std::uint8_t>(c - kGlyphArea);
+    return atasciiFromLookAlike(c);
+}
 
 }  // namespace
 
@@ -96,6 +142,33 @@ QuoteResult formatQuote(std::string_view text, const QuoteSettings& settings) {
         result.lines.push_back(std::move(line));
     }
     return result;
+}
+
+bool prefixLeavesRoom(const QuoteSettings& settings) {
+    return static_cast<std::int64_t>(settings.prefix.size()) + kMinTextColumns <= settings.width;
+}
+
+PasteBytes boardBytesOfPaste(std::u32string_view characters) {
+    PasteBytes paste;
+    paste.bytes.reserve(characters.size());
+    for (std::size_t i = 0; i < characters.size(); ++i) {
+        const char32_t c = characters[i];
+        if (c == U'\r' || c == U'\n' || c == kLineBreak || c == 0x2029 || c == 0x9B) {
+            // As atasciiLineEnds: CR LF is one line end, and a break right after an ATASCII end
+            // of line adds none.
+            const bool endedAlready = i > 0 && (characters[i - 1] == 0x9B || characters[i - 1] == kLineBreak ||
+                                                characters[i - 1] == kGlyphArea + 0x9B);
+            if (c == 0x9B || c == kLineBreak || !endedAlready) paste.bytes += kEndOfLine;
+            if (c == U'\r' && i + 1 < characters.size() && characters[i + 1] == U'\n') ++i;
+        } else if (isCombiningMark(c)) {
+            continue;  // the accent of the letter before it, which went as the plain letter
+        } else if (const auto code = atasciiOfPasted(c)) {
+            paste.bytes += static_cast<char>(*code);
+        } else {
+            ++paste.dropped;
+        }
+    }
+    return paste;
 }
 
 std::string FormatMsg(std::string_view text) {

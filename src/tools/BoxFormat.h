@@ -36,6 +36,14 @@ struct QuoteResult {
 // no-wrap mode cuts lines to the width for boards that do not wrap.
 QuoteResult formatQuote(std::string_view text, const QuoteSettings& settings);
 
+// The fewest columns a quoted line must keep for text beside its prefix.
+inline constexpr int kMinTextColumns = 10;
+
+// Whether the prefix leaves at least kMinTextColumns of the Box's width for text. A longer one
+// turns every character or two of the message into a line of its own: a 5000-character prefix
+// made a 5000-character Box 25 MB.
+bool prefixLeavesRoom(const QuoteSettings& settings);
+
 // "4) Send Formatted Box" first turns the Box's line breaks into ATASCII ends of line, keeping
 // the length: CR or LF becomes 155, or a blank when the character before it already is 155, so
 // CR LF becomes 155 and a blank.
@@ -61,6 +69,18 @@ std::string atasciiLineEnds(std::string_view text);
 // U+E000 + code. Characters from elsewhere (pasted Unicode) come back as their ATASCII
 // look-alike where there is one, else as "?".
 std::u32string displayText(std::string_view bytes);
+
+// Text pasted to the board, from the clipboard's characters with accents apart from their
+// letters (canonical decomposition): line breaks as one ATASCII end of line each (as
+// atasciiLineEnds), printable ASCII as itself, Tab as the ATASCII tab, box drawing (U+2500-U+257F)
+// and blocks (U+2580-U+259F) as the nearest ATASCII graphic, other look-alikes and the Box's own
+// glyph codes as their codes, accents dropped from their letters. Anything else is left out and
+// counted: never sent as an unrelated code.
+struct PasteBytes {
+    std::string bytes;
+    int dropped = 0;  // characters left out
+};
+PasteBytes boardBytesOfPaste(std::u32string_view characters);
 std::string bytesOfDisplay(std::u32string_view shown);
 
 }  // namespace vx::box

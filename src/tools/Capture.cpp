@@ -236,16 +236,15 @@ void CaptureFile::viewerStep() {
 
 void CaptureFile::readSomeFields() {
     CaptureReader& reader = *m_reader;
+    // The step's records go to VXEditor in one piece: the editor's window adds each piece it is
+    // given to its text, so a piece a record would cost a window update a record.
     std::string codes;
     for (int fields = 0; fields < kFieldsPerStep && reader.readNext(); ++fields) {
         m_ports.status.ShowStatus("Loading Capture File... " + std::to_string(reader.count()), false, false);
-        if (m_exporting) {
-            codes.clear();
-            appendCaptureFieldCodes(codes, reader.lastField());
-            m_ports.moji.appendCodes(codes);
-        }
+        if (m_exporting) appendCaptureFieldCodes(codes, reader.lastField());
         if (reader.finished()) break;
     }
+    if (!codes.empty()) m_ports.moji.appendCodes(codes);
     if (reader.aborted()) {
         m_ports.status.ShowStatus("READFILE Aborted at last char", true, false);
         m_phase = Phase::AbortPause;

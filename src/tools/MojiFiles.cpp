@@ -26,17 +26,18 @@ namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// One code between separators: digits only (blanks around them allowed), 0 to 255.
+// One code between separators: digits only (blanks around them allowed), 0 to 255; leading
+// zeros are part of the number ("0065" is 65).
 std::optional<std::uint8_t> codeOf(std::string_view item) {
     while (!item.empty() && isBlank(item.front())) item.remove_prefix(1);
     while (!item.empty() && isBlank(item.back())) item.remove_suffix(1);
-    if (item.empty() || item.size() > 3) return std::nullopt;
+    if (item.empty()) return std::nullopt;
     int value = 0;
     for (char c : item) {
         if (c < '0' || c > '9') return std::nullopt;
         value = value * 10 + (c - '0');
+        if (value > 255) return std::nullopt;
     }
-    if (value > 255) return std::nullopt;
     return static_cast<std::uint8_t>(value);
 }
 

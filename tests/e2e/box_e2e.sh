@@ -20,7 +20,7 @@ start_vexterm
 
 click "$(window "Welcome to the ATASCII")" 100 100
 frame=$(window '^Vexterm$')
-sleep 0.5
+wait_screen_still 10 || fail "the windows did not settle"
 click "$frame" "$connect_x" "$connect_y"
 wait_for 20 grep -q "Connected to" "$system/VX3_log.txt" 2> /dev/null || fail "no call"
 xdotool type --delay 20 "joe"
@@ -30,20 +30,21 @@ xdotool key Return
 xdotool type --delay 20 "m"
 xdotool key Return
 wait_for 10 received_is "106 111 101 155 112 119 155 109 155" || fail "the login and M did not arrive"
-sleep 1.5  # the message is shown
+wait_screen_still 10 || fail "the message was still being drawn"
 
+# The clicks and keys reach the program in the order they are made: each acts on what the one
+# before it did.
 click "$frame" "$sb_x" "$sb_y"
-sleep 0.5
 click "$frame" "$edit_x" "$edit_y"
-sleep 0.3
 xdotool key ctrl+End
 xdotool type --delay 15 " -- Count me in!"
 click "$frame" "$format_x" "$format_y"
-sleep 0.5
+wait_screen_still 5
 screenshot box_e2e_formatted.png
 click "$frame" "$send_x" "$send_y"
 wait_for 10 grep -q 'Count me in!' "$received" || fail "the reply did not arrive"
-sleep 0.5
+# Its last line is whole once the end of line after it has come.
+wait_for 5 sh -c "tail -c 1 '$received' | od -A n -t u1 | grep -q 155" || fail "the reply did not end its line"
 
 # The reply, one line per ATASCII end of line, after the login and M.
 tr '\233' '\n' < "$received" | tail -n +4 > "$work/reply.txt"

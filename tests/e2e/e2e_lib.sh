@@ -107,6 +107,22 @@ answer_message() {
     sleep 0.5
 }
 
+# wait_screen_still SECONDS: until two pictures of the display taken 0.2 s apart are the same,
+# that is the program has drawn what it was asked for (a page from the board, a click's result);
+# at most SECONDS. A blinking text cursor can end the wait early: use it where the keys are not
+# in a text box.
+wait_screen_still() {
+    local before="" now tries=$(($1 * 5))
+    while [ $tries -gt 0 ]; do
+        now=$(import -window root rgb:- 2> /dev/null | md5sum)
+        [ -n "$before" ] && [ "$now" = "$before" ] && return 0
+        before=$now
+        tries=$((tries - 1))
+        sleep 0.2
+    done
+    return 1
+}
+
 screenshot() {
     command -v import > /dev/null 2>&1 || return 0
     import -window root "$work/$1" 2> /dev/null && [ -n "${VX_E2E_SHOTS:-}" ] && cp "$work/$1" "$VX_E2E_SHOTS/$1"

@@ -126,5 +126,35 @@ TEST_F(FileTransfersTest, NothingStartsWithoutACallOrWhileOneRuns) {
     EXPECT_TRUE(transfers().active());
 }
 
+// While a transfer owns the line every send is refused with a word, and what the user wrote
+// stays where it was.
+TEST_F(FileTransfersTest, SendsDuringATransferAreRefusedAndTheTextKept) {
+    ASSERT_TRUE(bbsList.LoadBBSRecord("1"));
+    bbsList.record().macros[0].text = "HELLO";
+    ASSERT_TRUE(bbsList.SaveBBSRecord("1", bbsList.record(), false));
+    startDownload();
+    box.contents = "reply";
+    clipboard.contents = "pasted";
+    session->moji().setCodes("65;66;");
+    session->moji().clearAfterSend = true;
+    session->moji().sendToMain();  // the first press only warns
+    const std::pair<const char*, std::function<void()>> senders[] = {
+        {"Send", [&] { session->box().send(); }},         {"Send/Clear", [&] { session->box().sendAndClear(); }},
+        {"macro", [&] { session->macroButton(0); }},      {"paste", [&] { session->box().pasteToScreen(); }},
+        {"'Moji", [&] { session->moji().sendToMain(); }},
+    };
+    for (const auto& [what, press] : senders) {
+        SCOPED_TRACE(what);
+        prompter.messages.clear();
+        press();
+        timeline.advance(200);
+        EXPECT_EQ(socket.sent, "");
+        ASSERT_EQ(prompter.messages.size(), 1u);
+        EXPECT_EQ(prompter.messages.back().text, "A file transfer is running: nothing was sent.");
+    }
+    EXPECT_EQ(box.contents, "reply");              // Send/Clear left it
+    EXPECT_EQ(session->moji().codes(), "65;66;");  // and so did Clear After Send
+}
+
 }  // namespace
 }  // namespace vx::test

@@ -37,6 +37,23 @@ INSTANTIATE_TEST_SUITE_P(Keys, KeyMapping,
                                            KeyCase{27, 27}, KeyCase{'A', 'A'}, KeyCase{127, 127}, KeyCase{200, 200},
                                            KeyCase{0, 0}));
 
+// With inverse typing on, characters go out inverse; the editing keys keep their meaning.
+class InverseKeyMapping : public KeyboardTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(InverseKeyMapping, OnlyCharactersTurnInverse) {
+    keys().setInverseTyping(true);
+    connectDirect(0);
+    keys().characterKey(static_cast<std::uint8_t>(GetParam().key));
+    ASSERT_EQ(socket.sent.size(), 1u);
+    EXPECT_EQ(static_cast<std::uint8_t>(socket.sent[0]), GetParam().sent);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, InverseKeyMapping,
+                         ::testing::Values(KeyCase{'A', 193}, KeyCase{' ', 160}, KeyCase{1, 129}, KeyCase{26, 154},
+                                           KeyCase{8, 126}, KeyCase{27, 27}, KeyCase{9, 9}, KeyCase{13, 155},
+                                           KeyCase{28, 28}, KeyCase{29, 29}, KeyCase{30, 30}, KeyCase{31, 31},
+                                           KeyCase{126, 126}, KeyCase{127, 127}, KeyCase{200, 200}));
+
 TEST_F(KeyboardTest, OfflineKeysAreDrawnAndRecordedForTheEditor) {
     keys().characterKey('H');
     keys().characterKey('I');

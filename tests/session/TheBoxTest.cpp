@@ -228,4 +228,25 @@ TEST_F(TheBoxTest, ClipboardTextIsAddedToTheBox) {
     EXPECT_EQ(box.contents, "apasted");
 }
 
+// A prefix that leaves the text fewer than ten columns is refused with a word; the Box stays.
+TEST_F(TheBoxTest, APrefixLeavingNoRoomIsRefused) {
+    box.contents = "quoted words";
+    theBox().setPrefixBox(std::string(45, '>'));
+    theBox().formatBox();
+    EXPECT_EQ(box.contents, "quoted words");
+    ASSERT_FALSE(prompter.messages.empty());
+    EXPECT_EQ(prompter.messages.back().text,
+              "The quote prefix (46 characters) leaves fewer than 10 columns of text in a 40-column Box.\r\n"
+              "Use a shorter prefix.");
+}
+
+// What a paste cannot turn into ATASCII is left out, and the status bar counts it.
+TEST_F(TheBoxTest, APasteCountsWhatItLeftOut) {
+    connectDirect(0);
+    clipboard.unicode = U"cafe\u0301 \u4e2d\u2588";
+    theBox().pasteToScreen();
+    EXPECT_EQ(socket.sent, "cafe \xa0");
+    EXPECT_EQ(statusSink.panels["pnlSTAT"], "Pasted: 1 character left out (no ATASCII for it)");
+}
+
 }  // namespace

@@ -172,6 +172,14 @@ public:
     }
     void setText(const std::string& text) override { contents = text; }
     std::string text() override { return contents; }
+    // What characters() gives when set; otherwise the contents as Latin-1.
+    std::u32string unicode;
+    std::u32string characters() override {
+        if (!unicode.empty()) return unicode;
+        std::u32string latin1;
+        for (char c : contents) latin1 += static_cast<char32_t>(static_cast<unsigned char>(c));
+        return latin1;
+    }
 };
 
 // The Box and VXEditor's number text as plain strings.

@@ -115,6 +115,23 @@ TEST(Quoting, APrefixAsWideAsTheBoxStillEnds) {
     }
 }
 
+// A prefix has to leave ten columns of text in the Box's width, or "3) Format Edited Box" would
+// make a line of the prefix for every character or two.
+TEST(Quoting, APrefixMustLeaveTenColumns) {
+    const struct {
+        std::size_t prefix;
+        int width;
+        bool fits;
+    } rows[] = {{2, 40, true},  {30, 40, true},  {31, 40, false},   {45, 40, false}, {45, 80, true},
+                {70, 80, true}, {71, 80, false}, {5000, 80, false}, {0, 40, true}};
+    for (const auto& row : rows) {
+        for (const bool noWrap : {true, false}) {
+            const vx::box::QuoteSettings settings{std::string(row.prefix, '>'), noWrap, row.width, 0};
+            EXPECT_EQ(vx::box::prefixLeavesRoom(settings), row.fits) << row.prefix << " in " << row.width;
+        }
+    }
+}
+
 struct FormatCase {
     std::string text;
     std::string sent;
@@ -152,6 +169,37 @@ TEST(PasteToBoard, UnicodeLookAlikesAndLineEndsBecomeAtascii) {
         {U"line\u009b\nnext", "line" + E + "next"},
     };
     for (const auto& row : rows) EXPECT_EQ(vx::box::atasciiLineEnds(vx::box::bytesOfDisplay(row.copied)), row.sent);
+}
+
+// What a paste to the board makes of characters from elsewhere, given as the clipboard port
+// reads them (accents apart from their letters): box drawing and blocks as the nearest ATASCII
+// graphic, accented letters as their letter, anything else left out and counted.
+TEST(PasteToBoard, EveryBoxAndBlockCharacterHasItsGraphic) {
+    const struct {
+        std::u32string copied;
+        std::string sent;
+        int dropped;
+    } rows[] = {
+        {U"\u250C\u2500\u2510", "\x11\x12\x05", 0},                      // ┌─┐
+        {U"\u2502\u251C\u253C\u2524\u2502", "\x7c\x01\x13\x04\x7c", 0},  // │├┼┤│
+        {U"\u2514\u2500\u2518", "\x1a\x12\x03", 0},                      // └─┘
+        {U"\u250F\u2501\u2513\u2503\u2517\u251B", "\x11\x12\x05\x7c\x1a\x03", 0},
+        {U"\u2554\u2550\u2557\u2551\u255A\u255D\u256C", "\x11\x12\x05\x7c\x1a\x03\x13", 0},
+        {U"\u252C\u2534\u2566\u2569\u256D\u256F", "\x17\x18\x17\x18\x11\x03", 0},
+        {U"\u2571\u2572\u2504\u254E\u2574\u2577", "\x06\x07\x12\x7c\x12\x7c", 0},
+        {U"\u2588\u2580\u2584\u258C\u2590", "\xa0\x95\x15\x19\x99", 0},  // █▀▄▌▐
+        {U"\u2596\u2597\u2598\u259D\u2594\u2582\u2595\u258E", "\x0f\x09\x0c\x0b\x0d\x0e\x02\x16", 0},
+        {U"cafe\u0301 nai\u0308ve", "cafe naive", 0},  // é and ï as the port gives them
+        {U"A\u00DFB\u4E2D\U0001F600C", "ABC", 3},      // ß, 中 and 😀 have no ATASCII
+        {U"\u2665\u2191x\ty", std::string("\x00\x1cx\x7fy", 5), 0},
+        {U"one\ntwo\r\nthree", "one\x9btwo\x9bthree", 0},
+        {U"\uE011\uE09B", "\x11\x9b", 0},  // ATASCII codes copied from The Box
+    };
+    for (const auto& row : rows) {
+        const vx::box::PasteBytes paste = vx::box::boardBytesOfPaste(row.copied);
+        EXPECT_EQ(paste.bytes, row.sent);
+        EXPECT_EQ(paste.dropped, row.dropped);
+    }
 }
 
 struct PiecesCase {

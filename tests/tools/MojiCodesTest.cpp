@@ -46,8 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"line breaks between groups", "72;\r\n73;\r\n", 100, "HI", 0},
                       ParseCase{"out of range and words are skipped", "72;256;-1;x;;999999;73;", 100, "HI", 5},
                       ParseCase{"blanks around a number", " 72 ; 73;", 100, "HI", 0},
-                      ParseCase{"at most the count", "72;73;74;", 2, "HI", 0},
-                      ParseCase{"nothing", "", 100, "", 0}),
+                      ParseCase{"at most the count", "72;73;74;", 2, "HI", 0}, ParseCase{"nothing", "", 100, "", 0},
+                      ParseCase{"leading zeros", "0065;00000000072;0;000;", 100, std::string("AH\0\0", 4), 0},
+                      ParseCase{"leading zeros do not hide a large number", "0256;000000000000000000099999;", 100, "",
+                                2}),
     [](const auto& info) {
         std::string name = info.param.name;
         for (char& c : name)

@@ -14,6 +14,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QtTest>
+#include <filesystem>
+#include <fstream>
 
 #include "screen/AtasciiText.h"
 #include "screen/ScreenText.h"
@@ -114,7 +116,7 @@ private slots:
         editor.activateWindow();
         QTRY_COMPARE_WITH_TIMEOUT(QApplication::activeWindow(), &editor, kWaitMs);
         click(&editor, "cmdSendMain");
-        const std::string bytes = parseCodeList(codes).bytes;
+        const std::string bytes = "\x20\x11\x12\x05\x9b\x20\x7c\x58\x7c\x20\x4f\x4b\x9b\x20\x1a\x12\x03\x9b";
         QTRY_COMPARE_WITH_TIMEOUT(board.received(), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())),
                                   kWaitMs);
         // The keys went back to the screen with the send: the next one typed reaches the board.
@@ -163,6 +165,34 @@ private slots:
         QTest::mouseClick(inverse, Qt::LeftButton);
         editor.close();
         QVERIFY(!run.app->session().keyboard().inverseTyping());
+        // Editing is off again at the next opening.
+        MojiEditorWindow& again = openEditor(run);
+        QVERIFY(child<QPlainTextEdit>(&again, "RTB1")->isReadOnly());
+        QVERIFY(!child<QPushButton>(&again, "cmdEnableEdit")->isChecked());
+    }
+
+    // A capture sent to VXEditor lands in the number box piece by piece, each added at its end:
+    // putting the whole text in again for every record made a long capture freeze the program.
+    void theCaptureIsAddedToTheCodesAtTheirEnd() {
+        Run run;
+        run.app->start();
+        MojiEditorWindow& editor = openEditor(run);
+        const ConfigSettings& config = run.app->config();
+        std::filesystem::create_directories(config.CaptureFolder);
+        std::string records = "\"AB\"\r\n";
+        for (int i = 0; i < 300; ++i) records += "\"C\"\r\n";  // more than one step of the export
+        std::ofstream(std::filesystem::path(config.CaptureFolder) / config.CaptureFileName, std::ios::binary)
+            << records;
+        auto* codes = child<QPlainTextEdit>(&editor, "RTB1");
+        int replaced = 0;
+        connect(codes->document(), &QTextDocument::contentsChange, this,
+                [&replaced](int, int removed, int) { replaced += removed > 0 ? 1 : 0; });
+        run.prompter.textAnswers = {std::string("1000")};
+        menuEntry(run, "mnuCaptureToVXE")->trigger();
+        QPlainTextEdit wholeAtOnce;
+        wholeAtOnce.setPlainText("65;66;\r\n" + QString("67;\r\n").repeated(300));
+        QTRY_COMPARE_WITH_TIMEOUT(codes->toPlainText(), wholeAtOnce.toPlainText(), kWaitMs);
+        QCOMPARE(replaced, 0);
     }
 
     // Offline typing and The Box feed the codes; Copy from VXE fills the board's signature.
@@ -241,6 +271,14 @@ private slots:
         QTest::mouseClick(child<QPushButton>(picker, "cmdDelete"), Qt::LeftButton);
         QVERIFY(!QFile::exists(QString::fromStdString(folder + "/shot.png")));
         QCOMPARE(run.prompter.questions.back().title, std::string("DELETE FILE"));
+        // A file that cannot be removed (here a folder with something in it) is said to be kept.
+        std::filesystem::create_directories(folder + "/kept.png/inside");
+        picker->viewFile("kept.png");
+        run.prompter.yesNoAnswers = {true};
+        QTest::mouseClick(child<QPushButton>(picker, "cmdDelete"), Qt::LeftButton);
+        QVERIFY(QFile::exists(QString::fromStdString(folder + "/kept.png")));
+        QCOMPARE(run.prompter.messages.back().text.substr(0, 28), std::string("Could not delete kept.png:\r\n"));
+        QVERIFY(run.app->frame().panelText("pnlSTAT") != QString("Deleted: kept.png"));
         picker->viewFile("gone.bmp");
         QCOMPARE(run.prompter.messages.back().text, std::string("File: gone.bmp\r\nFile does not exist!"));
     }

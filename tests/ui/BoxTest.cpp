@@ -161,6 +161,34 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(board.received(), "first" + kEol + "second", kWaitMs);
     }
 
+    // A board that does not wrap gets the Box in pieces with a second between them; presses of the
+    // send buttons in those pauses neither send a piece again nor put their text in the middle.
+    void whileTheBoxGoesOutInPiecesTheSendButtonsWait() {
+        LoopbackBoard board;
+        Run run;
+        startWithBox(run, board);
+        BBSList& list = run.app->bbsList();
+        list.record().NoWrap = true;
+        QVERIFY(list.SaveBBSRecord("1", list.record(), false));
+        run.app->session().connection().selectBBS(0);
+        run.app->session().connection().connectButton();
+        QTRY_VERIFY_WITH_TIMEOUT(run.app->session().connection().connected() && board.calls() == 1, kWaitMs);
+        const QByteArray message = QByteArray("0123456789").repeated(40);
+        run.app->boxEditor().appendText(message.toStdString());
+
+        click(run, "cmdSendFmtd");
+        QTRY_COMPARE_WITH_TIMEOUT(board.received().size(), 152, kWaitMs);
+        for (const char* name : {"cmdSendFmtd", "cmdPaste", "cmdPasteClear", "cmdCR", "cmdApS_2"}) {
+            QVERIFY2(!control<QPushButton>(run, name)->isEnabled(), name);
+            click(run, name);
+        }
+        QVERIFY(control<QLabel>(run, "lblBoxSending")->isVisible());
+        QCOMPARE(control<QLabel>(run, "lblBoxSending")->text(), QString("Sending in pieces: 1 of 3 sent"));
+        QTRY_VERIFY_WITH_TIMEOUT(control<QPushButton>(run, "cmdPaste")->isEnabled(), kWaitMs);
+        QCOMPARE(board.received(), message);
+        QVERIFY(!control<QLabel>(run, "lblBoxSending")->isVisible());
+    }
+
     // The Box's keys: Ctrl+Z puts an ATASCII end of line at the cursor and leaves the cursor
     // before it; Alt+T moves the keys between The Box and the screen; a Clear can be undone.
     void theKeysAndTheFocus() {

@@ -96,4 +96,9 @@ std::string QtClipboard::text() {
     return box::bytesOfDisplay(std::u32string(ucs4.begin(), ucs4.end()));
 }
 
+std::u32string QtClipboard::characters() {
+    const QList<uint> ucs4 = QGuiApplication::clipboard()->text().normalized(QString::NormalizationForm_D).toUcs4();
+    return std::u32string(ucs4.begin(), ucs4.end());
+}
+
 }  // namespace vx

@@ -39,6 +39,7 @@ public:
     void clear() override;
     void setText(const std::string& text) override;
     std::string text() override;
+    std::u32string characters() override;
 };
 
 }  // namespace vx

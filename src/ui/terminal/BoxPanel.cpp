@@ -192,6 +192,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     connect(sign, &QPushButton::clicked, this, [this] { m_box.sign(); });
     keys->addWidget(endOfLine);
     keys->addWidget(sign);
+    m_sendButtons = {sendFormatted, send, sendClear, endOfLine, sign};
     const std::array<std::pair<QString, QString>, 3> keystrokes{
         {{"Again", "[A]gain + Ctrl-S"}, {". . .", "Ctrl-Q to restart a chunk"}, {"! ! !", "Restart to end of msg"}}};
     for (int i = 0; i < 3; ++i) {
@@ -200,6 +201,7 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
         auto* key = keylessButton(this, name.constData(), caption, tip);
         connect(key, &QPushButton::clicked, this, [this, i] { m_box.keystroke(i); });
         keys->addWidget(key);
+        m_sendButtons.push_back(key);
     }
     auto* toEditor = keylessButton(this, "cmdBox2VXE", "Box to VXE", "Send Box Contents to VXEditor");
     connect(toEditor, &QPushButton::clicked, this, [this] {
@@ -207,6 +209,11 @@ BoxPanel::BoxPanel(TheBox& box, BoxEditor& editor, QWidget* parent) : QWidget(pa
     });
     keys->addWidget(toEditor);
     keys->addStretch(1);
+    // Beside the buttons it disables, where the row has room for it.
+    m_sending = new QLabel(this);
+    m_sending->setObjectName("lblBoxSending");
+    m_sending->setStyleSheet("color: #800000;");
+    keys->addWidget(m_sending);
     column->addLayout(keys);
 
     textEdited();
@@ -269,6 +276,9 @@ void BoxPanel::refresh() {
     for (int step = 0; step < 4; ++step)
         m_stepMarkers[static_cast<std::size_t>(step)]->setVisible(m_box.open() && step == m_box.quoteStep());
     m_noWrap->setVisible(m_box.noWrap());
+    for (QPushButton* b : m_sendButtons) b->setEnabled(!m_box.sending());
+    m_sending->setText(qtText(m_box.sendingStatus()));
+    m_sending->setVisible(m_box.sending());
     const QString prefix = qtText(m_box.prefixBox());
     if (m_prefix->text() != prefix) m_prefix->setText(prefix);
     if (!m_delay->hasFocus()) m_delay->setText(QString::number(m_box.sendDelay()));

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -66,6 +67,9 @@ private:
     QPushButton* m_widthToggle = nullptr;
     QPushButton* m_undo = nullptr;
     QPushButton* m_redo = nullptr;
+    // Disabled while the Box goes out in pieces, with the label saying how far it is.
+    std::vector<QPushButton*> m_sendButtons;
+    QLabel* m_sending = nullptr;
 };
 
 }  // namespace vx

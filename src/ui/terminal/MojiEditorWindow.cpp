@@ -216,12 +216,7 @@ void MojiEditorWindow::refreshFiles() {
 }
 
 void MojiEditorWindow::refresh() {
-    const QString codes = qtText(m_editor.codes());
-    if (m_codes->toPlainText() != codes) {
-        const QSignalBlocker quiet(m_codes);
-        m_codes->setPlainText(codes);
-        m_codes->moveCursor(QTextCursor::End);
-    }
+    showCodes();
     m_codes->setReadOnly(!m_editor.editingEnabled());
     m_enableEditing->setChecked(m_editor.editingEnabled());
     m_fileLabel->setText(qtText(m_editor.fileLabel()));
@@ -234,13 +229,49 @@ void MojiEditorWindow::refresh() {
     if (!m_delay->hasFocus()) m_delay->setText(QString::number(m_editor.delayMs()));
     const bool inverse = m_editor.hooks().inverseTyping && m_editor.hooks().inverseTyping();
     if (m_inverse->isChecked() != inverse) m_inverse->setChecked(inverse);
-    if (m_editor.codes() != m_previewed) m_previewTimer->start(0);  // once per burst of changes
+    if (m_editor.replacements() != m_previewedReplacements || m_editor.codes().size() != m_previewedSize ||
+        !m_previewedAll)
+        m_previewTimer->start(0);  // once per burst of changes
+}
+
+void MojiEditorWindow::showCodes() {
+    const std::string& codes = m_editor.codes();
+    const QSignalBlocker quiet(m_codes);
+    if (m_editor.replacements() == m_shownReplacements && codes.size() >= m_shownSize) {
+        // Appended (a capture export, offline typing): setting the whole text again for every
+        // record would cost the square of the export.
+        if (codes.size() > m_shownSize) {
+            QTextCursor end(m_codes->document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(qtText(std::string_view(codes).substr(m_shownSize)));
+            m_codes->moveCursor(QTextCursor::End);
+        }
+    } else {
+        const QString text = qtText(codes);
+        if (m_codes->toPlainText() != text) {
+            m_codes->setPlainText(text);
+            m_codes->moveCursor(QTextCursor::End);
+        }
+    }
+    m_shownReplacements = m_editor.replacements();
+    m_shownSize = codes.size();
 }
 
 void MojiEditorWindow::drawPreview() {
-    m_previewed = m_editor.codes();
-    m_previewScreen.ScreenHandler(ScreenInterpreter::kClearScreen);
-    for (char c : parseCodeList(m_previewed).bytes) m_previewScreen.ScreenHandler(static_cast<std::uint8_t>(c));
+    const std::string_view codes = m_editor.codes();
+    if (m_editor.replacements() != m_previewedReplacements || codes.size() < m_previewedSize || !m_previewedAll) {
+        m_previewScreen.ScreenHandler(ScreenInterpreter::kClearScreen);
+        m_previewedSize = 0;
+        m_previewedReplacements = m_editor.replacements();
+    }
+    // Whole codes only go on from where the last drawing stopped; a last code still without its
+    // ";" is drawn too, and the next drawing starts afresh so it is not drawn twice.
+    const std::size_t separator = codes.rfind(';');
+    const std::size_t whole = separator == std::string_view::npos ? 0 : separator + 1;
+    const std::size_t from = std::min(m_previewedSize, whole);
+    for (char c : parseCodeList(codes.substr(from)).bytes) m_previewScreen.ScreenHandler(static_cast<std::uint8_t>(c));
+    m_previewedAll = codes.find_first_not_of(" \t\r\n", whole) == std::string_view::npos;
+    m_previewedSize = m_previewedAll ? codes.size() : whole;
     m_preview->surfaceChanged();
 }
 

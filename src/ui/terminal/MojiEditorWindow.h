@@ -49,13 +49,20 @@ protected:
 private:
     QPushButton* button(const char* name, const QString& text, const QString& tip, std::function<void()> action);
     QCheckBox* check(const char* name, const QString& text, bool* option);
+    void showCodes();
     void drawPreview();
 
     MojiEditor& m_editor;
     Actions m_actions;
     Framebuffer m_previewSurface;
     ScreenInterpreter m_previewScreen{m_previewSurface};
-    std::string m_previewed;
+    // What the number box and the preview show, as the editor's count of replacements and the
+    // length shown: while only appends happen, only the new end is added to them.
+    std::uint64_t m_shownReplacements = ~std::uint64_t{0};
+    std::size_t m_shownSize = 0;
+    std::uint64_t m_previewedReplacements = ~std::uint64_t{0};
+    std::size_t m_previewedSize = 0;  // up to the last ";" drawn
+    bool m_previewedAll = true;       // false when a last code without its ";" was drawn too
     QTimer* m_previewTimer = nullptr;
     ScreenWidget* m_preview = nullptr;
     QPlainTextEdit* m_codes = nullptr;

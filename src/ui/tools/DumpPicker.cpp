@@ -114,7 +114,14 @@ void DumpPicker::deleteSelected() {
     m_prompter.askYesNo("You are about to delete the file: " + bytesOf(name) + ".\rAre you sure?", "DELETE FILE",
                         MessageIcon::Question, [this, name, guard = QPointer<DumpPicker>(this)](bool yes) {
                             if (!guard || !yes) return;
-                            QFile::remove(QDir(folder()).filePath(name));
+                            QFile file(QDir(folder()).filePath(name));
+                            if (!file.remove()) {
+                                m_status.ShowStatus("Not deleted: " + bytesOf(name), false, false);
+                                m_prompter.message(
+                                    "Could not delete " + bytesOf(name) + ":\r\n" + bytesOf(file.errorString()),
+                                    "DELETE FILE", MessageIcon::Exclamation);
+                                return;
+                            }
                             m_status.ShowStatus("Deleted: " + bytesOf(name), false, false);
                             select({});
                         });
