@@ -53,41 +53,55 @@ private slots:
         QVERIFY(!std::filesystem::exists(folder + "/PWNED"));
     }
 
-    // The desktop's opener is offered only when something behind it opens web pages: a default
-    // for the page's type, a browser named in $BROWSER, or a browser on the PATH. Otherwise the
-    // opener would start, find nothing and the page would silently not open.
+    // The desktop's opener is offered only when something behind it opens web pages: a program
+    // the desktop associates with the page's type, a browser named in $BROWSER, or a browser on
+    // the PATH. Otherwise the opener would start, find nothing, and the page would silently not
+    // open.
     void theOpenerIsOfferedOnlyWithABrowserBehindIt_data() {
-        QTest::addColumn<QByteArray>("htmlDefault");  // what the desktop's type query prints
+        QTest::addColumn<QString>("association");  // a file under the temporary base folders
         QTest::addColumn<QByteArray>("browserVariable");
         QTest::addColumn<QString>("browserOnPath");
         QTest::addColumn<bool>("offered");
-        QTest::newRow("nothing behind it") << QByteArray() << QByteArray() << QString() << false;
-        QTest::newRow("a default for web pages") << QByteArray("web.desktop") << QByteArray() << QString() << true;
-        QTest::newRow("$BROWSER") << QByteArray() << QByteArray("lynx") << QString() << true;
-        QTest::newRow("a browser on the PATH") << QByteArray() << QByteArray() << QString("x-www-browser") << true;
+        QTest::newRow("nothing behind it") << QString() << QByteArray() << QString() << false;
+        QTest::newRow("an image viewer only") << QString("config/mimeapps.list") << QByteArray() << QString() << false;
+        QTest::newRow("the user's default") << QString("config/mimeapps.list") << QByteArray() << QString() << true;
+        QTest::newRow("an installed program") << QString("data/applications/mimeinfo.cache") << QByteArray()
+                                              << QString() << true;
+        QTest::newRow("$BROWSER") << QString() << QByteArray("lynx") << QString() << true;
+        QTest::newRow("a browser on the PATH") << QString() << QByteArray() << QString("x-www-browser") << true;
     }
     void theOpenerIsOfferedOnlyWithABrowserBehindIt() {
-        QFETCH(QByteArray, htmlDefault);
+        QFETCH(QString, association);
         QFETCH(QByteArray, browserVariable);
         QFETCH(QString, browserOnPath);
         QFETCH(bool, offered);
         TempDir temp;
         const std::string bin = temp.path().string();
-        const auto script = [&](const std::string& name, const std::string& body) {
-            QCOMPARE(writeFileAtomically(bin + "/" + name, "#!/bin/sh\n" + body), 0);
+        const auto script = [&](const std::string& name) {
+            QCOMPARE(writeFileAtomically(bin + "/" + name, "#!/bin/sh\nexit 3\n"), 0);
             std::filesystem::permissions(bin + "/" + name, std::filesystem::perms::owner_all);
         };
-        script("xdg-open", "exit 3\n");
-        script("xdg-mime", "[ \"$1 $2 $3\" = 'query default text/html' ] && echo '" + htmlDefault.toStdString() + "'\n");
-        if (!browserOnPath.isEmpty()) script(browserOnPath.toStdString(), "exit 0\n");
-        const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER");
+        script("xdg-open");
+        if (!browserOnPath.isEmpty()) script(browserOnPath.toStdString());
+        if (!association.isEmpty()) {
+            const std::string type = QTest::currentDataTag() == QByteArray("an image viewer only") ? "image/png" : "text/html";
+            const std::filesystem::path where = temp / association.toStdString();
+            std::filesystem::create_directories(where.parent_path());
+            QCOMPARE(writeFileAtomically(where.string(), "[Default Applications]\n" + type + "=web.desktop;\n"), 0);
+        }
+        const char* names[] = {"PATH", "BROWSER", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
+        QByteArray kept[std::size(names)];
+        for (std::size_t i = 0; i < std::size(names); ++i) kept[i] = qgetenv(names[i]);
         qputenv("PATH", QByteArray::fromStdString(bin));
         qputenv("BROWSER", browserVariable);
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(bin + "/config"));
+        qputenv("XDG_CONFIG_DIRS", QByteArray::fromStdString(bin + "/none"));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(bin + "/none"));
+        qputenv("XDG_DATA_DIRS", QByteArray::fromStdString(bin + "/data"));
         const std::string page = bin + "/page.htm";
         QCOMPARE(writeFileAtomically(page, "<html></html>"), 0);
         const std::string found = QtShell().associatedProgram(page);
-        qputenv("PATH", path);
-        qputenv("BROWSER", browser);
+        for (std::size_t i = 0; i < std::size(names); ++i) qputenv(names[i], kept[i]);
         QCOMPARE(QString::fromStdString(found), offered ? QString::fromStdString(bin + "/xdg-open") : QString());
     }
 };

@@ -4,8 +4,8 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -45,18 +45,42 @@ bool QtSound::playFile(const std::string& fileName) {
 
 namespace {
 
-// Whether the freedesktop opener has a program for web pages behind it: the desktop's default
-// for the page's type, a browser named in $BROWSER, or one of the browsers it falls back on.
-// Without one it starts, finds nothing and exits, and the page silently does not open.
-bool openerHasABrowser(const std::string& file) {
-    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
-    const QString mime = QMimeDatabase().mimeTypeForFile(QString::fromStdString(file)).name();
-    const QString query = QStandardPaths::findExecutable("xdg-mime");
-    if (!query.isEmpty()) {
-        QProcess process;
-        process.start(query, {"query", "default", mime});
-        if (process.waitForFinished(3000) && !process.readAllStandardOutput().trimmed().isEmpty()) return true;
+// The folders of one kind of the desktop's base directories: $NAME, else `fallback`, then the
+// colon-separated list in $LIST_NAME, else `listFallback`.
+QStringList baseFolders(const char* name, const QString& fallback, const char* listName, const QString& listFallback) {
+    QStringList folders{qEnvironmentVariableIsEmpty(name) ? fallback : qEnvironmentVariable(name)};
+    const QString list = qEnvironmentVariableIsEmpty(listName) ? listFallback : qEnvironmentVariable(listName);
+    folders += list.split(':', Qt::SkipEmptyParts);
+    return folders;
+}
+
+// Whether a desktop association file gives web pages or web addresses a program: a line such
+// as "text/html=app.desktop;".
+bool associationNamesABrowser(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        for (const QByteArray key : {QByteArray("text/html="), QByteArray("x-scheme-handler/http=")})
+            if (line.startsWith(key) && !line.mid(key.size()).replace(';', "").trimmed().isEmpty()) return true;
     }
+    return false;
+}
+
+// Whether the freedesktop opener has a program for web pages behind it (it is only ever asked
+// about web pages: the help page and the page that stands for an address): a browser named in
+// $BROWSER, a program the desktop associates with web pages (its mimeapps.list files and the
+// installed programs' cache), or one of the browsers it falls back on. Without one it starts,
+// finds nothing and exits, and the page silently does not open.
+bool openerHasABrowser() {
+    if (!qEnvironmentVariableIsEmpty("BROWSER")) return true;
+    const QString home = QDir::homePath();
+    for (const QString& folder : baseFolders("XDG_CONFIG_HOME", home + "/.config", "XDG_CONFIG_DIRS", "/etc/xdg"))
+        if (associationNamesABrowser(folder + "/mimeapps.list")) return true;
+    for (const QString& folder :
+         baseFolders("XDG_DATA_HOME", home + "/.local/share", "XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
+        for (const char* list : {"/applications/mimeapps.list", "/applications/mimeinfo.cache"})
+            if (associationNamesABrowser(folder + list)) return true;
     for (const char* browser : {"x-www-browser", "www-browser", "firefox", "firefox-esr", "chromium", "chromium-browser",
                                 "google-chrome", "epiphany", "konqueror", "falkon", "seamonkey", "links2", "elinks",
                                 "links", "lynx", "w3m"})
@@ -67,10 +91,11 @@ bool openerHasABrowser(const std::string& file) {
 }  // namespace
 
 std::string QtShell::associatedProgram(const std::string& file) {
+    (void)file;  // always a web page
     for (const char* opener : {"xdg-open", "gio", "open"}) {
         const QString found = QStandardPaths::findExecutable(opener);
         if (found.isEmpty()) continue;
-        if (QString(opener) == "xdg-open" && !openerHasABrowser(file)) return {};
+        if (QString(opener) == "xdg-open" && !openerHasABrowser()) return {};
         return found.toStdString();
     }
     return {};
