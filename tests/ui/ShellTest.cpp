@@ -58,19 +58,24 @@ private slots:
     // the PATH. Otherwise the opener would start, find nothing, and the page would silently not
     // open.
     void theOpenerIsOfferedOnlyWithABrowserBehindIt_data() {
+        QTest::addColumn<QString>("opener");
         QTest::addColumn<QString>("association");  // a file under the temporary base folders
         QTest::addColumn<QByteArray>("browserVariable");
         QTest::addColumn<QString>("browserOnPath");
         QTest::addColumn<bool>("offered");
-        QTest::newRow("nothing behind it") << QString() << QByteArray() << QString() << false;
-        QTest::newRow("an image viewer only") << QString("config/mimeapps.list") << QByteArray() << QString() << false;
-        QTest::newRow("the user's default") << QString("config/mimeapps.list") << QByteArray() << QString() << true;
-        QTest::newRow("an installed program") << QString("data/applications/mimeinfo.cache") << QByteArray()
+        QTest::newRow("nothing behind it") << QString("xdg-open") << QString() << QByteArray() << QString() << false;
+        QTest::newRow("an image viewer only") << QString("xdg-open") << QString("config/mimeapps.list") << QByteArray() << QString() << false;
+        QTest::newRow("the user's default") << QString("xdg-open") << QString("config/mimeapps.list") << QByteArray() << QString() << true;
+        QTest::newRow("an installed program") << QString("xdg-open") << QString("data/applications/mimeinfo.cache") << QByteArray()
                                               << QString() << true;
-        QTest::newRow("$BROWSER") << QString() << QByteArray("lynx") << QString() << true;
-        QTest::newRow("a browser on the PATH") << QString() << QByteArray() << QString("x-www-browser") << true;
+        QTest::newRow("$BROWSER") << QString("xdg-open") << QString() << QByteArray("lynx") << QString() << true;
+        QTest::newRow("a browser on the PATH") << QString("xdg-open") << QString() << QByteArray() << QString("x-www-browser") << true;
+        QTest::newRow("gio, nothing behind it") << QString("gio") << QString() << QByteArray() << QString() << false;
+        QTest::newRow("gio and the user's default") << QString("gio") << QString("config/mimeapps.list") << QByteArray()
+                                                    << QString() << true;
     }
     void theOpenerIsOfferedOnlyWithABrowserBehindIt() {
+        QFETCH(QString, opener);
         QFETCH(QString, association);
         QFETCH(QByteArray, browserVariable);
         QFETCH(QString, browserOnPath);
@@ -81,7 +86,7 @@ private slots:
             QCOMPARE(writeFileAtomically(bin + "/" + name, "#!/bin/sh\nexit 3\n"), 0);
             std::filesystem::permissions(bin + "/" + name, std::filesystem::perms::owner_all);
         };
-        script("xdg-open");
+        script(opener.toStdString());
         if (!browserOnPath.isEmpty()) script(browserOnPath.toStdString());
         if (!association.isEmpty()) {
             const std::string type = QTest::currentDataTag() == QByteArray("an image viewer only") ? "image/png" : "text/html";
@@ -102,7 +107,7 @@ private slots:
         QCOMPARE(writeFileAtomically(page, "<html></html>"), 0);
         const std::string found = QtShell().associatedProgram(page);
         for (std::size_t i = 0; i < std::size(names); ++i) qputenv(names[i], kept[i]);
-        QCOMPARE(QString::fromStdString(found), offered ? QString::fromStdString(bin + "/xdg-open") : QString());
+        QCOMPARE(QString::fromStdString(found), offered ? QString::fromStdString(bin + "/" + opener.toStdString()) : QString());
     }
 };
 

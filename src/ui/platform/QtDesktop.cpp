@@ -67,7 +67,7 @@ bool associationNamesABrowser(const QString& path) {
     return false;
 }
 
-// Whether the freedesktop opener has a program for web pages behind it (it is only ever asked
+// Whether a freedesktop opener has a program for web pages behind it (it is only ever asked
 // about web pages: the help page and the page that stands for an address): a browser named in
 // $BROWSER, a program the desktop associates with web pages (its mimeapps.list files and the
 // installed programs' cache), or one of the browsers it falls back on. Without one it starts,
@@ -95,7 +95,8 @@ std::string QtShell::associatedProgram(const std::string& file) {
     for (const char* opener : {"xdg-open", "gio", "open"}) {
         const QString found = QStandardPaths::findExecutable(opener);
         if (found.isEmpty()) continue;
-        if (QString(opener) == "xdg-open" && !openerHasABrowser()) return {};
+        // The freedesktop openers pick a program from the same associations.
+        if (QString(opener) != "open" && !openerHasABrowser()) return {};
         return found.toStdString();
     }
     return {};
