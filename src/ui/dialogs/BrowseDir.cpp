@@ -1,9 +1,12 @@
 #include "ui/dialogs/BrowseDir.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
 
 #include "platform/Prompter.h"
 
@@ -35,6 +38,18 @@ private:
     Missing m_missing;
 };
 
+// Qt greys the confirm button while the typed folder does not exist; a mouse user could then
+// never reach the question that makes it. The button is given back after each edit.
+void keepAcceptForNewFolders(QFileDialog& dialog) {
+    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+    auto* buttons = dialog.findChild<QDialogButtonBox*>("buttonBox");
+    if (!name || !buttons) return;
+    QObject::connect(name, &QLineEdit::textChanged, &dialog, [buttons](const QString& text) {
+        if (QPushButton* accept = buttons->button(QDialogButtonBox::Open); accept && !text.trimmed().isEmpty())
+            accept->setEnabled(true);
+    });
+}
+
 }  // namespace
 
 QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& prompter,
@@ -64,6 +79,7 @@ QFileDialog* openBrowseDir(QWidget* parent, BrowseRequest request, Prompter& pro
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly);
         dialog->setDirectory(QFileInfo(start).isDir() ? start : QFileInfo(start).absolutePath());
+        keepAcceptForNewFolders(*dialog);
     }
     QObject::connect(dialog, &QFileDialog::rejected, dialog, [request, done]() mutable {
         request.cCancel = true;
