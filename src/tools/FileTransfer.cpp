@@ -516,9 +516,9 @@ struct FileTransfer::Job {
         // The tail goes in short blocks once a long one would be mostly padding. A receiver that
         // asked with NAK knows only checksum blocks of 128 bytes.
         const std::int64_t left = size - offset;
-        const std::size_t want = usesLongBlocks(protocol) && crc && left > static_cast<std::int64_t>(kLongBlock - kShortBlock)
-                                     ? kLongBlock
-                                     : kShortBlock;
+        const std::size_t want =
+            usesLongBlocks(protocol) && crc && left > static_cast<std::int64_t>(kLongBlock - kShortBlock) ? kLongBlock
+                                                                                                          : kShortBlock;
         std::string data;
         std::string error;
         if (!source->read(fileIndex, offset, want, data, error)) return fail(error);
