@@ -19,6 +19,9 @@ constexpr char kCan = 0x18;
 constexpr char kSub = 0x1A;
 constexpr char kCrcStart = 'C';
 
+// A header date from after this (2100-01-01) is noise, not a date.
+constexpr std::int64_t kLatestPlausibleTime = 4'102'444'800;
+
 constexpr std::size_t kShortBlock = 128;
 constexpr std::size_t kLongBlock = 1024;
 // A peer gives up on two CANs in a row; five survive one being lost, and the backspaces rub out
@@ -330,17 +333,29 @@ struct FileTransfer::Job {
             return true;
         }
         std::int64_t size = -1;
+        std::int64_t modified = 0;
         if (nul != std::string_view::npos) {
             const std::string_view info = data.substr(nul + 1);
             std::size_t digits = 0;
             while (digits < info.size() && info[digits] >= '0' && info[digits] <= '9' && digits < 18) ++digits;
             if (digits > 0) size = std::strtoll(std::string(info.substr(0, digits)).c_str(), nullptr, 10);
+            // Behind the size, the modification time in octal seconds since 1970.
+            std::size_t at = digits;
+            while (digits > 0 && at < info.size() && info[at] == ' ') ++at;
+            bool plausible = at > digits;
+            std::int64_t seconds = 0;
+            for (; plausible && at < info.size() && info[at] >= '0' && info[at] <= '7'; ++at) {
+                seconds = seconds * 8 + (info[at] - '0');
+                plausible = seconds <= kLatestPlausibleTime;
+            }
+            if (plausible && seconds > 0) modified = seconds;
         }
         std::string error;
         if (!sink->beginFile(name, size, error)) {
             fail(error);
             return false;
         }
+        if (modified > 0) sink->setModifiedTime(modified);
         fileOpen = true;
         fileStartedMs = clock.steadyMs();
         progress.fileName = name;

@@ -41,6 +41,9 @@ public:
     virtual ~DownloadSink() = default;
     // `nameFromSender` is untrusted and empty for XMODEM; `size` is -1 when unknown.
     virtual bool beginFile(const std::string& nameFromSender, std::int64_t size, std::string& error) = 0;
+    // The sender's modification time of the file begun last, in seconds since 1970; only called
+    // with a plausible one.
+    virtual void setModifiedTime(std::int64_t) {}
     virtual bool write(std::string_view bytes, std::string& error) = 0;
     virtual bool endFile(std::string& error) = 0;
     // The transfer failed or was cancelled: the partial file goes away.

@@ -96,6 +96,7 @@ public:
         files.push_back({name, size, {}, false});
         return true;
     }
+    void setModifiedTime(std::int64_t seconds) override { files.back().time = seconds; }
     bool write(std::string_view bytes, std::string& error) override {
         if (failWrites) {
             error = "Disk full";
@@ -115,6 +116,7 @@ public:
         std::int64_t size;
         std::string bytes;
         bool complete;
+        std::int64_t time = 0;
     };
     std::vector<File> files;
     int abandoned = 0;
@@ -462,6 +464,25 @@ TEST(TransferReceive, RepeatedBlockZeroIsAskedAgainOnlyWhenItIsTheHeader) {
         bench.deliver(row.label == std::string("header") ? header : frameBlock(0, kA, true));
         EXPECT_EQ(bench.takeSent(), row.answer);
         EXPECT_FALSE(bench.finished) << bench.message;
+    }
+}
+
+// The header's third field, the modification time in octal seconds since 1970, is passed on
+// when it is there and plausible.
+TEST(TransferReceive, YmodemHeaderDateIsPassedOn) {
+    const struct {
+        std::string fields;  // behind the name
+        std::int64_t time;   // 0: none passed on
+    } rows[] = {{"1 14723052153 100644", 1733055595}, {"1 14723052153", 1733055595}, {"1", 0},
+                {"1 0", 0},  {"1 9999", 0},         {"1 777777777777777777", 0}, {"1  14723052153", 1733055595}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.fields);
+        Bench bench;
+        MemorySink sink;
+        bench.engine.startDownload(TransferProtocol::Ymodem, sink);
+        bench.deliver(yHeader(std::string("d.bin\0", 6) + row.fields));
+        ASSERT_EQ(sink.files.size(), 1u);
+        EXPECT_EQ(sink.files[0].time, row.time);
     }
 }
 
