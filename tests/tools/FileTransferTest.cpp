@@ -464,8 +464,9 @@ TEST(TransferReceive, RepeatedBlockZeroIsAskedAgainOnlyWhenItIsTheHeader) {
 
 // The header's date (octal seconds since 1970, behind the size) is passed on when plausible.
 TEST(TransferReceive, YmodemHeaderDateIsPassedOn) {
-    const std::pair<std::string, std::int64_t> rows[] = {{"1 14723052153 100644", 1733055595}, {"1  14723052153", 1733055595},
-                                                         {"1", 0}, {"1 0", 0}, {"1 9999", 0}, {"1 777777777777777777", 0}};
+    const std::pair<std::string, std::int64_t> rows[] = {
+        {"1 14723052153 100644", 1733055595}, {"1  14723052153", 1733055595}, {"1", 0}, {"1 0", 0}, {"1 9999", 0},
+        {"1 777777777777777777", 0}};
     for (const auto& [fields, time] : rows) {
         Bench bench;
         MemorySink sink;
@@ -527,7 +528,8 @@ TEST(TransferSend, XmodemOneKBlocksFollowWhatTheReceiverAskedFor) {
         bench.engine.startUpload(TransferProtocol::Xmodem1K, source);
         bench.deliver(start);
         for (std::size_t i = 0, at = 0; i < sizes.size(); at += sizes[i++], bench.deliver(kAck))
-            EXPECT_TRUE(bench.takeSent() == frameBlock(static_cast<int>(i + 1), content.substr(at, sizes[i]), crc)) << i;
+            EXPECT_TRUE(bench.takeSent() == frameBlock(static_cast<int>(i + 1), content.substr(at, sizes[i]), crc))
+                << i;
     }
 }
 
