@@ -78,6 +78,10 @@ public:
         m_callStarted = std::move(callStarted);
     }
 
+    // The board's bytes that came behind the end of a file transfer, in the chunk that ended
+    // it: they take the receive path as if just read.
+    void receiveAfterTransfer(std::string_view chunk) { receive(chunk); }
+
     // Something other than received data drew on the screen (a replay): the window repaints.
     void screenDrawn() const {
         if (m_hooks.screenChanged) m_hooks.screenChanged();

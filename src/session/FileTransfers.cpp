@@ -107,7 +107,9 @@ void FileTransfers::begin(bool upload, TransferProtocol protocol) {
                              },
                              [this](bool ok, const std::string& message) { finished(ok, message); }});
     m_line.divert([this](std::string_view bytes) {
-        if (m_state.active && m_engine) m_engine->receive(bytes);
+        if (!m_state.active || !m_engine) return;
+        const std::size_t taken = m_engine->receive(bytes);
+        if (taken < bytes.size() && !m_state.active && m_receivePath) m_receivePath(bytes.substr(taken));
     });
     m_status.ShowStatus(std::string(upload ? "Upload" : "Download") + " (" + protocolName(protocol) + ") started",
                         true, false);
@@ -141,7 +143,8 @@ void FileTransfers::finished(bool ok, const std::string& message) {
     m_status.ShowStatus(std::string(m_state.upload ? "Upload: " : "Download: ") + m_state.message, true, false);
     m_cleanup->start(0, false);
     notify();
-    if (ok && !m_state.upload) askAboutExisting(0);
+    // Files finished before a batch failed are whole: they are settled like any other.
+    if (!m_state.upload) askAboutExisting(0);
 }
 
 void FileTransfers::askAboutExisting(std::size_t index) {

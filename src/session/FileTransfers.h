@@ -47,6 +47,8 @@ public:
     const State& state() const { return m_state; }
     bool active() const { return m_state.active; }
     void setOnChange(std::function<void()> changed) { m_changed = std::move(changed); }
+    // Where the board's bytes go that arrive in the same chunk as the end of a transfer.
+    void setReceivePath(std::function<void(std::string_view)> receive) { m_receivePath = std::move(receive); }
 
     static const char* protocolName(TransferProtocol protocol);
 
@@ -65,6 +67,7 @@ private:
     const ConfigSettings& m_config;
     std::function<bool()> m_connected;
     std::function<void()> m_changed;
+    std::function<void(std::string_view)> m_receivePath;
     State m_state;
     bool m_callEnded = false;
     int m_generation = 0;  // counts transfers, so an answer never acts on a later one's files

@@ -93,6 +93,9 @@ void KeyboardInput::handleKey(const PendingKey& key) {
         if (m_hooks.runMacro) m_hooks.runMacro(key.code);
         return;
     }
+    // A key typed while a transfer owns the line is dropped whole: a Ctrl-C must not set the
+    // abort flag either, or the board's first screen after the transfer would be thrown away.
+    if (m_hooks.connected() && m_hooks.lineTaken && m_hooks.lineTaken()) return;
     m_stayAlive.pauseForKey();
     if (!m_hooks.connected()) {
         drawOffline(key.code);

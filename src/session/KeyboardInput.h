@@ -51,6 +51,7 @@ public:
         std::function<void(bool inverse)> inverseChanged{};  // End toggled inverse typing
         std::function<void()> focusToBox{};                  // Alt+T with UseTW
         std::function<void()> screenChanged{};               // something was drawn offline
+        std::function<bool()> lineTaken{};                   // a file transfer owns the line
     };
 
     KeyboardInput(ScreenInterpreter& screen, SocketPort& socket, TimerFactory& timers, ConfigSettings& config,

@@ -27,7 +27,8 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
                                       },
                                       {},
                                       {},
-                                      {}}),
+                                      {},
+                                      [this] { return m_line.diverted(); }}),
       m_box(ports.box, m_send, m_scrollback, ports.timers, ports.prompter, ports.sound, ports.clipboard, config,
             TheBox::Hooks{[this] { return connected(); },
                           {},
@@ -52,6 +53,7 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
         },
         [this] { return m_capture.captureOn(); }});
     m_send.setLineTaken([this] { return m_line.diverted(); });
+    m_transfers.setReceivePath([this](std::string_view chunk) { m_connection.receiveAfterTransfer(chunk); });
     m_baudSim.setUrlCharacter([this](std::uint8_t c) { m_urls.DetectURLChar(c); });
     m_keyboard.setMojiSink(&m_moji);
     m_moji.hooks().inverseTyping = [this] { return m_keyboard.inverseTyping(); };

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/Formats.h"
+
 namespace vx {
 namespace {
 
@@ -16,6 +18,9 @@ constexpr char kNak = 0x15;
 constexpr char kCan = 0x18;
 constexpr char kSub = 0x1A;
 constexpr char kCrcStart = 'C';
+
+// A header date from after this (2100-01-01) is noise, not a date.
+constexpr std::int64_t kLatestPlausibleTime = 4'102'444'800;
 
 constexpr std::size_t kShortBlock = 128;
 constexpr std::size_t kLongBlock = 1024;
@@ -106,6 +111,7 @@ struct FileTransfer::Job {
     int startSent = 0;
     int lastBlock = -1;        // number of the block accepted last (YMODEM header: 0), -1 before any
     bool gotData = false;      // a data block arrived since the download started
+    bool fileHasData = false;  // ... since the current file's header
     bool eotRefused = false;
     std::int64_t remaining = -1;  // bytes still to write, -1 when the size is unknown
     std::string heldBack;         // last block of unknown-size data: its padding goes at EOT
@@ -146,6 +152,7 @@ struct FileTransfer::Job {
         startSent = 0;
         lastBlock = -1;
         gotData = false;
+        fileHasData = false;
         eotRefused = false;
         remaining = -1;
         heldBack.clear();
@@ -193,8 +200,9 @@ struct FileTransfer::Job {
     void askForStart() {
         askingStart = true;
         // XMODEM-CRC falls back to the checksum when the sender never answers 'C': it may be an
-        // old sender that knows only NAK. YMODEM has no such fallback.
-        if (crc && protocol != TransferProtocol::Ymodem && !gotData && startSent >= timing.startTries) {
+        // old sender that knows only NAK, and it gives up after about a minute of asking, so the
+        // 'C' tries must leave it time to hear enough NAKs. YMODEM has no such fallback.
+        if (crc && protocol != TransferProtocol::Ymodem && !gotData && startSent >= timing.crcTries) {
             crc = false;
             startSent = 0;
         }
@@ -209,7 +217,7 @@ struct FileTransfer::Job {
         canRun = 0;
         if (askingStart) {
             const bool mayFallBack = isCrcMode(protocol) && protocol != TransferProtocol::Ymodem && !gotData;
-            const int allowed = mayFallBack ? 2 * timing.startTries : timing.startTries;
+            const int allowed = mayFallBack ? timing.crcTries + timing.startTries : timing.startTries;
             if (++retries >= allowed) return fail("The sender did not start");
             return askForStart();
         }
@@ -220,7 +228,7 @@ struct FileTransfer::Job {
         restartTimer(timing.blockTimeoutMs);
     }
 
-    void receiveBytes(std::string_view in) {
+    std::size_t receiveBytes(std::string_view in) {
         std::size_t i = 0;
         bool collected = false;
         while (i < in.size() && mode == Mode::Receiving) {
@@ -235,7 +243,10 @@ struct FileTransfer::Job {
                     canRun = 0;
                     onEot();
                 } else if (c == kCan) {
-                    if (++canRun >= 2) return fail("Cancelled by the sender", false);
+                    if (++canRun >= 2) {
+                        fail("Cancelled by the sender", false);
+                        return i;
+                    }
                 } else {
                     canRun = 0;  // noise between blocks
                 }
@@ -254,6 +265,7 @@ struct FileTransfer::Job {
         }
         // Part of a block arrived: the line is alive, however slow.
         if (collected && mode == Mode::Receiving) restartTimer(askingStart ? timing.startIntervalMs : timing.blockTimeoutMs);
+        return i;
     }
 
     void refuseBlock(const std::string& why) {
@@ -300,7 +312,10 @@ struct FileTransfer::Job {
                 // Our ACK was lost and the sender repeated the block: it is already written.
                 ++progress.errors;
                 ack();
-                if (protocol == TransferProtocol::Ymodem && number == 0) send(std::string_view(&kCrcStart, 1));
+                // A repeated header: the sender also missed the 'C' that asked for the data. After
+                // the number wraps, block 0 is data and the sender waits for nothing more.
+                if (protocol == TransferProtocol::Ymodem && number == 0 && !fileHasData)
+                    send(std::string_view(&kCrcStart, 1));
                 return true;
             }
         }
@@ -318,17 +333,29 @@ struct FileTransfer::Job {
             return true;
         }
         std::int64_t size = -1;
+        std::int64_t modified = 0;
         if (nul != std::string_view::npos) {
             const std::string_view info = data.substr(nul + 1);
             std::size_t digits = 0;
             while (digits < info.size() && info[digits] >= '0' && info[digits] <= '9' && digits < 18) ++digits;
             if (digits > 0) size = std::strtoll(std::string(info.substr(0, digits)).c_str(), nullptr, 10);
+            // Behind the size, the modification time in octal seconds since 1970.
+            std::size_t at = digits;
+            while (digits > 0 && at < info.size() && info[at] == ' ') ++at;
+            bool plausible = at > digits;
+            std::int64_t seconds = 0;
+            for (; plausible && at < info.size() && info[at] >= '0' && info[at] <= '7'; ++at) {
+                seconds = seconds * 8 + (info[at] - '0');
+                plausible = seconds <= kLatestPlausibleTime;
+            }
+            if (plausible && seconds > 0) modified = seconds;
         }
         std::string error;
         if (!sink->beginFile(name, size, error)) {
             fail(error);
             return false;
         }
+        if (modified > 0) sink->setModifiedTime(modified);
         fileOpen = true;
         fileStartedMs = clock.steadyMs();
         progress.fileName = name;
@@ -337,6 +364,7 @@ struct FileTransfer::Job {
         remaining = size;
         heldBack.clear();
         eotRefused = false;
+        fileHasData = false;
         lastBlock = 0;
         retries = 0;
         phase = Phase::Data;
@@ -367,6 +395,7 @@ struct FileTransfer::Job {
         }
         lastBlock = number;
         gotData = true;
+        fileHasData = true;
         askingStart = false;
         retries = 0;
         eotRefused = false;
@@ -381,13 +410,17 @@ struct FileTransfer::Job {
             if (lastBlock >= 0) ack();
             return;
         }
-        // YMODEM refuses the first EOT so that a stray 0x04 cannot end a file early; the sender
-        // repeats it.
-        if (protocol == TransferProtocol::Ymodem && !eotRefused) {
+        // The first EOT is refused so that a stray 0x04 (line noise) cannot end a file early; a
+        // sender that meant it repeats it.
+        if (!eotRefused) {
             eotRefused = true;
             send(std::string_view(&kNak, 1));
             restartTimer(timing.blockTimeoutMs);
             return;
+        }
+        if (remaining > 0) {
+            return fail(progress.fileName + " ended after " + formatThousands(progress.bytesDone) + " of " +
+                        formatThousands(progress.bytesTotal) + " bytes");
         }
         std::string error;
         if (!heldBack.empty()) {
@@ -495,11 +528,12 @@ struct FileTransfer::Job {
             send(std::string_view(&kEot, 1));
             return restartTimer(timing.blockTimeoutMs);
         }
-        // The tail goes in short blocks once a long one would be mostly padding.
+        // The tail goes in short blocks once a long one would be mostly padding. A receiver that
+        // asked with NAK knows only checksum blocks of 128 bytes.
         const std::int64_t left = size - offset;
-        const std::size_t want = usesLongBlocks(protocol) && left > static_cast<std::int64_t>(kLongBlock - kShortBlock)
-                                     ? kLongBlock
-                                     : kShortBlock;
+        const std::size_t want =
+            usesLongBlocks(protocol) && crc && left > static_cast<std::int64_t>(kLongBlock - kShortBlock) ? kLongBlock
+                                                                                                          : kShortBlock;
         std::string data;
         std::string error;
         if (!source->read(fileIndex, offset, want, data, error)) return fail(error);
@@ -601,13 +635,12 @@ void FileTransfer::startUpload(TransferProtocol protocol, UploadSource& source) 
     m_job->startUpload(protocol, source);
 }
 
-void FileTransfer::receive(std::string_view bytesFromLine) {
+std::size_t FileTransfer::receive(std::string_view bytesFromLine) {
     Job& job = *m_job;
     if (job.mode == Job::Mode::Receiving) return job.receiveBytes(bytesFromLine);
-    for (char c : bytesFromLine) {
-        if (job.mode != Job::Mode::Sending) return;
-        job.senderByte(c);
-    }
+    std::size_t taken = 0;
+    while (taken < bytesFromLine.size() && job.mode == Job::Mode::Sending) job.senderByte(bytesFromLine[taken++]);
+    return taken;
 }
 
 void FileTransfer::cancel() {

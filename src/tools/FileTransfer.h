@@ -41,6 +41,9 @@ public:
     virtual ~DownloadSink() = default;
     // `nameFromSender` is untrusted and empty for XMODEM; `size` is -1 when unknown.
     virtual bool beginFile(const std::string& nameFromSender, std::int64_t size, std::string& error) = 0;
+    // The sender's modification time of the file begun last, in seconds since 1970; only called
+    // with a plausible one.
+    virtual void setModifiedTime(std::int64_t) {}
     virtual bool write(std::string_view bytes, std::string& error) = 0;
     virtual bool endFile(std::string& error) = 0;
     // The transfer failed or was cancelled: the partial file goes away.
@@ -72,7 +75,8 @@ std::string frameBlock(int number, std::string_view data, bool crc);
 // How patient a transfer is. The defaults are the customary ones.
 struct TransferTiming {
     int startIntervalMs = 3000;  // receiver: between two 'C' (or NAK) asking the sender to start
-    int startTries = 10;         // receiver: 'C' tries before falling back to the checksum
+    int startTries = 10;         // receiver: requests before giving up (YMODEM's 'C', the NAKs of XMODEM)
+    int crcTries = 3;            // receiver: XMODEM's 'C' before falling back to NAK and the checksum
     int blockTimeoutMs = 10000;  // silence before a block (or its answer) counts as lost
     int retries = 10;            // tries of one block before the transfer fails
     int senderStartMs = 60000;   // sender: how long the receiver may take to ask for the first block
@@ -103,8 +107,9 @@ public:
     void startDownload(TransferProtocol protocol, DownloadSink& sink);
     void startUpload(TransferProtocol protocol, UploadSource& source);
     // Everything the line delivers while a transfer is active. `sendToLine` must not call back
-    // into receive() directly (queue the bytes instead).
-    void receive(std::string_view bytesFromLine);
+    // into receive() directly (queue the bytes instead). Returns how many bytes the transfer
+    // took: when it ends inside the chunk, the rest is the board's again (its next screen).
+    std::size_t receive(std::string_view bytesFromLine);
     // Stops at once: CAN x5 and backspaces to the peer, the partial download removed,
     // finished(false, "Cancelled").
     void cancel();

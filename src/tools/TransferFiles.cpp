@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -57,6 +58,7 @@ DownloadFolderSink::~DownloadFolderSink() { abandon(); }
 
 bool DownloadFolderSink::beginFile(const std::string& nameFromSender, std::int64_t, std::string& error) {
     abandon();
+    m_modifiedTime = 0;
     const std::string name = sanitizeDownloadName(nameFromSender.empty() ? m_nameForUnnamed : nameFromSender);
     m_finalPath = joinPath(m_folder, name);
     // Exclusive creation: an older .part (or a link planted under its name) is never written
@@ -102,6 +104,12 @@ bool DownloadFolderSink::endFile(std::string& error) {
         std::remove(m_partPath.c_str());
         m_partPath.clear();
         return false;
+    }
+    if (m_modifiedTime > 0) {
+        // The file keeps the sender's date (a rename keeps it too); a file system that refuses
+        // leaves the time of the download, which is no reason to fail the transfer.
+        const struct timespec times[2] = {{0, UTIME_NOW}, {static_cast<time_t>(m_modifiedTime), 0}};
+        ::utimensat(AT_FDCWD, m_partPath.c_str(), times, 0);
     }
     switch (moveWithoutReplacing(m_partPath, m_finalPath)) {
         case MoveResult::Moved:

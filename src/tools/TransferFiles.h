@@ -37,6 +37,7 @@ public:
     DownloadFolderSink& operator=(const DownloadFolderSink&) = delete;
 
     bool beginFile(const std::string& nameFromSender, std::int64_t size, std::string& error) override;
+    void setModifiedTime(std::int64_t seconds) override { m_modifiedTime = seconds; }
     bool write(std::string_view bytes, std::string& error) override;
     bool endFile(std::string& error) override;
     void abandon() override;
@@ -55,6 +56,7 @@ private:
     std::string m_finalPath;
     std::string m_partPath;
     std::FILE* m_file = nullptr;
+    std::int64_t m_modifiedTime = 0;  // the sender's, 0 when it gave none
     std::vector<ReceivedFile> m_received;
 };
 

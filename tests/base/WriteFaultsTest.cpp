@@ -465,7 +465,7 @@ public:
         engine.startDownload(vx::TransferProtocol::XmodemCrc, sink);
         for (std::size_t at = 0, block = 1; at < content.size(); at += 128, ++block)
             engine.receive(vx::frameBlock(static_cast<int>(block), std::string_view(content).substr(at, 128), true));
-        engine.receive("\x04");
+        engine.receive("\x04\x04");  // the first EOT is refused, the sender repeats it
         if (!finished || !ok) return true;
         std::string error;
         for (std::size_t i = 0; i < sink.received().size(); ++i)

@@ -40,8 +40,8 @@ protected:
     }
 };
 
-// The blocks land in the downloads folder, never on the screen; keys typed meanwhile are held
-// off the line, which is given back afterwards.
+// The blocks land in the downloads folder, never on the screen; keys typed meanwhile (Ctrl-C
+// too) are dropped without a trace, and the line is given back afterwards.
 TEST_F(FileTransfersTest, ADownloadGoesToTheFolderAndNotToTheScreen) {
     startDownload();
     const std::string screenBefore = rowText(1);
@@ -49,10 +49,11 @@ TEST_F(FileTransfersTest, ADownloadGoesToTheFolderAndNotToTheScreen) {
     socket.receive(frameBlock(1, data.substr(0, 128), true));
     EXPECT_EQ(socket.sent, std::string(1, kAck));
     session->keyboard().characterKey('x');
+    session->keyboard().characterKey(3);  // Ctrl-C: would throw away the board's next screen
     EXPECT_EQ(socket.sent, std::string(1, kAck));
     EXPECT_EQ(transfers().state().progress.bytesDone, 128);
     socket.receive(frameBlock(2, data.substr(128), true));
-    socket.receive(std::string(1, kEot));
+    socket.receive(std::string(2, kEot));
     EXPECT_FALSE(transfers().active());
     EXPECT_TRUE(transfers().state().ok) << transfers().state().message;
     EXPECT_EQ(filesInDownloads(), std::vector<std::string>{"GAME.XEX"});
@@ -105,7 +106,7 @@ TEST_F(FileTransfersTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
         prompter.yesNoCancelAnswers.push_back(row.answer);
         startDownload();
         socket.receive(frameBlock(1, "new", true));
-        socket.receive(std::string(1, kEot));
+        socket.receive(std::string(2, kEot));
         ASSERT_EQ(prompter.questions.size(), 1u);
         EXPECT_NE(prompter.questions.back().text.find("GAME.XEX is in the downloads folder already."),
                   std::string::npos);
@@ -115,6 +116,36 @@ TEST_F(FileTransfersTest, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
         connection().disconnectButton();
         timeline.advance(1);
     }
+}
+
+// A batch that fails later still settles the files it finished: the question is asked and no
+// .part stays beside the file that was there.
+TEST_F(FileTransfersTest, FilesFinishedBeforeABatchFailsAreSettled) {
+    fs::create_directories(downloads());
+    std::ofstream(downloads() / "A.TXT", std::ios::binary) << "old";
+    prompter.yesNoCancelAnswers.push_back(Prompter::Answer::Yes);
+    connectDirect(0);
+    ASSERT_TRUE(transfers().startDownload(TransferProtocol::Ymodem, ""));
+    socket.receive(frameBlock(0, std::string("A.TXT\0" "3", 7) + std::string(121, '\0'), true) +
+                   frameBlock(1, "new", true));
+    socket.receive(std::string(2, kEot));
+    socket.receive(frameBlock(0, std::string("B.TXT\0" "900", 9) + std::string(119, '\0'), true) + kCan + kCan);
+    EXPECT_EQ(transfers().state().message, "Cancelled by the sender");
+    EXPECT_EQ(prompter.questions.size(), 1u);
+    EXPECT_EQ(filesInDownloads(), std::vector<std::string>{"A.TXT"});
+    EXPECT_EQ(fileText(downloads() / "A.TXT"), "new");
+}
+
+// What the board sends right behind the last ACK of an upload is its next screen.
+TEST_F(FileTransfersTest, TextBehindTheLastAckOfAnUploadIsDrawn) {
+    connectDirect(0);
+    socket.receive("READY");
+    std::ofstream(temp / "UP.TXT", std::ios::binary) << "hello";
+    ASSERT_TRUE(transfers().startUpload(TransferProtocol::XmodemCrc, {(temp / "UP.TXT").string()}));
+    socket.receive("C" + std::string(1, kAck));
+    socket.receive(std::string(1, kAck) + "THANKS");
+    EXPECT_TRUE(transfers().state().ok) << transfers().state().message;
+    EXPECT_EQ(rowText(1).substr(0, 11), "READYTHANKS");
 }
 
 TEST_F(FileTransfersTest, NothingStartsWithoutACallOrWhileOneRuns) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -96,6 +97,7 @@ public:
         files.push_back({name, size, {}, false});
         return true;
     }
+    void setModifiedTime(std::int64_t seconds) override { files.back().time = seconds; }
     bool write(std::string_view bytes, std::string& error) override {
         if (failWrites) {
             error = "Disk full";
@@ -115,6 +117,7 @@ public:
         std::int64_t size;
         std::string bytes;
         bool complete;
+        std::int64_t time = 0;
     };
     std::vector<File> files;
     int abandoned = 0;
@@ -193,7 +196,7 @@ TEST_P(TransferSplitDelivery, SameFileWhereverTheStreamIsCut) {
         stream += frameBlock(n, std::string_view(content).substr((n - 1) * block, block), crc);
         stream += "+++";
     }
-    stream += kEot;
+    stream += kEot + kEot;
 
     Bench bench;
     MemorySink sink;
@@ -202,7 +205,7 @@ TEST_P(TransferSplitDelivery, SameFileWhereverTheStreamIsCut) {
     bench.deliver(stream, chunk);
     ASSERT_TRUE(bench.finished);
     EXPECT_TRUE(bench.ok) << bench.message;
-    EXPECT_EQ(bench.takeSent(), repeat(kAck, 4));
+    EXPECT_EQ(bench.takeSent(), repeat(kAck, 3) + kNak + kAck);
     ASSERT_EQ(sink.files.size(), 1u);
     EXPECT_TRUE(sink.files[0].bytes == content);
     EXPECT_TRUE(sink.files[0].complete);
@@ -259,33 +262,40 @@ std::string corrupt(std::string block, std::size_t at) {
 const std::string kA = std::string(128, 'a');
 const std::string kB = std::string(100, 'b') + std::string(28, 'B');
 const std::string kC = "cc";
+const std::string kEnd = kEot + kEot;
+const std::string kEndAnswers = kNak + kAck;
 
 INSTANTIATE_TEST_SUITE_P(
     Rules, TransferReceiveRules,
     ::testing::Values(
         ReceiveCase{"bad_crc_is_refused_then_taken",
-                    {corrupt(frameBlock(1, kA, true), 40), frameBlock(1, kA, true), kEot},
-                    kNak + kAck + kAck, true, true, "1 file received", kA, 1},
+                    {corrupt(frameBlock(1, kA, true), 40), frameBlock(1, kA, true), kEnd},
+                    kNak + kAck + kEndAnswers, true, true, "1 file received", kA, 1},
         ReceiveCase{"bad_complement_is_refused",
-                    {corrupt(frameBlock(1, kA, true), 2), frameBlock(1, kA, true), kEot},
-                    kNak + kAck + kAck, true, true, "1 file received", kA, 1},
+                    {corrupt(frameBlock(1, kA, true), 2), frameBlock(1, kA, true), kEnd},
+                    kNak + kAck + kEndAnswers, true, true, "1 file received", kA, 1},
         ReceiveCase{"duplicate_is_acked_and_dropped",
-                    {frameBlock(1, kA, true), frameBlock(1, kA, true), frameBlock(2, kB, true), kEot},
-                    repeat(kAck, 4), true, true, "1 file received", kA + kB, 1},
+                    {frameBlock(1, kA, true), frameBlock(1, kA, true), frameBlock(2, kB, true), kEnd},
+                    repeat(kAck, 3) + kEndAnswers, true, true, "1 file received", kA + kB, 1},
         ReceiveCase{"only_the_last_blocks_padding_goes",
-                    {frameBlock(1, std::string(128, '\x1A'), true), frameBlock(2, kC, true), kEot},
-                    repeat(kAck, 3), true, true, "1 file received", std::string(128, '\x1A') + kC, 0},
+                    {frameBlock(1, std::string(128, '\x1A'), true), frameBlock(2, kC, true), kEnd},
+                    repeat(kAck, 2) + kEndAnswers, true, true, "1 file received", std::string(128, '\x1A') + kC, 0},
         ReceiveCase{"out_of_sequence_aborts",
                     {frameBlock(1, kA, true), frameBlock(3, kB, true)},
                     kAck + kCancelSequence, true, false, "Block 3 out of sequence (expected 2)", "", 0},
         ReceiveCase{"two_cans_from_the_sender_abort", {frameBlock(1, kA, true), kCan + kCan},
                     kAck, true, false, "Cancelled by the sender", "", 0},
         ReceiveCase{"cans_split_across_chunks_abort", {kCan, kCan}, "", true, false, "Cancelled by the sender", "", 0},
-        ReceiveCase{"a_lone_can_is_noise", {kCan + "x", frameBlock(1, kA, true), kEot},
-                    kAck + kAck, true, true, "1 file received", kA, 0},
+        ReceiveCase{"a_lone_can_is_noise", {kCan + "x", frameBlock(1, kA, true), kEnd},
+                    kAck + kEndAnswers, true, true, "1 file received", kA, 0},
         ReceiveCase{"bytes_behind_a_bad_block_are_dropped",
-                    {corrupt(frameBlock(1, kA, true), 9) + frameBlock(1, kA, true), frameBlock(1, kA, true), kEot},
-                    kNak + kAck + kAck, true, true, "1 file received", kA, 1}),
+                    {corrupt(frameBlock(1, kA, true), 9) + frameBlock(1, kA, true), frameBlock(1, kA, true), kEnd},
+                    kNak + kAck + kEndAnswers, true, true, "1 file received", kA, 1},
+        // A stray EOT (line noise) must not end the file: only one that the sender repeats does.
+        ReceiveCase{"a_single_eot_is_refused", {frameBlock(1, kA, true), kEot}, kAck + kNak, false, false, "", "", 0},
+        ReceiveCase{"blocks_after_a_stray_eot_are_taken",
+                    {frameBlock(1, kA, true), kEot, frameBlock(2, kB, true), kEnd},
+                    kAck + kNak + kAck + kEndAnswers, true, true, "1 file received", kA + kB, 0}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(TransferReceive, TooManyBadBlocksFail) {
@@ -332,8 +342,8 @@ TEST_P(TransferStartRetries, AsksThenFallsBackThenGivesUp) {
 
 INSTANTIATE_TEST_SUITE_P(Protocols, TransferStartRetries,
                          ::testing::Values(StartCase{TransferProtocol::Xmodem, repeat(kNak, 10), 30000},
-                                           StartCase{TransferProtocol::XmodemCrc, repeat("C", 10) + repeat(kNak, 10), 60000},
-                                           StartCase{TransferProtocol::Xmodem1K, repeat("C", 10) + repeat(kNak, 10), 60000},
+                                           StartCase{TransferProtocol::XmodemCrc, repeat("C", 3) + repeat(kNak, 10), 39000},
+                                           StartCase{TransferProtocol::Xmodem1K, repeat("C", 3) + repeat(kNak, 10), 39000},
                                            StartCase{TransferProtocol::Ymodem, repeat("C", 10), 30000}));
 
 TEST(TransferReceive, StartTimingIsThreeSeconds) {
@@ -350,9 +360,9 @@ TEST(TransferReceive, CrcFallbackTakesChecksumBlocks) {
     Bench bench;
     MemorySink sink;
     bench.engine.startDownload(TransferProtocol::XmodemCrc, sink);
-    bench.timeline.advance(30000);  // the tenth 'C' went unanswered: NAK now
-    EXPECT_EQ(bench.takeSent(), repeat("C", 10) + kNak);
-    bench.deliver(frameBlock(1, kA, false) + kEot);
+    bench.timeline.advance(9000);  // the third 'C' went unanswered: NAK now
+    EXPECT_EQ(bench.takeSent(), repeat("C", 3) + kNak);
+    bench.deliver(frameBlock(1, kA, false) + kEnd);
     EXPECT_TRUE(bench.ok) << bench.message;
     EXPECT_EQ(sink.files.at(0).bytes, kA);
 }
@@ -434,6 +444,38 @@ TEST(TransferReceive, YmodemBatchTrimsToTheHeaderSize) {
     EXPECT_EQ(bench.takeSent(), "C" + kAck + "C" + kAck + kAck + kNak + kAck + "C" + kAck + "C" + kNak + kAck + "C" + kAck);
 }
 
+// After the number wraps, block 0 is data: its repeat gets an ACK and nothing more. Only a
+// repeated header also lost the 'C' that followed its ACK.
+TEST(TransferReceive, RepeatedBlockZeroIsAskedAgainOnlyWhenItIsTheHeader) {
+    const std::string header = yHeader(std::string("w.bin\0", 6) + "33000");
+    std::string wrapped = header;
+    for (int n = 1; n <= 256; ++n) wrapped += frameBlock(n, kA, true);
+    for (const auto& [before, again, answer] : {std::tuple{header, header, kAck + "C"},
+                                                std::tuple{wrapped, frameBlock(0, kA, true), kAck}}) {
+        Bench bench;
+        MemorySink sink;
+        bench.engine.startDownload(TransferProtocol::Ymodem, sink);
+        bench.deliver(before);
+        bench.takeSent();
+        bench.deliver(again);
+        EXPECT_EQ(bench.takeSent(), answer);
+    }
+}
+
+// The header's date (octal seconds since 1970, behind the size) is passed on when plausible.
+TEST(TransferReceive, YmodemHeaderDateIsPassedOn) {
+    const std::pair<std::string, std::int64_t> rows[] = {
+        {"1 14723052153 100644", 1733055595}, {"1  14723052153", 1733055595}, {"1", 0}, {"1 0", 0}, {"1 9999", 0},
+        {"1 777777777777777777", 0}};
+    for (const auto& [fields, time] : rows) {
+        Bench bench;
+        MemorySink sink;
+        bench.engine.startDownload(TransferProtocol::Ymodem, sink);
+        bench.deliver(yHeader(std::string("d.bin\0", 6) + fields));
+        EXPECT_EQ(sink.files.at(0).time, time) << fields;
+    }
+}
+
 TEST(TransferReceive, CancelAbandonsAndTellsThePeer) {
     Bench bench;
     MemorySink sink;
@@ -474,18 +516,21 @@ TEST(TransferSend, XmodemAnswersDriveTheBlocks) {
     EXPECT_EQ(bench.engine.progress().bytesDone, 130);
 }
 
-TEST(TransferSend, ChecksumReceiverGetsChecksumBlocksAndLongTailsShrink) {
-    Bench bench;
-    MemorySource source;
+// A receiver that asked with NAK knows only 128-byte checksum blocks; one that asked with 'C'
+// gets long blocks until a long one would be mostly padding.
+TEST(TransferSend, XmodemOneKBlocksFollowWhatTheReceiverAskedFor) {
     const std::string content = randomBytes(1024 + 200, 9);
-    source.files = {{"up.bin", content}};
-    bench.engine.startUpload(TransferProtocol::Xmodem1K, source);
-    bench.deliver(kNak);
-    EXPECT_EQ(bench.takeSent(), frameBlock(1, content.substr(0, 1024), false));
-    bench.deliver(kAck);
-    EXPECT_EQ(bench.takeSent(), frameBlock(2, content.substr(1024, 128), false));
-    bench.deliver(kAck);
-    EXPECT_EQ(bench.takeSent(), frameBlock(3, content.substr(1152), false));
+    for (const auto& [start, crc, sizes] : {std::tuple{std::string("C"), true, std::vector<std::size_t>{1024, 128, 72}},
+                                            std::tuple{kNak, false, std::vector<std::size_t>(9, 128)}}) {
+        Bench bench;
+        MemorySource source;
+        source.files = {{"up.bin", content}};
+        bench.engine.startUpload(TransferProtocol::Xmodem1K, source);
+        bench.deliver(start);
+        for (std::size_t i = 0, at = 0; i < sizes.size(); at += sizes[i++], bench.deliver(kAck))
+            EXPECT_TRUE(bench.takeSent() == frameBlock(static_cast<int>(i + 1), content.substr(at, sizes[i]), crc))
+                << i;
+    }
 }
 
 TEST(TransferSend, YmodemHeadersAndTheEmptyEnd) {
@@ -687,6 +732,20 @@ TEST_F(TransferFolderTest, AnswersForAnExistingFile) {
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"a (2).txt", "a (3).txt", "a.txt"}));
+}
+
+// A YMODEM file that ends before the size its header gave is a failure, and nothing of it stays.
+TEST_F(TransferFolderTest, ShortYmodemFileFailsAndLeavesNoPart) {
+    Bench bench;
+    DownloadFolderSink sink(dir.path().string());
+    bench.engine.startDownload(TransferProtocol::Ymodem, sink);
+    bench.deliver(yHeader(std::string("short.bin\0", 10) + "5000") + frameBlock(1, std::string(1024, 'x'), true) +
+                  kEot + kEot);
+    EXPECT_TRUE(bench.finished);
+    EXPECT_FALSE(bench.ok);
+    EXPECT_EQ(bench.message, "short.bin ended after 1,024 of 5,000 bytes");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    EXPECT_NE(bench.takeSent().find(kCancelSequence), std::string::npos);
 }
 
 TEST_F(TransferFolderTest, EngineDownloadThroughTheFolder) {

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+#include <utime.h>
+
 #include "base/AtomicFile.h"
 #include "support/LoopbackPeer.h"
 #include "support/TempDir.h"
@@ -33,6 +36,11 @@ std::string randomBytes(std::size_t size, unsigned seed) {
 
 void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     ASSERT_EQ(writeFileAtomically(path.string(), bytes), FileStatus::kOk) << path;
+}
+
+std::int64_t modifiedTime(const std::filesystem::path& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? static_cast<std::int64_t>(status.st_mtime) : -1;
 }
 
 std::string readFile(const std::filesystem::path& path) {
@@ -228,8 +236,11 @@ const std::vector<std::pair<std::string, std::size_t>> kBatch = {
 
 TEST_F(LrzszPeerScenarioTest, BatchFromSbArrivesWhole) {
     std::vector<std::string> argv = {"sb", "-q", "-k"};
+    const auto timeOf = [](std::size_t size) { return static_cast<std::int64_t>(1'000'000'000 + size); };
     for (const auto& [name, size] : kBatch) {
         writeFile(dir / name, randomBytes(size, static_cast<unsigned>(size)));
+        const struct utimbuf times {timeOf(size), timeOf(size)};
+        ASSERT_EQ(::utime((dir / name).c_str(), &times), 0);
         argv.push_back((dir / name).string());
     }
     std::filesystem::create_directories(dir / "in");
@@ -237,8 +248,10 @@ TEST_F(LrzszPeerScenarioTest, BatchFromSbArrivesWhole) {
     const Result result = drive(argv, dir, {}, [&](FileTransfer& e) { e.startDownload(TransferProtocol::Ymodem, sink); });
     ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
     EXPECT_EQ(result.progress.filesDone, 4);
-    for (const auto& [name, size] : kBatch)
+    for (const auto& [name, size] : kBatch) {
         EXPECT_TRUE(readFile(dir / "in" / name) == randomBytes(size, static_cast<unsigned>(size))) << name;
+        EXPECT_EQ(modifiedTime(dir / "in" / name), timeOf(size)) << name;  // the date sb put in the header
+    }
 }
 
 // lrzsz's receivers answer an EOT only after a second of silence behind it, and rb waits as long
