@@ -124,10 +124,10 @@ bool TelnetCodec::watchForBinaryRefusal(unsigned char byte) {
             // Anything else ends the subnegotiation and is read as a command, as libtelnet does.
             [[fallthrough]];
         case Scan::Command:
-            m_scan = byte == TELNET_WONT                                                       ? Scan::Wont
+            m_scan = byte == TELNET_WONT                                               ? Scan::Wont
                      : byte == TELNET_WILL || byte == TELNET_DO || byte == TELNET_DONT ? Scan::Option
-                     : byte == TELNET_SB                                                       ? Scan::InSubnegotiation
-                                                                                               : Scan::Data;
+                     : byte == TELNET_SB                                               ? Scan::InSubnegotiation
+                                                                                       : Scan::Data;
             return false;
         case Scan::Wont:
             m_scan = Scan::Data;

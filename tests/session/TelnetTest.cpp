@@ -135,12 +135,23 @@ const std::string kTyped = "A\rB\r\n\xff\r";
 INSTANTIATE_TEST_SUITE_P(
     Modes, TelnetLineEnds,
     ::testing::Values(
-        LineEnds{"BinaryBothWays", bytes({IAC, WILL, BINARY, IAC, DO, BINARY}), {kCrNul, std::string(1, '\0')},
-                 kCrNul + '\0', kTyped, "A\rB\r\n\xff\xff\r"},
-        LineEnds{"RefusedBothWays", bytes({IAC, WONT, BINARY, IAC, DONT, BINARY}),
-                 {kCrNul, std::string("\0C", 2), std::string("\r\0\0", 3)}, "A\rB\r\n\rC\r" + std::string(1, '\0'),
-                 kTyped, std::string("A\r\0B\r\0\n\xff\xff\r\0", 11)},
-        LineEnds{"ServerBinaryOnly", bytes({IAC, WILL, BINARY, IAC, DONT, BINARY}), {kCrNul}, kCrNul, "\r",
+        LineEnds{"BinaryBothWays",
+                 bytes({IAC, WILL, BINARY, IAC, DO, BINARY}),
+                 {kCrNul, std::string(1, '\0')},
+                 kCrNul + '\0',
+                 kTyped,
+                 "A\rB\r\n\xff\xff\r"},
+        LineEnds{"RefusedBothWays",
+                 bytes({IAC, WONT, BINARY, IAC, DONT, BINARY}),
+                 {kCrNul, std::string("\0C", 2), std::string("\r\0\0", 3)},
+                 "A\rB\r\n\rC\r" + std::string(1, '\0'),
+                 kTyped,
+                 std::string("A\r\0B\r\0\n\xff\xff\r\0", 11)},
+        LineEnds{"ServerBinaryOnly",
+                 bytes({IAC, WILL, BINARY, IAC, DONT, BINARY}),
+                 {kCrNul},
+                 kCrNul,
+                 "\r",
                  std::string("\r\0", 2)},
         LineEnds{"ClientBinaryOnly", bytes({IAC, WONT, BINARY, IAC, DO, BINARY}), {kCrNul}, "A\rB\r\n\r", "\r", "\r"},
         LineEnds{"ServerIgnoresOptions", "", {kCrNul}, kCrNul, "\r\n", std::string("\r\0\n", 3)}),
@@ -152,8 +163,9 @@ TEST(Telnet, EachBatchIsAnsweredInOneWrite) {
     Line wire(TelnetSocket::Mode::Telnet);
     wire.receive(bytes({IAC, DO, NAWS, IAC, DO, TTYPE, IAC, SB, TTYPE, 1, IAC, SE, IAC, WILL, ECHO}));
     ASSERT_EQ(wire.socket.sends.size(), 1u);
-    EXPECT_EQ(wire.socket.sends[0], bytes({IAC, WILL, NAWS, IAC, SB, NAWS, 0, 40, 0, 24, IAC, SE, IAC, WILL, TTYPE, IAC, SB,
-                                           TTYPE, 0}) + "ATASCII" + bytes({IAC, SE, IAC, DO, ECHO}));
+    EXPECT_EQ(wire.socket.sends[0],
+              bytes({IAC, WILL, NAWS, IAC, SB, NAWS, 0, 40, 0, 24, IAC, SE, IAC, WILL, TTYPE, IAC, SB, TTYPE, 0}) +
+                  "ATASCII" + bytes({IAC, SE, IAC, DO, ECHO}));
     wire.line.setWindowSize(80, 24);
     ASSERT_EQ(wire.socket.sends.size(), 2u);
     EXPECT_EQ(wire.socket.sends[1], bytes({IAC, SB, NAWS, 0, 80, 0, 24, IAC, SE}));
@@ -257,13 +269,20 @@ const std::string kWillEcho = bytes({IAC, WILL, ECHO});
 INSTANTIATE_TEST_SUITE_P(
     Calls, TelnetAuto,
     ::testing::Values(
-        AutoCall{"BannerThenCommands", {{0, kBanner}, {300, kWillEcho + bytes({IAC, DO, TTYPE}) + "X"}}, kBanner + "X", true},
+        AutoCall{"BannerThenCommands",
+                 {{0, kBanner}, {300, kWillEcho + bytes({IAC, DO, TTYPE}) + "X"}},
+                 kBanner + "X",
+                 true},
         AutoCall{"CommandInTheBannersRead", {{0, kBanner + kWillEcho + "X"}}, kBanner + "X", true},
-        AutoCall{"CommandSplitBetweenReads", {{0, kBanner + IAC}, {10, std::string{WILL, ECHO} + "X"}}, kBanner + "X", true},
-        AutoCall{"OtherIacPairsStayText", {{0, "A" + bytes({IAC, IAC, IAC, '\xf1'}) + "B"}, {0, kWillEcho}},
-                 "A" + bytes({IAC, IAC, IAC, '\xf1'}) + "B", true},
+        AutoCall{
+            "CommandSplitBetweenReads", {{0, kBanner + IAC}, {10, std::string{WILL, ECHO} + "X"}}, kBanner + "X", true},
+        AutoCall{"OtherIacPairsStayText",
+                 {{0, "A" + bytes({IAC, IAC, IAC, '\xf1'}) + "B"}, {0, kWillEcho}},
+                 "A" + bytes({IAC, IAC, IAC, '\xf1'}) + "B",
+                 true},
         AutoCall{"CommandInTheLastByteOf4KiB", {{0, std::string(4095, 'x') + kWillEcho}}, std::string(4095, 'x'), true},
-        AutoCall{"CommandAfter4KiB", {{0, std::string(4096, 'x') + kWillEcho}}, std::string(4096, 'x') + kWillEcho, false},
+        AutoCall{
+            "CommandAfter4KiB", {{0, std::string(4096, 'x') + kWillEcho}}, std::string(4096, 'x') + kWillEcho, false},
         AutoCall{"CommandJustBefore5Seconds", {{0, kBanner}, {4999, kWillEcho}}, kBanner, true},
         AutoCall{"CommandAfter5Seconds", {{0, kBanner}, {5000, kWillEcho}}, kBanner + kWillEcho, false},
         AutoCall{"SilenceBeforeTheFirstByteIsNotCounted", {{9000, kBanner}, {1000, kWillEcho}}, kBanner, true}),
@@ -307,8 +326,8 @@ TEST_F(TelnetSessionTest, ATelnetBoardsNegotiationNeverReachesTheScreen) {
     connectDirect(0);
     socket.receive(bytes({IAC, WILL, ECHO, IAC, WILL, SGA, IAC, DO, NAWS}) + "READY");
     EXPECT_EQ(rowText(1).substr(0, 8), "READY\xa0  ");
-    EXPECT_EQ(socket.sent, bytes({IAC, DO, BINARY, IAC, WILL, BINARY, IAC, DO, ECHO, IAC, DO, SGA, IAC, WILL, NAWS, IAC,
-                                  SB, NAWS, 0, 40, 0, 24, IAC, SE}));
+    EXPECT_EQ(socket.sent, bytes({IAC, DO,   BINARY, IAC, WILL, BINARY, IAC, DO, ECHO, IAC, DO,  SGA,
+                                  IAC, WILL, NAWS,   IAC, SB,   NAWS,   0,   40, 0,    24,  IAC, SE}));
     // The 40/80 key tells the server the new width.
     socket.sent.clear();
     connection().switchColumns(true);
