@@ -11,6 +11,7 @@ vx_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-xserver-utils x11-utils openbox procps
     libtelnet-dev lrzsz
+    busybox-static inetutils-telnetd
     dpkg-dev groff-base
 )
 

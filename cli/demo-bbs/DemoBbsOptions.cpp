@@ -33,6 +33,9 @@ std::variant<DemoBbsOptions, std::string> parseDemoBbsOptions(const std::vector<
             if (!parsePort(value, options.port)) return "bad port \"" + value + "\" (0 to 65535)";
         } else if (arg == "--telnet") {
             options.telnet = true;
+        } else if (arg == "--telnet-text") {
+            options.telnet = true;
+            options.binary = false;
         } else if (arg == "--record") {
             if (i + 1 == args.size() || args[i + 1].empty()) return std::string("--record needs a file name");
             options.recordFile = args[++i];
@@ -44,12 +47,15 @@ std::variant<DemoBbsOptions, std::string> parseDemoBbsOptions(const std::vector<
 }
 
 std::string demoBbsUsage() {
-    return "Usage: vexterm-demo-bbs [--port N] [--telnet] [--record FILE]\n"
+    return "Usage: vexterm-demo-bbs [--port N] [--telnet | --telnet-text] [--record FILE]\n"
            "\n"
            "A small ATASCII bulletin board on 127.0.0.1 to try Vexterm with, offline.\n"
            "\n"
            "  --port N   listen on port N (default 6502); 0 picks a free port\n"
-           "  --telnet   speak telnet as modem bridges do: negotiate options, double 255\n"
+           "  --telnet   speak telnet as modem bridges do: negotiate options (binary both\n"
+           "             ways), double 255\n"
+           "  --telnet-text  the same, but refuse binary: CR goes out as CR NUL and CR NUL\n"
+           "             from the caller is read as CR (RFC 854)\n"
            "  --record FILE  append every byte callers send to FILE, as it arrives (in telnet\n"
            "             mode the bytes the caller meant, without the telnet commands)\n"
            "  --help     show this text\n"

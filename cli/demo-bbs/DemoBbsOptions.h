@@ -11,6 +11,7 @@ struct DemoBbsOptions {
     std::uint16_t port = 6502;
     std::string recordFile;  // every byte callers send is appended here (for tests)
     bool telnet = false;     // speak telnet like a modem bridge: negotiate, double 255
+    bool binary = true;      // in telnet, agree to binary; else CR goes out as CR NUL
     bool help = false;
 };
 

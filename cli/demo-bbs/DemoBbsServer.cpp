@@ -45,7 +45,7 @@ void DemoBbsServer::acceptCallers() {
             turnAway(socket);
             continue;
         }
-        auto* session = new DemoBbsSession(socket, m_telnet, this);
+        auto* session = new DemoBbsSession(socket, m_telnet, this, m_binary);
         if (m_record.isOpen())
             session->setRecorder([this](std::string_view bytes) {
                 m_record.write(bytes.data(), static_cast<qint64>(bytes.size()));

@@ -7,6 +7,8 @@
 #include <QTcpServer>
 #include <vector>
 
+#include "session/TelnetCodec.h"
+
 namespace vx::demo {
 
 class DemoBbsSession;
@@ -29,8 +31,11 @@ public:
 
     // Every byte callers send is appended to this file as it arrives; false if it cannot be opened.
     bool recordInto(const QString& path);
-    // Callers from now on are spoken to in telnet.
-    void setTelnet(bool telnet) { m_telnet = telnet; }
+    // Callers from now on are spoken to in telnet, agreeing to binary mode or not.
+    void setTelnet(bool telnet, TelnetCodec::Binary binary = TelnetCodec::Binary::Accepted) {
+        m_telnet = telnet;
+        m_binary = binary;
+    }
 
     // Callers beyond this are told the lines are busy and hung up on.
     void setMaxCallers(int count) { m_maxCallers = count; }
@@ -49,6 +54,7 @@ private:
     QTcpServer m_server;
     QFile m_record;
     bool m_telnet = false;
+    TelnetCodec::Binary m_binary = TelnetCodec::Binary::Accepted;
     std::vector<DemoBbsSession*> m_sessions;
     int m_maxCallers = kDefaultMaxCallers;
 };

@@ -26,7 +26,8 @@ constexpr std::uint64_t kFloodMaxKb = 20000;
 
 }  // namespace
 
-DemoBbsSession::DemoBbsSession(QTcpSocket* socket, bool telnet, QObject* parent) : QObject(parent), m_socket(socket) {
+DemoBbsSession::DemoBbsSession(QTcpSocket* socket, bool telnet, QObject* parent, TelnetCodec::Binary binary)
+    : QObject(parent), m_socket(socket) {
     m_socket->setParent(this);
     m_socket->setReadBufferSize(kSocketReadBuffer);
     connect(m_socket, &QTcpSocket::readyRead, this, &DemoBbsSession::readInput);
@@ -44,9 +45,10 @@ DemoBbsSession::DemoBbsSession(QTcpSocket* socket, bool telnet, QObject* parent)
     connect(&m_closeTimer, &QTimer::timeout, m_socket, &QTcpSocket::abort);
 
     if (telnet) {
-        m_telnet = std::make_unique<TelnetCodec>(TelnetCodec::Side::Server, [this](std::string_view answer) {
-            m_socket->write(answer.data(), static_cast<qint64>(answer.size()));
-        });
+        m_telnet = std::make_unique<TelnetCodec>(
+            TelnetCodec::Side::Server,
+            [this](std::string_view answer) { m_socket->write(answer.data(), static_cast<qint64>(answer.size())); },
+            binary);
         m_telnet->open();
     }
     send(screens::welcome());

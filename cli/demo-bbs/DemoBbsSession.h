@@ -27,8 +27,10 @@ public:
     static constexpr int kSlowPageRate = 120;
 
     // Takes ownership of a connected socket, sends the welcome screen and asks for a name. With
-    // `telnet` the line is spoken to as a modem bridge does (negotiation first, 255 doubled).
-    DemoBbsSession(QTcpSocket* socket, bool telnet, QObject* parent = nullptr);
+    // `telnet` the line is spoken to as a modem bridge does (negotiation first, 255 doubled);
+    // `binary` says whether it agrees to binary mode or keeps RFC 854's line ends.
+    DemoBbsSession(QTcpSocket* socket, bool telnet, QObject* parent = nullptr,
+                   TelnetCodec::Binary binary = TelnetCodec::Binary::Accepted);
     explicit DemoBbsSession(QTcpSocket* socket, QObject* parent = nullptr) : DemoBbsSession(socket, false, parent) {}
     ~DemoBbsSession() override;
 

@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     });
 
     vx::demo::DemoBbsServer server;
-    server.setTelnet(options.telnet);
+    server.setTelnet(options.telnet,
+                     options.binary ? vx::TelnetCodec::Binary::Accepted : vx::TelnetCodec::Binary::Refused);
     if (!options.recordFile.empty() && !server.recordInto(QString::fromStdString(options.recordFile))) {
         std::fprintf(stderr, "vexterm-demo-bbs: cannot write %s\n", options.recordFile.c_str());
         return 1;

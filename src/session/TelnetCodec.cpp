@@ -3,6 +3,7 @@
 #include <libtelnet.h>
 
 #include <array>
+#include <utility>
 
 namespace vx {
 namespace {
@@ -13,6 +14,16 @@ const telnet_telopt_t kClientOptions[] = {
     {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},   {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
     {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT}, {-1, 0, 0},
 };
+const telnet_telopt_t kTextServerOptions[] = {
+    {TELNET_TELOPT_BINARY, TELNET_WONT, TELNET_DONT}, {TELNET_TELOPT_SGA, TELNET_WILL, TELNET_DO},
+    {TELNET_TELOPT_ECHO, TELNET_WILL, TELNET_DONT},   {TELNET_TELOPT_NAWS, TELNET_WONT, TELNET_DO},
+    {TELNET_TELOPT_TTYPE, TELNET_WONT, TELNET_DO},    {-1, 0, 0},
+};
+const telnet_telopt_t kTextClientOptions[] = {
+    {TELNET_TELOPT_BINARY, TELNET_WONT, TELNET_DONT}, {TELNET_TELOPT_SGA, TELNET_WILL, TELNET_DO},
+    {TELNET_TELOPT_ECHO, TELNET_WONT, TELNET_DO},     {TELNET_TELOPT_NAWS, TELNET_WILL, TELNET_DONT},
+    {TELNET_TELOPT_TTYPE, TELNET_WILL, TELNET_DONT},  {-1, 0, 0},
+};
 const telnet_telopt_t kServerOptions[] = {
     {TELNET_TELOPT_BINARY, TELNET_WILL, TELNET_DO}, {TELNET_TELOPT_SGA, TELNET_WILL, TELNET_DO},
     {TELNET_TELOPT_ECHO, TELNET_WILL, TELNET_DONT}, {TELNET_TELOPT_NAWS, TELNET_WONT, TELNET_DO},
@@ -21,9 +32,13 @@ const telnet_telopt_t kServerOptions[] = {
 
 }  // namespace
 
-TelnetCodec::TelnetCodec(Side side, std::function<void(std::string_view)> answer)
-    : m_side(side), m_answer(std::move(answer)) {
-    m_telnet = telnet_init(side == Side::Client ? kClientOptions : kServerOptions, &TelnetCodec::onEvent, 0, this);
+TelnetCodec::TelnetCodec(Side side, std::function<void(std::string_view)> answer, Binary binary)
+    : m_side(side), m_answer(std::move(answer)), m_binaryAccepted(binary == Binary::Accepted) {
+    const telnet_telopt_t* options = side == Side::Client ? (m_binaryAccepted ? kClientOptions : kTextClientOptions)
+                                                          : (m_binaryAccepted ? kServerOptions : kTextServerOptions);
+    // A side that refuses binary reads the other's CR NUL as CR from the start.
+    m_peerRefusedBinary = !m_binaryAccepted;
+    m_telnet = telnet_init(options, &TelnetCodec::onEvent, 0, this);
 }
 
 TelnetCodec::~TelnetCodec() {
@@ -33,8 +48,18 @@ TelnetCodec::~TelnetCodec() {
 std::string TelnetCodec::decode(std::string_view received) {
     std::string data;
     m_sink = &data;
-    telnet_recv(m_telnet, received.data(), received.size());
+    // libtelnet reports no event when a peer refuses an option we asked for, so a refusal of
+    // BINARY is watched for here; the bytes up to it go through first, as they were sent.
+    std::size_t from = 0;
+    for (std::size_t at = 0; at < received.size(); ++at) {
+        if (!watchForBinaryRefusal(static_cast<unsigned char>(received[at]))) continue;
+        telnet_recv(m_telnet, received.data() + from, at + 1 - from);
+        from = at + 1;
+        m_peerRefusedBinary = true;
+    }
+    telnet_recv(m_telnet, received.data() + from, received.size() - from);
     m_sink = nullptr;
+    flushAnswers();
     return data;
 }
 
@@ -42,7 +67,17 @@ std::string TelnetCodec::encode(std::string_view data) {
     std::string wire;
     m_sink = &wire;
     m_encoding = true;
-    telnet_send(m_telnet, data.data(), data.size());
+    if (m_sendBinary) {
+        telnet_send(m_telnet, data.data(), data.size());
+    } else {
+        std::string text;
+        text.reserve(data.size() + data.size() / 16);
+        for (const char byte : data) {
+            text += byte;
+            if (byte == '\r') text += '\0';
+        }
+        telnet_send(m_telnet, text.data(), text.size());
+    }
     m_encoding = false;
     m_sink = nullptr;
     return wire;
@@ -52,13 +87,71 @@ void TelnetCodec::setWindowSize(int columns, int rows) {
     m_columns = columns;
     m_rows = rows;
     if (m_nawsAgreed) sendWindowSize();
+    flushAnswers();
 }
 
 void TelnetCodec::open() {
-    telnet_negotiate(m_telnet, TELNET_WILL, TELNET_TELOPT_ECHO);
-    telnet_negotiate(m_telnet, TELNET_WILL, TELNET_TELOPT_SGA);
-    telnet_negotiate(m_telnet, TELNET_DO, TELNET_TELOPT_NAWS);
-    telnet_negotiate(m_telnet, TELNET_DO, TELNET_TELOPT_TTYPE);
+    if (m_side == Side::Server) {
+        telnet_negotiate(m_telnet, TELNET_WILL, TELNET_TELOPT_ECHO);
+        telnet_negotiate(m_telnet, TELNET_WILL, TELNET_TELOPT_SGA);
+        telnet_negotiate(m_telnet, TELNET_DO, TELNET_TELOPT_NAWS);
+        telnet_negotiate(m_telnet, TELNET_DO, TELNET_TELOPT_TTYPE);
+    }
+    if (m_binaryAccepted) {
+        telnet_negotiate(m_telnet, TELNET_DO, TELNET_TELOPT_BINARY);
+        telnet_negotiate(m_telnet, TELNET_WILL, TELNET_TELOPT_BINARY);
+    }
+    flushAnswers();
+}
+
+bool TelnetCodec::watchForBinaryRefusal(unsigned char byte) {
+    switch (m_scan) {
+        case Scan::Data:
+            if (byte == TELNET_IAC) m_scan = Scan::Command;
+            return false;
+        case Scan::InSubnegotiation:
+            if (byte == TELNET_IAC) m_scan = Scan::SubnegotiationIac;
+            return false;
+        case Scan::SubnegotiationIac:
+            if (byte == TELNET_IAC) {
+                m_scan = Scan::InSubnegotiation;
+                return false;
+            }
+            if (byte == TELNET_SE) {
+                m_scan = Scan::Data;
+                return false;
+            }
+            // Anything else ends the subnegotiation and is read as a command, as libtelnet does.
+            [[fallthrough]];
+        case Scan::Command:
+            m_scan = byte == TELNET_WONT                                               ? Scan::Wont
+                     : byte == TELNET_WILL || byte == TELNET_DO || byte == TELNET_DONT ? Scan::Option
+                     : byte == TELNET_SB                                               ? Scan::InSubnegotiation
+                                                                                       : Scan::Data;
+            return false;
+        case Scan::Wont:
+            m_scan = Scan::Data;
+            return byte == TELNET_TELOPT_BINARY;
+        case Scan::Option:
+            m_scan = Scan::Data;
+            return false;
+    }
+    return false;
+}
+
+void TelnetCodec::flushAnswers() {
+    if (m_answers.empty()) return;
+    const std::string answers = std::exchange(m_answers, {});
+    if (m_answer) m_answer(answers);
+}
+
+void TelnetCodec::appendData(const char* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        const char byte = data[i];
+        const bool stuffing = byte == '\0' && m_afterCr && !m_receiveBinary && m_peerRefusedBinary;
+        m_afterCr = byte == '\r';
+        if (!stuffing) m_sink->push_back(byte);
+    }
 }
 
 void TelnetCodec::sendWindowSize() {
@@ -74,26 +167,35 @@ void TelnetCodec::onEvent(telnet_t*, telnet_event_t* event, void* self) {
 void TelnetCodec::handle(telnet_event_t& event) {
     switch (event.type) {
         case TELNET_EV_DATA:
-            if (m_sink) m_sink->append(event.data.buffer, event.data.size);
+            if (m_sink) appendData(event.data.buffer, event.data.size);
             break;
         case TELNET_EV_SEND:
             // Encoded data goes to the caller of encode(); everything else is an answer or an
-            // offer of this side and goes out at once.
+            // offer of this side and waits for the end of the call.
             if (m_encoding)
                 m_sink->append(event.data.buffer, event.data.size);
-            else if (m_answer)
-                m_answer(std::string_view(event.data.buffer, event.data.size));
+            else
+                m_answers.append(event.data.buffer, event.data.size);
             break;
         case TELNET_EV_DO:
+            if (event.neg.telopt == TELNET_TELOPT_BINARY) m_sendBinary = true;
             if (m_side == Side::Client && event.neg.telopt == TELNET_TELOPT_NAWS) {
                 m_nawsAgreed = true;
                 sendWindowSize();
             }
             break;
         case TELNET_EV_DONT:
+            if (event.neg.telopt == TELNET_TELOPT_BINARY) m_sendBinary = false;
             if (event.neg.telopt == TELNET_TELOPT_NAWS) m_nawsAgreed = false;
             break;
+        case TELNET_EV_WONT:
+            if (event.neg.telopt == TELNET_TELOPT_BINARY) {
+                m_receiveBinary = false;
+                m_peerRefusedBinary = true;
+            }
+            break;
         case TELNET_EV_WILL:
+            if (event.neg.telopt == TELNET_TELOPT_BINARY) m_receiveBinary = true;
             if (m_side == Side::Server && event.neg.telopt == TELNET_TELOPT_TTYPE) telnet_ttype_send(m_telnet);
             break;
         case TELNET_EV_TTYPE:

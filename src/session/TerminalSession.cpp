@@ -6,7 +6,7 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
                                  ScreenInterpreter& screen)
     : m_bbsList(bbsList),
       m_screen(screen),
-      m_line(ports.socket),
+      m_line(ports.socket, ports.clock),
       m_moji(config, ports.prompter, status, ports.timers, m_send, screen, m_urls, ports.box,
              MojiEditor::Hooks{[this] { return connected(); }}),
       m_scrollback(config, ports.timers, status, [this](std::uint8_t b) { replayToScreen(b); }, ports.box),

@@ -104,6 +104,38 @@ private slots:
         recorded.remove();
     }
 
+    // --telnet agrees to binary both ways; --telnet-text refuses it and reads the caller's CR NUL
+    // as CR, as RFC 854 asks of a line in plain text.
+    void telnetModesAgreeOrRefuseBinary_data() {
+        QTest::addColumn<bool>("binary");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QByteArray>("recorded");
+        const QByteArray typed = QByteArray("A\r\0B\r\nC", 7) + kEol;
+        QTest::newRow("binary") << true << QByteArray() << typed;
+        QTest::newRow("text") << false << bytes({255, 252, 0, 255, 254, 0}) << QByteArray("A\rB\r\nC") + kEol;
+    }
+    void telnetModesAgreeOrRefuseBinary() {
+        QFETCH(bool, binary);
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, recorded);
+        const QString record = QDir::temp().filePath("vx-demo-binary-%1.bin").arg(QCoreApplication::applicationPid());
+        QVERIFY(m_server->recordInto(record));
+        m_server->setTelnet(true, binary ? vx::TelnetCodec::Binary::Accepted : vx::TelnetCodec::Binary::Refused);
+        BbsClient client(m_server->port());
+        const auto welcome = client.readUntil(kNamePrompt);
+        QVERIFY(welcome);
+        QCOMPARE(welcome->contains(bytes({255, 253, 0, 255, 251, 0})), binary);
+        client.send(bytes({255, 253, 0, 255, 251, 0}));
+        QCOMPARE(client.readFor(300), answer);
+        client.send(QByteArray("A\r\0B\r\nC", 7) + kEol);
+        QVERIFY(client.readUntil(kPrompt));
+        m_server.reset();
+        QFile file(record);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), recorded);
+        file.remove();
+    }
+
     void welcomeClearsDrawsAndAsksForAName() {
         QCOMPARE(m_server->address(), QHostAddress(QHostAddress::LocalHost));
         BbsClient client(m_server->port());

@@ -2,9 +2,12 @@
 
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "session/TelnetCodec.h"
 #include "session/TelnetSocket.h"
+#include "support/FakeTimeline.h"
 #include "support/Fakes.h"
 #include "support/SessionFixture.h"
 
@@ -19,10 +22,17 @@ std::string bytes(std::initializer_list<char> list) { return std::string(list); 
 
 struct Line {
     FakeSocket socket;
-    TelnetSocket line{socket};
+    FakeTimeline time;
+    TelnetSocket line{socket, time};
     FakeSocket::SendError error;
 
-    explicit Line(TelnetSocket::Mode mode) { line.beginCall(mode); }
+    std::string opening;  // what the client said before the board said anything
+
+    explicit Line(TelnetSocket::Mode mode) {
+        line.beginCall(mode);
+        opening = std::exchange(socket.sent, {});
+        socket.sends.clear();
+    }
     std::string receive(std::string_view wire) {
         socket.pending += wire;
         return line.readAll();
@@ -50,8 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Negotiation{"WillEcho", bytes({IAC, WILL, ECHO}), bytes({IAC, DO, ECHO})},
         Negotiation{"WillSga", bytes({IAC, WILL, SGA}), bytes({IAC, DO, SGA})},
-        Negotiation{"WillBinary", bytes({IAC, WILL, BINARY}), bytes({IAC, DO, BINARY})},
-        Negotiation{"DoBinary", bytes({IAC, DO, BINARY}), bytes({IAC, WILL, BINARY})},
+        Negotiation{"WillBinaryAgreesToOurRequest", bytes({IAC, WILL, BINARY}), ""},
+        Negotiation{"DoBinaryAgreesToOurRequest", bytes({IAC, DO, BINARY}), ""},
         Negotiation{"DoEchoRefused", bytes({IAC, DO, ECHO}), bytes({IAC, WONT, ECHO})},
         Negotiation{"DoNaws", bytes({IAC, DO, NAWS}), bytes({IAC, WILL, NAWS, IAC, SB, NAWS, 0, 40, 0, 24, IAC, SE})},
         Negotiation{"TerminalType",
@@ -93,6 +103,73 @@ INSTANTIATE_TEST_SUITE_P(
         Received{"GarbageAfterIac", "A" + bytes({IAC, '\x11'}) + "B", "AB"},
         Received{"SubnegotiationEndedByGarbage", "A" + bytes({IAC, SB, NAWS, 'x', IAC, '\x11'}) + "B", "AB"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// RFC 854 outside binary mode: a data CR is CR NUL on the wire, and CR NUL read is CR. A server
+// that never answers the request for binary (it ignores every option) is read as it sends.
+struct LineEnds {
+    const char* name;
+    std::string serverAnswer;          // to our DO BINARY / WILL BINARY
+    std::vector<std::string> batches;  // from the board, read one at a time
+    std::string shown;
+    std::string typed;
+    std::string sent;
+};
+
+class TelnetLineEnds : public ::testing::TestWithParam<LineEnds> {};
+
+TEST_P(TelnetLineEnds, FollowTheBinaryModeOfEachDirection) {
+    Line wire(TelnetSocket::Mode::Telnet);
+    EXPECT_EQ(wire.opening, bytes({IAC, DO, BINARY, IAC, WILL, BINARY}));
+    EXPECT_EQ(wire.receive(GetParam().serverAnswer), "");
+    std::string shown;
+    for (const std::string& batch : GetParam().batches) shown += wire.receive(batch);
+    EXPECT_EQ(shown, GetParam().shown);
+    wire.socket.sent.clear();
+    ASSERT_TRUE(wire.line.send(GetParam().typed, wire.error));
+    EXPECT_EQ(wire.socket.sent, GetParam().sent);
+}
+
+const std::string kCrNul("A\r\0B\r\n\r", 7);
+const std::string kTyped = "A\rB\r\n\xff\r";
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, TelnetLineEnds,
+    ::testing::Values(
+        LineEnds{"BinaryBothWays",
+                 bytes({IAC, WILL, BINARY, IAC, DO, BINARY}),
+                 {kCrNul, std::string(1, '\0')},
+                 kCrNul + '\0',
+                 kTyped,
+                 "A\rB\r\n\xff\xff\r"},
+        LineEnds{"RefusedBothWays",
+                 bytes({IAC, WONT, BINARY, IAC, DONT, BINARY}),
+                 {kCrNul, std::string("\0C", 2), std::string("\r\0\0", 3)},
+                 "A\rB\r\n\rC\r" + std::string(1, '\0'),
+                 kTyped,
+                 std::string("A\r\0B\r\0\n\xff\xff\r\0", 11)},
+        LineEnds{"ServerBinaryOnly",
+                 bytes({IAC, WILL, BINARY, IAC, DONT, BINARY}),
+                 {kCrNul},
+                 kCrNul,
+                 "\r",
+                 std::string("\r\0", 2)},
+        LineEnds{"ClientBinaryOnly", bytes({IAC, WONT, BINARY, IAC, DO, BINARY}), {kCrNul}, "A\rB\r\n\r", "\r", "\r"},
+        LineEnds{"ServerIgnoresOptions", "", {kCrNul}, kCrNul, "\r\n", std::string("\r\0\n", 3)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Everything one batch of received bytes makes us say leaves in one write, so a server that reads
+// a subnegotiation per segment never sees half of one.
+TEST(Telnet, EachBatchIsAnsweredInOneWrite) {
+    Line wire(TelnetSocket::Mode::Telnet);
+    wire.receive(bytes({IAC, DO, NAWS, IAC, DO, TTYPE, IAC, SB, TTYPE, 1, IAC, SE, IAC, WILL, ECHO}));
+    ASSERT_EQ(wire.socket.sends.size(), 1u);
+    EXPECT_EQ(wire.socket.sends[0],
+              bytes({IAC, WILL, NAWS, IAC, SB, NAWS, 0, 40, 0, 24, IAC, SE, IAC, WILL, TTYPE, IAC, SB, TTYPE, 0}) +
+                  "ATASCII" + bytes({IAC, SE, IAC, DO, ECHO}));
+    wire.line.setWindowSize(80, 24);
+    ASSERT_EQ(wire.socket.sends.size(), 2u);
+    EXPECT_EQ(wire.socket.sends[1], bytes({IAC, SB, NAWS, 0, 80, 0, 24, IAC, SE}));
+}
 
 TEST(Telnet, CommandsSplitAnywhereGiveTheSameBytesAndAnswers) {
     const std::string wire = "AB" + bytes({IAC, WILL, ECHO, IAC, DO, NAWS, IAC, IAC, IAC, SB, TTYPE, 1, IAC, SE}) +
@@ -149,10 +226,10 @@ TEST(Telnet, AutoSpeaksTelnetOnlyWhenTheCallOpensWithACommand) {
     Line bridge(TelnetSocket::Mode::Auto);
     EXPECT_EQ(bridge.receive(bytes({IAC, WILL, ECHO}) + "HI"), "HI");
     EXPECT_TRUE(bridge.line.telnetActive());
-    EXPECT_EQ(bridge.socket.sent, bytes({IAC, DO, ECHO}));
+    EXPECT_EQ(bridge.socket.sent, bytes({IAC, DO, BINARY, IAC, WILL, BINARY, IAC, DO, ECHO}));
 
     Line board(TelnetSocket::Mode::Auto);
-    EXPECT_EQ(board.receive("HI"), "HI");
+    EXPECT_EQ(board.receive(std::string(4096, 'x')), std::string(4096, 'x'));
     EXPECT_EQ(board.receive(bytes({IAC, WILL, ECHO})), bytes({IAC, WILL, ECHO}));
     EXPECT_FALSE(board.line.telnetActive());
     EXPECT_EQ(board.socket.sent, "");
@@ -160,8 +237,56 @@ TEST(Telnet, AutoSpeaksTelnetOnlyWhenTheCallOpensWithACommand) {
     // The next call decides afresh.
     board.line.beginCall(TelnetSocket::Mode::Auto);
     EXPECT_EQ(board.receive(bytes({IAC, WILL, SGA})), "");
-    EXPECT_EQ(board.socket.sent, bytes({IAC, DO, SGA}));
+    EXPECT_EQ(board.socket.sent, bytes({IAC, DO, BINARY, IAC, WILL, BINARY, IAC, DO, SGA}));
 }
+
+// Auto watches the first 4 KiB and 5 seconds of a call (from its first byte) for a telnet command:
+// what came before stays on the screen, the command and what follows are read as telnet.
+struct AutoCall {
+    const char* name;
+    std::vector<std::pair<int, std::string>> reads;  // milliseconds waited before each read, its bytes
+    std::string shown;
+    bool telnet;
+};
+
+class TelnetAuto : public ::testing::TestWithParam<AutoCall> {};
+
+TEST_P(TelnetAuto, SwitchesOnACommandEarlyInTheCall) {
+    Line wire(TelnetSocket::Mode::Auto);
+    std::string shown;
+    for (const auto& [waitMs, batch] : GetParam().reads) {
+        wire.time.advance(waitMs);
+        shown += wire.receive(batch);
+    }
+    EXPECT_EQ(shown, GetParam().shown);
+    EXPECT_EQ(wire.line.telnetActive(), GetParam().telnet);
+    EXPECT_EQ(wire.socket.sent.find(bytes({IAC, DO, ECHO})) != std::string::npos, GetParam().telnet);
+}
+
+const std::string kBanner = "WELCOME\x9b";
+const std::string kWillEcho = bytes({IAC, WILL, ECHO});
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, TelnetAuto,
+    ::testing::Values(
+        AutoCall{"BannerThenCommands",
+                 {{0, kBanner}, {300, kWillEcho + bytes({IAC, DO, TTYPE}) + "X"}},
+                 kBanner + "X",
+                 true},
+        AutoCall{"CommandInTheBannersRead", {{0, kBanner + kWillEcho + "X"}}, kBanner + "X", true},
+        AutoCall{
+            "CommandSplitBetweenReads", {{0, kBanner + IAC}, {10, std::string{WILL, ECHO} + "X"}}, kBanner + "X", true},
+        AutoCall{"OtherIacPairsStayText",
+                 {{0, "A" + bytes({IAC, IAC, IAC, '\xf1'}) + "B"}, {0, kWillEcho}},
+                 "A" + bytes({IAC, IAC, IAC, '\xf1'}) + "B",
+                 true},
+        AutoCall{"CommandInTheLastByteOf4KiB", {{0, std::string(4095, 'x') + kWillEcho}}, std::string(4095, 'x'), true},
+        AutoCall{
+            "CommandAfter4KiB", {{0, std::string(4096, 'x') + kWillEcho}}, std::string(4096, 'x') + kWillEcho, false},
+        AutoCall{"CommandJustBefore5Seconds", {{0, kBanner}, {4999, kWillEcho}}, kBanner, true},
+        AutoCall{"CommandAfter5Seconds", {{0, kBanner}, {5000, kWillEcho}}, kBanner + kWillEcho, false},
+        AutoCall{"SilenceBeforeTheFirstByteIsNotCounted", {{9000, kBanner}, {1000, kWillEcho}}, kBanner, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Telnet, ANewScreenWidthIsToldOnceTheServerAskedForIt) {
     Line wire(TelnetSocket::Mode::Telnet);
@@ -201,7 +326,8 @@ TEST_F(TelnetSessionTest, ATelnetBoardsNegotiationNeverReachesTheScreen) {
     connectDirect(0);
     socket.receive(bytes({IAC, WILL, ECHO, IAC, WILL, SGA, IAC, DO, NAWS}) + "READY");
     EXPECT_EQ(rowText(1).substr(0, 8), "READY\xa0  ");
-    EXPECT_EQ(socket.sent, bytes({IAC, DO, ECHO, IAC, DO, SGA, IAC, WILL, NAWS, IAC, SB, NAWS, 0, 40, 0, 24, IAC, SE}));
+    EXPECT_EQ(socket.sent, bytes({IAC, DO,   BINARY, IAC, WILL, BINARY, IAC, DO, ECHO, IAC, DO,  SGA,
+                                  IAC, WILL, NAWS,   IAC, SB,   NAWS,   0,   40, 0,    24,  IAC, SE}));
     // The 40/80 key tells the server the new width.
     socket.sent.clear();
     connection().switchColumns(true);
