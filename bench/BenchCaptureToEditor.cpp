@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
 
     std::printf("capture of %zu KiB (%zu records) in VXEditor after %lld ms (target < %lld ms)\n", kCaptureBytes / 1024,
                 recordCount, static_cast<long long>(shownMs), static_cast<long long>(kTargetMs));
-    std::printf("longest turn of the event loop (1 ms probe): %.1f ms (limit %.0f ms)\n", probe.longestMs(), kStallLimitMs);
+    std::printf("longest turn of the event loop (1 ms probe): %.1f ms (limit %.0f ms)\n", probe.longestMs(),
+                kStallLimitMs);
     return shownMs < kTargetMs && probe.longestMs() < kStallLimitMs ? 0 : 1;
 }

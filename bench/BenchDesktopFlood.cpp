@@ -166,7 +166,10 @@ int main(int argc, char** argv) {
                     keys.size(), keyMax, keyMean, kKeyLimitMs);
         std::printf("resident memory: %.1f MiB after connecting, %.1f MiB after the flood (target < 80 MB)\n",
                     connectedKb / 1024.0, residentKb() / 1024.0);
-        status = drawnMs < kTargetMs && probe.longestMs() < kStallLimitMs && keyMax < kKeyLimitMs && connectedKb < 80 * 1000 ? 0 : 1;
+        status =
+            drawnMs < kTargetMs && probe.longestMs() < kStallLimitMs && keyMax < kKeyLimitMs && connectedKb < 80 * 1000
+                ? 0
+                : 1;
         desktop.shutdown();
     }
     board.terminate();

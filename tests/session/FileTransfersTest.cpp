@@ -126,10 +126,21 @@ TEST_F(FileTransfersTest, FilesFinishedBeforeABatchFailsAreSettled) {
     prompter.yesNoCancelAnswers.push_back(Prompter::Answer::Yes);
     connectDirect(0);
     ASSERT_TRUE(transfers().startDownload(TransferProtocol::Ymodem, ""));
-    socket.receive(frameBlock(0, std::string("A.TXT\0" "3", 7) + std::string(121, '\0'), true) +
+    socket.receive(frameBlock(0,
+                              std::string("A.TXT\0"
+                                          "3",
+                                          7) +
+                                  std::string(121, '\0'),
+                              true) +
                    frameBlock(1, "new", true));
     socket.receive(std::string(2, kEot));
-    socket.receive(frameBlock(0, std::string("B.TXT\0" "900", 9) + std::string(119, '\0'), true) + kCan + kCan);
+    socket.receive(frameBlock(0,
+                              std::string("B.TXT\0"
+                                          "900",
+                                          9) +
+                                  std::string(119, '\0'),
+                              true) +
+                   kCan + kCan);
     EXPECT_EQ(transfers().state().message, "Cancelled by the sender");
     EXPECT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(filesInDownloads(), std::vector<std::string>{"A.TXT"});

@@ -270,32 +270,79 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReceiveCase{"bad_crc_is_refused_then_taken",
                     {corrupt(frameBlock(1, kA, true), 40), frameBlock(1, kA, true), kEnd},
-                    kNak + kAck + kEndAnswers, true, true, "1 file received", kA, 1},
+                    kNak + kAck + kEndAnswers,
+                    true,
+                    true,
+                    "1 file received",
+                    kA,
+                    1},
         ReceiveCase{"bad_complement_is_refused",
                     {corrupt(frameBlock(1, kA, true), 2), frameBlock(1, kA, true), kEnd},
-                    kNak + kAck + kEndAnswers, true, true, "1 file received", kA, 1},
+                    kNak + kAck + kEndAnswers,
+                    true,
+                    true,
+                    "1 file received",
+                    kA,
+                    1},
         ReceiveCase{"duplicate_is_acked_and_dropped",
                     {frameBlock(1, kA, true), frameBlock(1, kA, true), frameBlock(2, kB, true), kEnd},
-                    repeat(kAck, 3) + kEndAnswers, true, true, "1 file received", kA + kB, 1},
+                    repeat(kAck, 3) + kEndAnswers,
+                    true,
+                    true,
+                    "1 file received",
+                    kA + kB,
+                    1},
         ReceiveCase{"only_the_last_blocks_padding_goes",
                     {frameBlock(1, std::string(128, '\x1A'), true), frameBlock(2, kC, true), kEnd},
-                    repeat(kAck, 2) + kEndAnswers, true, true, "1 file received", std::string(128, '\x1A') + kC, 0},
+                    repeat(kAck, 2) + kEndAnswers,
+                    true,
+                    true,
+                    "1 file received",
+                    std::string(128, '\x1A') + kC,
+                    0},
         ReceiveCase{"out_of_sequence_aborts",
                     {frameBlock(1, kA, true), frameBlock(3, kB, true)},
-                    kAck + kCancelSequence, true, false, "Block 3 out of sequence (expected 2)", "", 0},
-        ReceiveCase{"two_cans_from_the_sender_abort", {frameBlock(1, kA, true), kCan + kCan},
-                    kAck, true, false, "Cancelled by the sender", "", 0},
+                    kAck + kCancelSequence,
+                    true,
+                    false,
+                    "Block 3 out of sequence (expected 2)",
+                    "",
+                    0},
+        ReceiveCase{"two_cans_from_the_sender_abort",
+                    {frameBlock(1, kA, true), kCan + kCan},
+                    kAck,
+                    true,
+                    false,
+                    "Cancelled by the sender",
+                    "",
+                    0},
         ReceiveCase{"cans_split_across_chunks_abort", {kCan, kCan}, "", true, false, "Cancelled by the sender", "", 0},
-        ReceiveCase{"a_lone_can_is_noise", {kCan + "x", frameBlock(1, kA, true), kEnd},
-                    kAck + kEndAnswers, true, true, "1 file received", kA, 0},
+        ReceiveCase{"a_lone_can_is_noise",
+                    {kCan + "x", frameBlock(1, kA, true), kEnd},
+                    kAck + kEndAnswers,
+                    true,
+                    true,
+                    "1 file received",
+                    kA,
+                    0},
         ReceiveCase{"bytes_behind_a_bad_block_are_dropped",
                     {corrupt(frameBlock(1, kA, true), 9) + frameBlock(1, kA, true), frameBlock(1, kA, true), kEnd},
-                    kNak + kAck + kEndAnswers, true, true, "1 file received", kA, 1},
+                    kNak + kAck + kEndAnswers,
+                    true,
+                    true,
+                    "1 file received",
+                    kA,
+                    1},
         // A stray EOT (line noise) must not end the file: only one that the sender repeats does.
         ReceiveCase{"a_single_eot_is_refused", {frameBlock(1, kA, true), kEot}, kAck + kNak, false, false, "", "", 0},
         ReceiveCase{"blocks_after_a_stray_eot_are_taken",
                     {frameBlock(1, kA, true), kEot, frameBlock(2, kB, true), kEnd},
-                    kAck + kNak + kAck + kEndAnswers, true, true, "1 file received", kA + kB, 0}),
+                    kAck + kNak + kAck + kEndAnswers,
+                    true,
+                    true,
+                    "1 file received",
+                    kA + kB,
+                    0}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(TransferReceive, TooManyBadBlocksFail) {
@@ -340,11 +387,12 @@ TEST_P(TransferStartRetries, AsksThenFallsBackThenGivesUp) {
     EXPECT_FALSE(bench.engine.active());
 }
 
-INSTANTIATE_TEST_SUITE_P(Protocols, TransferStartRetries,
-                         ::testing::Values(StartCase{TransferProtocol::Xmodem, repeat(kNak, 10), 30000},
-                                           StartCase{TransferProtocol::XmodemCrc, repeat("C", 3) + repeat(kNak, 10), 39000},
-                                           StartCase{TransferProtocol::Xmodem1K, repeat("C", 3) + repeat(kNak, 10), 39000},
-                                           StartCase{TransferProtocol::Ymodem, repeat("C", 10), 30000}));
+INSTANTIATE_TEST_SUITE_P(
+    Protocols, TransferStartRetries,
+    ::testing::Values(StartCase{TransferProtocol::Xmodem, repeat(kNak, 10), 30000},
+                      StartCase{TransferProtocol::XmodemCrc, repeat("C", 3) + repeat(kNak, 10), 39000},
+                      StartCase{TransferProtocol::Xmodem1K, repeat("C", 3) + repeat(kNak, 10), 39000},
+                      StartCase{TransferProtocol::Ymodem, repeat("C", 10), 30000}));
 
 TEST(TransferReceive, StartTimingIsThreeSeconds) {
     Bench bench;
@@ -450,8 +498,8 @@ TEST(TransferReceive, RepeatedBlockZeroIsAskedAgainOnlyWhenItIsTheHeader) {
     const std::string header = yHeader(std::string("w.bin\0", 6) + "33000");
     std::string wrapped = header;
     for (int n = 1; n <= 256; ++n) wrapped += frameBlock(n, kA, true);
-    for (const auto& [before, again, answer] : {std::tuple{header, header, kAck + "C"},
-                                                std::tuple{wrapped, frameBlock(0, kA, true), kAck}}) {
+    for (const auto& [before, again, answer] :
+         {std::tuple{header, header, kAck + "C"}, std::tuple{wrapped, frameBlock(0, kA, true), kAck}}) {
         Bench bench;
         MemorySink sink;
         bench.engine.startDownload(TransferProtocol::Ymodem, sink);
@@ -589,7 +637,11 @@ TEST(TransferSpeed, BytesOverTheFilesOwnTime) {
     const struct {
         std::int64_t bytes, ms;
         const char* shown;
-    } rows[] = {{0, 0, "-"}, {10'240, 1, "-"}, {10'240, 99, "-"}, {10'240, 100, "100.0 KB/s"}, {1'024, 250, "4.0 KB/s"},
+    } rows[] = {{0, 0, "-"},
+                {10'240, 1, "-"},
+                {10'240, 99, "-"},
+                {10'240, 100, "100.0 KB/s"},
+                {1'024, 250, "4.0 KB/s"},
                 {3'000'000, 1'500, "1953.1 KB/s"}};
     for (const auto& row : rows) {
         TransferProgress progress;

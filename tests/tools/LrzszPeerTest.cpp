@@ -239,7 +239,7 @@ TEST_F(LrzszPeerScenarioTest, BatchFromSbArrivesWhole) {
     const auto timeOf = [](std::size_t size) { return static_cast<std::int64_t>(1'000'000'000 + size); };
     for (const auto& [name, size] : kBatch) {
         writeFile(dir / name, randomBytes(size, static_cast<unsigned>(size)));
-        const struct utimbuf times {timeOf(size), timeOf(size)};
+        const struct utimbuf times { timeOf(size), timeOf(size) };
         ASSERT_EQ(::utime((dir / name).c_str(), &times), 0);
         argv.push_back((dir / name).string());
     }

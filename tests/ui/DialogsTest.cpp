@@ -1,7 +1,7 @@
 // The small windows: the folder chooser's create question, the About box, the website window's
 // link, and the window-position window saving the places of the frame and the tool windows.
-#include <QFileDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>

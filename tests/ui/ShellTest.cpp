@@ -64,15 +64,18 @@ private slots:
         QTest::addColumn<QString>("browserOnPath");
         QTest::addColumn<bool>("offered");
         QTest::newRow("nothing behind it") << QString("xdg-open") << QString() << QByteArray() << QString() << false;
-        QTest::newRow("an image viewer only") << QString("xdg-open") << QString("config/mimeapps.list") << QByteArray() << QString() << false;
-        QTest::newRow("the user's default") << QString("xdg-open") << QString("config/mimeapps.list") << QByteArray() << QString() << true;
-        QTest::newRow("an installed program") << QString("xdg-open") << QString("data/applications/mimeinfo.cache") << QByteArray()
-                                              << QString() << true;
+        QTest::newRow("an image viewer only")
+            << QString("xdg-open") << QString("config/mimeapps.list") << QByteArray() << QString() << false;
+        QTest::newRow("the user's default")
+            << QString("xdg-open") << QString("config/mimeapps.list") << QByteArray() << QString() << true;
+        QTest::newRow("an installed program")
+            << QString("xdg-open") << QString("data/applications/mimeinfo.cache") << QByteArray() << QString() << true;
         QTest::newRow("$BROWSER") << QString("xdg-open") << QString() << QByteArray("lynx") << QString() << true;
-        QTest::newRow("a browser on the PATH") << QString("xdg-open") << QString() << QByteArray() << QString("x-www-browser") << true;
+        QTest::newRow("a browser on the PATH")
+            << QString("xdg-open") << QString() << QByteArray() << QString("x-www-browser") << true;
         QTest::newRow("gio, nothing behind it") << QString("gio") << QString() << QByteArray() << QString() << false;
-        QTest::newRow("gio and the user's default") << QString("gio") << QString("config/mimeapps.list") << QByteArray()
-                                                    << QString() << true;
+        QTest::newRow("gio and the user's default")
+            << QString("gio") << QString("config/mimeapps.list") << QByteArray() << QString() << true;
     }
     void theOpenerIsOfferedOnlyWithABrowserBehindIt() {
         QFETCH(QString, opener);
@@ -89,12 +92,14 @@ private slots:
         script(opener.toStdString());
         if (!browserOnPath.isEmpty()) script(browserOnPath.toStdString());
         if (!association.isEmpty()) {
-            const std::string type = QTest::currentDataTag() == QByteArray("an image viewer only") ? "image/png" : "text/html";
+            const std::string type =
+                QTest::currentDataTag() == QByteArray("an image viewer only") ? "image/png" : "text/html";
             const std::filesystem::path where = temp / association.toStdString();
             std::filesystem::create_directories(where.parent_path());
             QCOMPARE(writeFileAtomically(where.string(), "[Default Applications]\n" + type + "=web.desktop;\n"), 0);
         }
-        const char* names[] = {"PATH", "BROWSER", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_HOME", "XDG_DATA_DIRS"};
+        const char* names[] = {"PATH",          "BROWSER",      "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS",
+                               "XDG_DATA_HOME", "XDG_DATA_DIRS"};
         QByteArray kept[std::size(names)];
         for (std::size_t i = 0; i < std::size(names); ++i) kept[i] = qgetenv(names[i]);
         qputenv("PATH", QByteArray::fromStdString(bin));
@@ -107,7 +112,8 @@ private slots:
         QCOMPARE(writeFileAtomically(page, "<html></html>"), 0);
         const std::string found = QtShell().associatedProgram(page);
         for (std::size_t i = 0; i < std::size(names); ++i) qputenv(names[i], kept[i]);
-        QCOMPARE(QString::fromStdString(found), offered ? QString::fromStdString(bin + "/" + opener.toStdString()) : QString());
+        QCOMPARE(QString::fromStdString(found),
+                 offered ? QString::fromStdString(bin + "/" + opener.toStdString()) : QString());
     }
 };
 

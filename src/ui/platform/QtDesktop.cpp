@@ -81,9 +81,9 @@ bool openerHasABrowser() {
          baseFolders("XDG_DATA_HOME", home + "/.local/share", "XDG_DATA_DIRS", "/usr/local/share:/usr/share"))
         for (const char* list : {"/applications/mimeapps.list", "/applications/mimeinfo.cache"})
             if (associationNamesABrowser(folder + list)) return true;
-    for (const char* browser : {"x-www-browser", "www-browser", "firefox", "firefox-esr", "chromium", "chromium-browser",
-                                "google-chrome", "epiphany", "konqueror", "falkon", "seamonkey", "links2", "elinks",
-                                "links", "lynx", "w3m"})
+    for (const char* browser :
+         {"x-www-browser", "www-browser", "firefox", "firefox-esr", "chromium", "chromium-browser", "google-chrome",
+          "epiphany", "konqueror", "falkon", "seamonkey", "links2", "elinks", "links", "lynx", "w3m"})
         if (!QStandardPaths::findExecutable(browser).isEmpty()) return true;
     return false;
 }
