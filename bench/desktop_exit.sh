@@ -11,10 +11,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'kill $(jobs -p) 2> /dev/null; wait 2> /dev/null; [ -n "${VX_KEEP:-}" ] || rm -rf "$work"' EXIT
 
-"$board" --port 0 > "$work/board.out" 2>&1 &
-for _ in $(seq 50); do grep -q '^listening' "$work/board.out" && break; sleep 0.1; done
-port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\).*/\1/p' "$work/board.out")
-[ -n "$port" ] || { echo "the demo board did not start"; exit 2; }
+source "$root/bench/demo_board.sh"
+start_demo_board
 
 # One run: start, call, type, end by $1 (close or term); prints the milliseconds to the end.
 run_once() {

@@ -5,9 +5,7 @@
 # arguments go to ctest (e.g. -R soak_hour).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
-vx_install_missing
-vx_configure
-cmake --build "$build_dir" -- -j2
+vx_build_all
 cd "$build_dir"
 # The long cases are registered for the configuration "long" only, so a plain ctest never
 # starts them.

@@ -34,3 +34,10 @@ vx_configure() {
         -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
         "$@"
 }
+
+# Installs what is missing, configures and builds everything in the build folder.
+vx_build_all() {
+    vx_install_missing
+    vx_configure
+    cmake --build "$build_dir" -- -j2
+}

@@ -124,23 +124,15 @@ TEST_F(FileTransfersTest, FilesFinishedBeforeABatchFailsAreSettled) {
     fs::create_directories(downloads());
     std::ofstream(downloads() / "A.TXT", std::ios::binary) << "old";
     prompter.yesNoCancelAnswers.push_back(Prompter::Answer::Yes);
+    const auto header = [](std::string nameAndSize) {
+        nameAndSize.resize(128, '\0');
+        return frameBlock(0, nameAndSize, true);
+    };
     connectDirect(0);
     ASSERT_TRUE(transfers().startDownload(TransferProtocol::Ymodem, ""));
-    socket.receive(frameBlock(0,
-                              std::string("A.TXT\0"
-                                          "3",
-                                          7) +
-                                  std::string(121, '\0'),
-                              true) +
-                   frameBlock(1, "new", true));
+    socket.receive(header(std::string("A.TXT") + '\0' + "3") + frameBlock(1, "new", true));
     socket.receive(std::string(2, kEot));
-    socket.receive(frameBlock(0,
-                              std::string("B.TXT\0"
-                                          "900",
-                                          9) +
-                                  std::string(119, '\0'),
-                              true) +
-                   kCan + kCan);
+    socket.receive(header(std::string("B.TXT") + '\0' + "900") + kCan + kCan);
     EXPECT_EQ(transfers().state().message, "Cancelled by the sender");
     EXPECT_EQ(prompter.questions.size(), 1u);
     EXPECT_EQ(filesInDownloads(), std::vector<std::string>{"A.TXT"});
