@@ -6,7 +6,7 @@
 #
 # The first run is the real one: its three questions are answered with the Return key, and "yes"
 # to the help page must hand the installed page to the browser (a stand-in xdg-open that writes
-# down what it was given). Then the call must reach the board, and SIGTERM must end the program.
+# down what it was given, with $BROWSER set as on a desktop that has one). Then the call must reach the board, and SIGTERM must end the program.
 set -euo pipefail
 [ $# -eq 1 ] && [ -f "$1" ] || { echo "usage: deb_smoke.sh DEB"; exit 2; }
 scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -173,8 +173,9 @@ mkdir "$work/bin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$@" >> "%s"\n' "$work/opened" > "$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 # The shell tells the display it was given, then becomes vexterm (same process, so SIGTERM
-# reaches the program and not xvfb-run).
-PATH="$work/bin:$PATH" env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x1024x24" \
+# reaches the program and not xvfb-run). $BROWSER says the desktop has a browser behind its
+# opener: without one the program says so instead of starting the opener.
+PATH="$work/bin:$PATH" BROWSER=stand-in-browser env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x1024x24" \
     sh -c 'printf "%s\n%s\n" "$DISPLAY" "$XAUTHORITY" > "$1.tmp" && mv "$1.tmp" "$1"; shift; exec "$@"' \
     sh "$work/display" /usr/bin/vexterm --system-folder "$system" "atascii://127.0.0.1:$port" \
     > "$work/vexterm.out" 2>&1 &
