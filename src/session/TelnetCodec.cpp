@@ -78,6 +78,10 @@ std::string TelnetCodec::encode(std::string_view data) {
         }
         telnet_send(m_telnet, text.data(), text.size());
     }
+    // Some servers drop a NUL that ends what they read, taking it for the rest of a CR NUL split
+    // across segments (busybox telnetd does, in every mode): a write never ends on one. The no-op
+    // command is read as nothing by every server.
+    if (m_side == Side::Client && !wire.empty() && wire.back() == '\0') telnet_iac(m_telnet, TELNET_NOP);
     m_encoding = false;
     m_sink = nullptr;
     return wire;

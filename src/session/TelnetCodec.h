@@ -18,6 +18,7 @@ namespace vx {
 // A direction that is not binary follows RFC 854: a data CR is written as CR NUL, and CR NUL read
 // is CR once the other side has refused binary. A peer that never answers the request (busybox
 // telnetd ignores every option) passes its program's bytes untouched, so its CR NUL is data.
+// A client's write that would end on a NUL ends with IAC NOP, as servers may drop a last NUL.
 // Everything one call makes this side say reaches `answer` in one piece: servers that read a
 // subnegotiation per segment lose the window size when it is split.
 class TelnetCodec {
