@@ -15,7 +15,7 @@ struct CommandLine {
     int port = 23;
     std::string protocol = "Raw";  // "Telnet" for a telnet:// link
     std::string systemFolder;      // empty: Documents/Vexterm
-    std::string importBbs;         // add the boards of this CSV file to the BBS list, then end
+    std::string importBbs;         // add the boards of this CSV file or directory to the BBS list, then end
     std::string exportBbs;         // write the BBS list to this CSV file, then end
     bool report = false;           // print the time-online report, then end
     bool reportAll = false;        // ... listing the boards never called too

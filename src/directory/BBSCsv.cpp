@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -11,6 +12,7 @@
 #include "base/CodePage1252.h"
 #include "base/HostAddress.h"
 #include "directory/BBSRecordKeys.h"
+#include "directory/DialingDirectories.h"
 
 namespace vx::bbscsv {
 namespace {
@@ -73,6 +75,18 @@ std::string addressField(const std::string& host) {
     const auto* address = std::get_if<HostAndPort>(&parsed);
     if (address && address->host == host && !address->port) return host;
     return "[" + host + "]";
+}
+
+// The rows of a CSV file, header first; another terminal's directory gives its boards under a
+// header of its own, and the entries that are no board are refused at once.
+std::vector<CsvRow> rowsOfBoardFile(std::string_view text, ImportResult& result) {
+    const BoardFileKind kind = boardFileKind(text);
+    if (kind == BoardFileKind::Csv) return parseCsv(text);
+    DirectoryRows directory = directoryRows(text, kind);
+    result.refused = std::move(directory.refused);
+    std::vector<CsvRow> rows{CsvRow{1, directoryHeader(), false}};
+    std::move(directory.rows.begin(), directory.rows.end(), std::back_inserter(rows));
+    return rows;
 }
 
 }  // namespace
@@ -170,7 +184,7 @@ ImportResult importText(BBSList& list, std::string_view text) {
     // A file that is not UTF-8 at all is an older export in the list's own code page: its bytes
     // are taken as they are.
     const bool utf8 = cp1252::fromUtf8(text).has_value();
-    std::vector<CsvRow> rows = parseCsv(text);
+    std::vector<CsvRow> rows = rowsOfBoardFile(text, result);
     if (rows.empty()) {
         result.error = "the file holds no rows.";
         return result;
@@ -292,6 +306,8 @@ ImportResult importText(BBSList& list, std::string_view text) {
         accepted.push_back(std::move(record));
         acceptedLines.push_back(row.line);
     }
+    std::stable_sort(result.refused.begin(), result.refused.end(),
+                     [](const Refusal& a, const Refusal& b) { return a.line < b.line; });
     if (accepted.empty()) return result;
     const auto ids = list.addRecordsAside(accepted);
     if (!ids) {

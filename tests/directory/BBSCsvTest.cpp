@@ -1,11 +1,12 @@
 // The BBS list as CSV: the parser's rules as a table, a round trip through a fresh list, and the
-// import's refusals with their reasons.
+// import's refusals with their reasons; other terminals' dialing directories through the same import.
 #include <gtest/gtest.h>
 
 #include <tuple>
 
 #include "config/IniFile.h"
 #include "directory/BBSCsv.h"
+#include "directory/DialingDirectories.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 
@@ -264,5 +265,90 @@ TEST_F(BBSCsvTest, UnreadableAndHugeFilesAreRefused) {
     EXPECT_NE(vx::bbscsv::importFile(*list, (temp / "missing.csv").string()).error, "");
     EXPECT_NE(vx::bbscsv::exportFile(*list, (temp / "no-such-folder" / "out.csv").string()), "");
 }
+
+// The kind of file is told by its first line that says anything, never by its name.
+TEST(BoardFileKinds, AreToldByTheContent) {
+    using vx::bbscsv::BoardFileKind;
+    const std::pair<std::string, BoardFileKind> cases[] = {
+        {"Name,Address\r\n[One],one.example.org\r\n", BoardFileKind::Csv},
+        {"; list\r\n\r\n[One]\r\n\tAddress=one.example.org\r\n", BoardFileKind::IniDirectory},
+        {"# book\n[entry]\nname=One\naddress=one.example.org\n", BoardFileKind::PhoneBook},
+        {"\xEF\xBB\xBF[entry]\nmethod=TELNET\n", BoardFileKind::PhoneBook},
+        {"[entry]\nAddress=entry.example.org\n", BoardFileKind::IniDirectory},  // a board named "entry"
+    };
+    for (const auto& [text, kind] : cases) EXPECT_EQ(vx::bbscsv::boardFileKind(text), kind) << text;
+}
+
+// A directory file of a dozen boards or more, written from the format's description: the boards
+// that can be called are added as the CSV import adds them, the others refused at their section.
+struct Board {
+    std::string name, url, protocol, comment;
+    int port;
+};
+struct DirectoryFile {
+    const char* file;
+    std::vector<Board> added;
+    std::vector<Refusal> refused;
+};
+void PrintTo(const DirectoryFile& d, std::ostream* out) { *out << d.file; }
+class DirectoryFiles : public BBSCsvTest, public ::testing::WithParamInterface<DirectoryFile> {};
+
+std::string reachedBy(const std::string& how) {
+    return "a board reached by " + how + ": only telnet and raw TCP boards can be called";
+}
+
+TEST_P(DirectoryFiles, GiveTheBoardsTheyHoldAndSayWhyOthersAreLeftOut) {
+    auto list = freshList("list.ini");
+    const auto result =
+        vx::bbscsv::importFile(*list, std::string(VX_TEST_DATA_DIR) + "/directory/directories/" + GetParam().file);
+    EXPECT_EQ(result.refused, GetParam().refused) << result.report();
+    ASSERT_EQ(result.added.size(), GetParam().added.size()) << result.report();
+    for (std::size_t i = 0; i < result.added.size(); ++i) {
+        const vx::BBSRecord got = list->recordOf(std::to_string(result.added[i]));
+        const Board& want = GetParam().added[i];
+        EXPECT_EQ(std::tie(got.BBSname, got.URL, got.Port, got.Protocol, got.Comment),
+                  std::tie(want.name, want.url, want.port, want.protocol, want.comment));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, DirectoryFiles,
+    ::testing::Values(DirectoryFile{"ini-directory.lst",
+                                    {{"Atari Haven", "haven.example.org", "Telnet", "Home of the 850 crowd", 23},
+                                     {"Basement BBS", "basement.example.net", "Telnet", "", 6502},
+                                     {"Raw Bridge", "bridge.example.com", "Raw", "", 9000},
+                                     {"No Type Given", "notype.example.org", "Telnet", "", 23},
+                                     {"Caf\xE9 8-Bit", "cafe.example.fr", "Telnet",
+                                      "Bienvenue \x96 bonne soir\xE9"
+                                      "e",
+                                      2323},
+                                     {"Lower Keys", "lower.example.org", "Telnet", "", 8023},
+                                     {"IPv6 Board", "2001:db8::64", "Telnet", "", 23}},
+                                    {{21, reachedBy("SSH")},
+                                     {26, reachedBy("RLogin")},
+                                     {31, reachedBy("Modem")},
+                                     {54, "no address"},
+                                     {58, "bad port '70000' (1 to 65535)"},
+                                     {63, "already in the list: HAVEN.example.org:23"},
+                                     {68, reachedBy("Shell")}}},
+                      DirectoryFile{"phone-book.txt",
+                                    {{"Atari Haven", "haven.example.org", "Telnet", "", 23},
+                                     {"Raw Socket Board", "socket.example.net", "Raw", "", 6502},
+                                     {"Default Port", "default.example.org", "Telnet", "", 23},
+                                     {"No Method", "nomethod.example.org", "Telnet", "", 2300},
+                                     {"Tab Spaced", "tabbed.example.com", "Telnet", "", 1023},
+                                     {"Bracketed Host", "2001:db8::7", "Telnet", "", 8023}},
+                                    {{22, reachedBy("SSH")},
+                                     {28, reachedBy("RLOGIN")},
+                                     {34, reachedBy("MODEM")},
+                                     {50, reachedBy("CMDLINE")},
+                                     {67, "no name"},
+                                     {72, "the host 'a$(reboot)' holds '$'"}}}),
+    [](const auto& info) {
+        std::string name = info.param.file;
+        std::replace_if(
+            name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); }, '_');
+        return name;
+    });
 
 }  // namespace

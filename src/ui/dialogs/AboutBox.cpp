@@ -27,7 +27,7 @@ constexpr const char* kCredits[] = {
     "Tip: End switches inverse typing; offline, what you type is drawn for your 'Mojis.",
     "Tip: the right mouse button on the screen opens the capture menu.",
     "Tip: vexterm-demo-bbs is a board on your own machine to try everything with.",
-    "Tip: the BBS list can be imported from and exported to a CSV file.",
+    "Tip: Import in the BBS editor reads CSV files and other terminals' dialing directories.",
     "The ATASCII glyphs come from an all-permissive Atari 8x8 character set.",
     "Thanks to the sysops who keep the boards running, and to everyone who still calls them.",
 };

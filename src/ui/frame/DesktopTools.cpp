@@ -267,7 +267,8 @@ void DesktopTools::printScreen() {
 
 void DesktopTools::importBBSList() {
     DesktopApp& a = m_app;
-    auto* dialog = new QFileDialog(&editorWindow(), "Import BBS List", {}, "CSV files (*.csv);;All files (*)");
+    auto* dialog =
+        new QFileDialog(&editorWindow(), "Import BBS List", {}, "BBS lists (*.csv *.lst *.ini *.txt);;All files (*)");
     dialog->setObjectName("dlgImport");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setFileMode(QFileDialog::ExistingFile);
