@@ -275,6 +275,8 @@ void DesktopTools::importBBSList() {
     QObject::connect(dialog, &QFileDialog::fileSelected, &a, [this, &a](const QString& file) {
         const bbscsv::ImportResult result = bbscsv::importFile(a.m_list, localPath(file));
         listChanged();
+        // The file dialog is closing: the report opens on the editor, which keeps the keys after it.
+        a.m_keys.after(Moment::WindowAsked, &editorWindow());
         a.m_prompter.message(
             result.report(), "Import",
             result.refused.empty() && result.error.empty() ? MessageIcon::Information : MessageIcon::Exclamation);
@@ -289,8 +291,9 @@ void DesktopTools::exportBBSList() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setDefaultSuffix("csv");
-    QObject::connect(dialog, &QFileDialog::fileSelected, &a, [&a](const QString& file) {
+    QObject::connect(dialog, &QFileDialog::fileSelected, &a, [this, &a](const QString& file) {
         const std::string problem = bbscsv::exportFile(a.m_list, localPath(file));
+        a.m_keys.after(Moment::WindowAsked, &editorWindow());
         a.m_prompter.message(problem.empty() ? "BBS list exported to:\r" + localPath(file) : problem, "Export",
                              problem.empty() ? MessageIcon::Information : MessageIcon::Exclamation);
     });
