@@ -1,5 +1,6 @@
-// Any file offered as a BBS list CSV, imported into an empty list: no row is taken twice and
-// none is made up (added and refused together never outnumber the lines), the list file stays
+// Any file offered as a BBS list (CSV or another terminal's directory), imported into an empty
+// list: no row is taken twice and none is made up (added and refused together never outnumber
+// the lines), the list file stays
 // whole (count, map and selection list agree when it is read again), every board added holds the
 // texts of its row, and the list exported and imported into another empty list comes back the same.
 // Each input starts from an empty list.
@@ -16,6 +17,7 @@
 #include "base/AtomicFile.h"
 #include "config/IniFile.h"
 #include "directory/BBSCsv.h"
+#include "directory/DialingDirectories.h"
 #include "support/Fakes.h"
 #include "support/TempDir.h"
 
@@ -99,7 +101,15 @@ void checkListFile(const FreshList& fresh) {
 // the texts of its row as the list can hold them, found by the header as a reader of the file would.
 void checkRecordsHoldTheirRows(std::string_view text, const vx::bbscsv::ImportResult& result, vx::BBSList& list) {
     if (!std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) return;
-    const auto rows = vx::bbscsv::parseCsv(text);
+    using vx::bbscsv::BoardFileKind;
+    const BoardFileKind kind = vx::bbscsv::boardFileKind(text);
+    std::vector<vx::bbscsv::CsvRow> rows;
+    if (kind == BoardFileKind::Csv) {
+        rows = vx::bbscsv::parseCsv(text);
+    } else {
+        rows.push_back({1, vx::bbscsv::directoryHeader(), false});
+        for (auto& row : vx::bbscsv::directoryRows(text, kind).rows) rows.push_back(std::move(row));
+    }
     std::map<std::string, std::size_t> columns;
     for (std::size_t i = 0; i < rows[0].fields.size(); ++i) {
         std::string name = trimmed(rows[0].fields[i]);
@@ -137,7 +147,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!result.added.empty() || first.list->numBBS() != 0) std::abort();
         return 0;
     }
-    if (result.added.size() + result.refused.size() > linesOf(text) - 1) std::abort();
+    // A CSV file's first line is its header; a directory's boards may start on its first line.
+    const bool csv = vx::bbscsv::boardFileKind(text) == vx::bbscsv::BoardFileKind::Csv;
+    if (result.added.size() + result.refused.size() > linesOf(text) - (csv ? 1 : 0)) std::abort();
     if (first.list->numBBS() != static_cast<int>(result.added.size())) std::abort();
     checkListFile(first);
     checkRecordsHoldTheirRows(text, result, *first.list);
