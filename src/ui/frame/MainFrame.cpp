@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/platform/ByteText.h"
 
@@ -34,6 +35,7 @@ constexpr ToolKey kToolKeys[] = {
     {"tbSND", "Snd", ""},
     {"tbREC", "Rec", ""},
     {"tb80", "40/80", "Toggle between 40 and 80 columns"},
+    {"tbFULL", "Full", "Full Screen (F11)"},
     {"tbViewBMP", "BMP", "View Screen Dump (BMP)"},
     {"tbBROWSE", "Web", "Open Web Access Window"},
     {"tbHELP", "Help", "Help System"},
@@ -158,6 +160,7 @@ int MainFrame::availableWidth() const {
 
 void MainFrame::setColumns(int columns, int contentWidth) {
     m_columns = columns;
+    if (m_fullScreen) return;  // the width comes back with the window
     const int wanted = std::max(columns == 80 ? kWidth80 : kWidth40, contentWidth);
     const int available = availableWidth();
     setFixedWidth(available > 0 ? std::min(wanted, available) : wanted);
@@ -165,7 +168,46 @@ void MainFrame::setColumns(int columns, int contentWidth) {
     m_panels["pnlSTAT"]->setFixedWidth((columns == 80 ? 13200 : 4200) / kTwipsPerPixel);
 }
 
+void MainFrame::setFullScreen(bool on) {
+    if (on == m_fullScreen) return;
+    m_fullScreen = on;
+    m_toolbar->setVisible(!on);
+    statusBar()->setVisible(!on);
+    auto* box = static_cast<QVBoxLayout*>(centralWidget()->layout());
+    if (on) {
+        m_normalPlace = pos();
+        // The terminal window leaves the layout: hidden, or over the foot of the screen.
+        box->removeWidget(m_terminalWindow);
+        m_terminalWindow->hide();
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        showFullScreen();
+    } else {
+        box->addWidget(m_terminalWindow);
+        m_terminalWindow->show();
+        showNormal();
+        move(m_normalPlace);
+    }
+}
+
+void MainFrame::setTerminalOverScreen(bool shown) {
+    if (!m_fullScreen) return;
+    if (!shown) {
+        m_terminalWindow->hide();
+        return;
+    }
+    // As wide as the frame is outside full screen, centred at the foot.
+    const int wide = std::min(centralWidget()->width(), m_columns == 80 ? kWidth80 : kWidth40);
+    const int high = std::min(centralWidget()->height(), m_terminalWindow->sizeHint().height());
+    m_terminalWindow->setGeometry((centralWidget()->width() - wide) / 2, centralWidget()->height() - high, wide, high);
+    m_terminalWindow->show();
+    m_terminalWindow->raise();
+}
+
+bool MainFrame::terminalOverScreen() const { return m_fullScreen && m_terminalWindow->isVisible(); }
+
 void MainFrame::setBoxOpen(bool open) {
+    if (m_fullScreen) return;
     // The sizes the windows ask for follow what was just shown or hidden: every layout is brought
     // up to date now, inner ones first, not after this resize.
     const QList<QWidget*> inner = findChildren<QWidget*>();
@@ -217,7 +259,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void MainFrame::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) && !m_fullScreen)
         setWindowState(windowState() & ~Qt::WindowMaximized);
     QMainWindow::changeEvent(event);
 }

@@ -46,6 +46,13 @@ public:
     // The Box shown or hidden: the frame's height for either, or what its windows need if that is
     // more, and never taller than the screen.
     void setBoxOpen(bool open);
+    // Full screen: toolbar, status bar and terminal window put away, the screen window over the
+    // whole monitor. Leaving puts everything back where it was.
+    void setFullScreen(bool on);
+    bool isFullScreenMode() const { return m_fullScreen; }
+    // In full screen, the terminal window shown over the foot of the screen, or put away again.
+    void setTerminalOverScreen(bool shown);
+    bool terminalOverScreen() const;
     // The widest the frame's inside may be on the screen it is on.
     int availableWidth() const;
     // Centred across the screen it is on, its top at `top`.
@@ -78,6 +85,8 @@ private:
     std::function<void()> m_onClose;
     QWidget* m_terminalWindow = nullptr;
     int m_columns = 40;
+    bool m_fullScreen = false;
+    QPoint m_normalPlace;
 };
 
 }  // namespace vx
