@@ -208,6 +208,7 @@ void DesktopApp::layOutScreen() {
     }
     m_screenWindow->layOut(columns, {m_frame.availableWidth(), height});
     m_frame.setColumns(columns, m_screenWindow->width());
+    m_frame.setScreenGrowth(m_screenWindow->screen()->height() - Framebuffer::kHeight);
     if (m_frame.isVisible()) m_frame.setBoxOpen(m_session->box().open());
 }
 
@@ -235,8 +236,9 @@ void DesktopApp::setZoom(int zoom) {
 
 void DesktopApp::setFullScreen(bool on) {
     if (on == m_frame.isFullScreenMode()) return;
-    m_frame.setFullScreen(on);
+    if (on) m_placeBeforeFullScreen = m_frame.frameGeometry().topLeft();
     m_screenWindow->setFullScreen(on);
+    m_frame.setFullScreen(on);
     m_frame.toolButton("tbFULL")->setChecked(on);
     // Full screen shows the largest whole zoom that fits; leaving brings the chosen one back.
     if (on)
@@ -246,9 +248,25 @@ void DesktopApp::setFullScreen(bool on) {
     layOutScreen();
     if (!on) {
         m_frame.setBoxOpen(m_session->box().open());
-        keepOnScreen(m_frame);
+        restorePlaceAfterFullScreen(50);
     }
     m_keys.after(KeyFocus::Moment::FrameButton);
+}
+
+void DesktopApp::restorePlaceAfterFullScreen(int triesLeft) {
+    // The frame goes back to its place once the window manager has put its decorations back
+    // (until then Qt takes the frame to be the inside, and a move would land off by the title bar).
+    QTimer::singleShot(20, &m_frame, [this, triesLeft] {
+        if (m_frame.isFullScreenMode()) return;
+        const bool framed = m_frame.frameGeometry().size() != m_frame.geometry().size();
+        if (!framed && triesLeft > 0) {
+            restorePlaceAfterFullScreen(triesLeft - 1);
+            return;
+        }
+        m_frame.setBoxOpen(m_session->box().open());
+        m_frame.move(m_placeBeforeFullScreen);
+        keepOnScreen(m_frame);
+    });
 }
 
 void DesktopApp::toggleTerminalOverScreen() {

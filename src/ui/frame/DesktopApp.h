@@ -154,6 +154,7 @@ private:
     void switchColumns(bool mode80);
     // The screen sized for the columns, zoom and room there is, and the frame's width after it.
     void layOutScreen();
+    void restorePlaceAfterFullScreen(int triesLeft);
     void refreshAll();
     void titleTick();
     void saveWindowPositions();
@@ -203,6 +204,7 @@ private:
     bool m_started = false;
     bool m_shutDown = false;
     int m_columns = 40;  // the column mode the screen is laid out for
+    QPoint m_placeBeforeFullScreen;
 };
 
 }  // namespace vx

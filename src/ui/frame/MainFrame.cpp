@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -175,18 +176,20 @@ void MainFrame::setFullScreen(bool on) {
     statusBar()->setVisible(!on);
     auto* box = static_cast<QVBoxLayout*>(centralWidget()->layout());
     if (on) {
-        m_normalPlace = pos();
         // The terminal window leaves the layout: hidden, or over the foot of the screen.
         box->removeWidget(m_terminalWindow);
         m_terminalWindow->hide();
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        showFullScreen();
+        // Asked once the layout has settled: a window manager (openbox) may drop the request when
+        // it comes between the resizes that putting the bars away makes.
+        QTimer::singleShot(0, this, [this] {
+            if (m_fullScreen) showFullScreen();
+        });
     } else {
         box->addWidget(m_terminalWindow);
         m_terminalWindow->show();
-        showNormal();
-        move(m_normalPlace);
+        showNormal();  // back to the place it had
     }
 }
 
@@ -200,6 +203,7 @@ void MainFrame::setTerminalOverScreen(bool shown) {
     const int wide = std::min(centralWidget()->width(), m_columns == 80 ? kWidth80 : kWidth40);
     const int high = std::min(centralWidget()->height(), m_terminalWindow->sizeHint().height());
     m_terminalWindow->setGeometry((centralWidget()->width() - wide) / 2, centralWidget()->height() - high, wide, high);
+    m_terminalWindow->setAutoFillBackground(true);  // over the black screen: its own background
     m_terminalWindow->show();
     m_terminalWindow->raise();
 }
@@ -215,7 +219,7 @@ void MainFrame::setBoxOpen(bool open) {
         if (QLayout* innerLayout = (*widget)->layout()) innerLayout->activate();
     if (QLayout* frameLayout = layout()) frameLayout->activate();
     // What the windows would like (The Box some ten lines high), and no less than they need.
-    int height = std::max(open ? kHeightBoxOpen : kHeightBoxClosed, sizeHint().height());
+    int height = std::max((open ? kHeightBoxOpen : kHeightBoxClosed) + m_screenGrowth, sizeHint().height());
     if (const QScreen* shown = screen())
         height = std::max(
             minimumSizeHint().height(),

@@ -46,6 +46,9 @@ public:
     // The Box shown or hidden: the frame's height for either, or what its windows need if that is
     // more, and never taller than the screen.
     void setBoxOpen(bool open);
+    // How much higher (or lower) than at 2x the board's screen is drawn: the frame's heights for
+    // The Box open or closed follow it.
+    void setScreenGrowth(int pixels) { m_screenGrowth = pixels; }
     // Full screen: toolbar, status bar and terminal window put away, the screen window over the
     // whole monitor. Leaving puts everything back where it was.
     void setFullScreen(bool on);
@@ -86,7 +89,7 @@ private:
     QWidget* m_terminalWindow = nullptr;
     int m_columns = 40;
     bool m_fullScreen = false;
-    QPoint m_normalPlace;
+    int m_screenGrowth = 0;
 };
 
 }  // namespace vx

@@ -181,9 +181,12 @@ void ScreenWindow::layOut(int columns, QSize bounds) {
     m_screen->setColumns(columns);
     m_screen->setFixedSize(m_screen->sizeHint());
     if (m_fullScreen) {
-        setMinimumWidth(0);
+        // The screen is sized for the monitor already: asking the frame to grow to it first would
+        // race the window manager's own resize to full screen (openbox then drops the request).
+        setMinimumSize(1, 1);
         setMaximumWidth(QWIDGETSIZE_MAX);
     } else {
+        setMinimumHeight(0);
         const int wanted = std::max(columns == 80 ? kWidth80 : kWidth40, m_screen->width());
         setFixedWidth(bounds.width() > 0 ? std::min(wanted, bounds.width()) : wanted);
     }
