@@ -229,8 +229,10 @@ void DesktopApp::setZoom(int zoom) {
     applyScreenSettings();
     const int widthBefore = m_frame.width();
     layOutScreen();
-    if (m_frame.isVisible() && m_frame.width() != widthBefore && !m_frame.isFullScreenMode())
-        m_frame.centreOnScreen(m_frame.y());
+    if (m_frame.isVisible() && !m_frame.isFullScreenMode()) {
+        if (m_frame.width() != widthBefore) m_frame.centreOnScreen(m_frame.y());
+        m_frame.keepOnScreenWhenResized();  // a higher screen may push the frame's foot off the screen
+    }
     m_screenWindow->surfaceChanged();
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "ui/platform/ByteText.h"
+#include "ui/platform/WindowPlacement.h"
 
 namespace vx {
 namespace {
@@ -266,6 +267,13 @@ void MainFrame::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) && !m_fullScreen)
         setWindowState(windowState() & ~Qt::WindowMaximized);
     QMainWindow::changeEvent(event);
+}
+
+void MainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (!m_keepOnScreen || m_fullScreen) return;
+    m_keepOnScreen = false;
+    keepOnScreen(*this);
 }
 
 void MainFrame::mouseReleaseEvent(QMouseEvent* event) {

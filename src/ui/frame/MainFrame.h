@@ -49,6 +49,9 @@ public:
     // How much higher (or lower) than at 2x the board's screen is drawn: the frame's heights for
     // The Box open or closed follow it.
     void setScreenGrowth(int pixels) { m_screenGrowth = pixels; }
+    // The next resize (the window system's answer to a new height) moves the frame back onto the
+    // screen if its foot went off.
+    void keepOnScreenWhenResized() { m_keepOnScreen = true; }
     // Full screen: toolbar, status bar and terminal window put away, the screen window over the
     // whole monitor. Leaving puts everything back where it was.
     void setFullScreen(bool on);
@@ -74,6 +77,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
@@ -90,6 +94,7 @@ private:
     int m_columns = 40;
     bool m_fullScreen = false;
     int m_screenGrowth = 0;
+    bool m_keepOnScreen = false;
 };
 
 }  // namespace vx
