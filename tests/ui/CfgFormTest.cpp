@@ -224,8 +224,8 @@ private slots:
         for (const auto& f : fields) QCOMPARE(rig.edit(f.control)->text(), f.text);
     }
 
-    // The screen's colours and zoom are picked by name; a value no entry has (a file edited by
-    // hand) shows what it is taken as.
+    // The screen's colours and zoom are picked by name; a zoom no entry has (a file edited by
+    // hand) shows as the 2x it is taken as.
     void theScreenChoicesRoundTrip() {
         Rig rig([](ConfigSettings& s) { s.ScreenZoom = 9; });
         rig.form->open();
@@ -238,9 +238,6 @@ private slots:
         const ConfigSettings loaded = rig.reload();
         QCOMPARE(loaded.ScreenColours, 3);
         QCOMPARE(loaded.ScreenZoom, 0);
-        rig.form->open();
-        QCOMPARE(colours->currentText(), QString("Green"));
-        QCOMPARE(zoom->currentText(), QString("Fit the screen"));
     }
 
     void theSimulatorSettingIsClamped_data() {
