@@ -4,7 +4,8 @@
 // long the event loop was ever kept from serving the window; a key pressed every 25 ms throughout
 // the flood is timed from the press to its byte on the wire. Also prints the resident memory after
 // connecting and after the flood. Exits 1 when the flood takes 300 ms or more to be drawn, a turn
-// of the loop 16 ms or more, or a key 20 ms or more.
+// of the loop 16 ms or more, or a key 20 ms or more. `--zoom N` draws the screen at N (1 to 4, 0 for
+// the largest that fits; 2 by default), `--columns 80` in 80 columns.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -78,6 +79,13 @@ int fail(const char* what) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    int zoom = 2;
+    bool eighty = false;
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == "--zoom") zoom = args[i + 1].toInt();
+        if (args[i] == "--columns") eighty = args[i + 1] == "80";
+    }
     QProcess board;
     board.start(VX_DEMO_BBS_PROGRAM, {"--port", "0"});
     if (!board.waitForStarted(5000) || !board.waitForReadyRead(5000)) return fail("the demo board did not start");
@@ -103,6 +111,7 @@ int main(int argc, char** argv) {
         vx::DesktopApp desktop(options);
         desktop.start();
         desktop.config().KeyPressDelay = false;
+        desktop.setZoom(zoom);
         const vx::GlyphIndex glyphs;
         auto shows = [&](const std::string& text) {
             std::string screen;
@@ -125,6 +134,10 @@ int main(int argc, char** argv) {
         if (!waitFor([&] { return shows("COMMAND? "); }, 10000)) return fail("no menu");
         type("F\r");
         if (!waitFor([&] { return shows("How many kilobytes?"); }, 10000)) return fail("no flood question");
+        if (eighty) desktop.session().connection().switchColumns(true);
+        vx::ScreenWidget* shown = desktop.screenWindow().screen();
+        std::printf("screen at zoom %d, %d columns: %d x %d pixels\n", zoom, desktop.screen().state().ColumnCount,
+                    shown->width(), shown->height());
 
         const std::int64_t before = desktop.session().connection().sessionChars();
         const std::int64_t floodBytes = std::int64_t{kFloodKb} * 1024;

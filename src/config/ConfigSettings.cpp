@@ -13,7 +13,7 @@ namespace {
 using K = ConfigKey::Kind;
 using S = ConfigSettings;
 
-const std::array<ConfigKey, 42> kKeys = {{
+const std::array<ConfigKey, 45> kKeys = {{
     {"Config", "StayAliveChar", K::StayAliveField, &S::StayAliveChar, ".", "."},
     {"Capture", "ClrB4Vu", K::Boolean, &S::ClrB4Vu, "False", "True"},
     {"Config", "SData", K::Text, &S::SData, "", ""},
@@ -60,6 +60,12 @@ const std::array<ConfigKey, 42> kKeys = {{
     {"Config", "DetectURLs", K::Boolean, &S::DetectURLs, "True", "True"},
     {"Config", "UseBBSEditor", K::Boolean, &S::UseBBSEditor, "True", "True"},
     {"Config", "OnlineTimer", K::Boolean, &S::OnlineTimer, "True", "True"},
+    // The board's screen: Atari pixels shown as blocks of 1 to 4 pixels, or 0 for the largest that
+    // fits; files written before the key existed show it as always, at 2.
+    {"Config", "ScreenZoom", K::Number, &S::ScreenZoom, "2", "2"},
+    // The screen's colours (kScreenColourSchemes), and whether dumps and prints use them too.
+    {"Config", "ScreenColours", K::Number, &S::ScreenColours, "0", "0"},
+    {"Capture", "DumpAsShown", K::Boolean, &S::DumpAsShown, "False", "False"},
 }};
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {

@@ -54,6 +54,9 @@ struct ConfigSettings {
     bool DetectURLs = false;
     bool UseBBSEditor = false;
     bool OnlineTimer = false;
+    std::int16_t ScreenZoom = 2;
+    std::int16_t ScreenColours = 0;
+    bool DumpAsShown = false;
 
     std::int32_t TotalIncoming = 0;
     std::int32_t SessionNum = 0;

@@ -105,8 +105,8 @@ std::vector<std::uint8_t> encodeBmp(const MonoImage& image) {
     putLE(out, 2835, 4);
     putLE(out, 2, 4);  // palette entries
     putLE(out, 2, 4);
-    putLE(out, 0x00000000, 4);  // index 0: black
-    putLE(out, 0x00FFFFFF, 4);  // index 1: white
+    putLE(out, image.paper, 4);  // index 0: clear bits
+    putLE(out, image.ink, 4);    // index 1: set bits
     for (int y = image.height - 1; y >= 0; --y) {
         const auto* row = image.bits.data() + static_cast<std::size_t>(y * image.stride());
         out.insert(out.end(), row, row + image.stride());
@@ -120,8 +120,17 @@ std::vector<std::uint8_t> encodePng(const MonoImage& image) {
     std::vector<std::uint8_t> header;
     putBE32(header, static_cast<std::uint32_t>(image.width));
     putBE32(header, static_cast<std::uint32_t>(image.height));
-    header.insert(header.end(), {1, 0, 0, 0, 0});  // 1-bit greyscale, deflate, no filter, no interlace
+    // 1-bit greyscale when black and white, else 1-bit with a two-colour palette; deflate, no
+    // filter, no interlace.
+    const bool grey = image.ink == 0xFFFFFF && image.paper == 0x000000;
+    header.insert(header.end(), {1, static_cast<std::uint8_t>(grey ? 0 : 3), 0, 0, 0});
     putPngChunk(out, "IHDR", header);
+    if (!grey) {
+        std::vector<std::uint8_t> palette;
+        for (const std::uint32_t colour : {image.paper, image.ink})
+            for (const int shift : {16, 8, 0}) palette.push_back(static_cast<std::uint8_t>(colour >> shift));
+        putPngChunk(out, "PLTE", palette);
+    }
 
     std::vector<std::uint8_t> raw;
     raw.reserve(static_cast<std::size_t>((image.stride() + 1) * image.height));

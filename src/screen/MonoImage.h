@@ -15,6 +15,9 @@ struct MonoImage {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> bits;
+    // The colours of set and clear bits (0xRRGGBB) in BMP and PNG files; PBM is black and white.
+    std::uint32_t ink = 0xFFFFFF;
+    std::uint32_t paper = 0x000000;
 
     int stride() const { return width / 8; }
     bool pixel(int x, int y) const { return (bits[static_cast<std::size_t>(y * stride() + x / 8)] >> (7 - x % 8)) & 1; }

@@ -5,6 +5,7 @@
 #include "base/SystemPaths.h"
 #include "screen/GlyphIndex.h"
 #include "screen/MonoImage.h"
+#include "screen/ScreenColours.h"
 #include "screen/ScreenInterpreter.h"
 #include "tools/NamePrompt.h"
 
@@ -117,8 +118,12 @@ std::string ScreenDump::write(DumpFormat format, const std::string& path) const 
         // Encoded first and written like every other file, so that a failed write leaves the
         // picture that was there.
         std::vector<std::uint8_t> picture;
-        if (std::string problem = encodeImageFile(path, captureScreen(m_surface, columns), picture); !problem.empty())
-            return problem;
+        MonoImage image = captureScreen(m_surface, columns);
+        if (m_config.DumpAsShown) {
+            image.ink = screenColours(m_config.ScreenColours).ink;
+            image.paper = screenColours(m_config.ScreenColours).paper;
+        }
+        if (std::string problem = encodeImageFile(path, image, picture); !problem.empty()) return problem;
         bytes.assign(picture.begin(), picture.end());
     } else {
         const ScreenCodes codes = readScreenCodes(m_surface, GlyphIndex(), columns);

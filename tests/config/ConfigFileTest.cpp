@@ -235,6 +235,10 @@ TEST_F(ConfigFileTest, WindowsWrittenFileLoadsUnchanged) {
     EXPECT_EQ(loaded.TotalIncoming, 123456789);
     EXPECT_EQ(loaded.SessionNum, 41);
     EXPECT_TRUE(loaded.DATAwritten);
+    // Written before the screen's zoom and colours were kept: the screen as it always was.
+    EXPECT_EQ(loaded.ScreenZoom, 2);
+    EXPECT_EQ(loaded.ScreenColours, 0);
+    EXPECT_FALSE(loaded.DumpAsShown);
     EXPECT_EQ(prompter.questions.size(), 2u);  // the Windows dump folders do not exist here
     EXPECT_EQ(readFile(path), original);       // the marker existed; No changes nothing
 

@@ -18,6 +18,7 @@
 #include <fstream>
 
 #include "screen/AtasciiText.h"
+#include "screen/ScreenColours.h"
 #include "screen/ScreenText.h"
 #include "support/DesktopRun.h"
 #include "support/UiTestSupport.h"
@@ -281,6 +282,26 @@ private slots:
         QVERIFY(run.app->frame().panelText("pnlSTAT") != QString("Deleted: kept.png"));
         picker->viewFile("gone.bmp");
         QCOMPARE(run.prompter.messages.back().text, std::string("File: gone.bmp\r\nFile does not exist!"));
+    }
+
+    // Asked for "as shown", dumps and the printed page have the screen's colours; otherwise they
+    // stay black and white whatever the screen shows.
+    void dumpsAndPrintsAsShownCarryTheScreensColours() {
+        Run run;
+        run.app->start();
+        run.app->config().ScreenColours = 2;  // amber
+        const ScreenColours& amber = screenColours(2);
+        type(run, std::string(1, 125) + "S");
+        run.prompter.textAnswers = {std::string("plain.png"), std::string("amber.png")};
+        for (const bool asShown : {false, true}) {
+            run.app->config().DumpAsShown = asShown;
+            menuEntry(run, "mnuSavePNG")->trigger();
+            const QImage picture(
+                QString::fromStdString(run.app->config().ScreenDumpPath + "/" + (asShown ? "amber.png" : "plain.png")));
+            QCOMPARE(picture.pixel(6, 2) & 0xFFFFFF, asShown ? amber.ink : 0xFFFFFFu);
+            QCOMPARE(picture.pixel(200, 200) & 0xFFFFFF, asShown ? amber.paper : 0u);
+        }
+        QCOMPARE(printableScreen(run.app->surface(), 40, &amber).pixel(6, 2) & 0xFFFFFF, amber.ink);
     }
 
     // On paper the characters are dark and the screen's background light; the page is a PDF here.

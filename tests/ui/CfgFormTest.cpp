@@ -1,5 +1,6 @@
 // The configuration editor against a real configuration file in a temporary folder.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -45,6 +46,7 @@ const std::pair<const char*, const char*> kCheckBoxes[] = {
     {"Check5", "ClrAftConnect"},
     {"chkKeyDelay", "KeyPressDelay"},
     {"chkAtariClick", "AtariClick"},
+    {"chkDumpAsShown", "DumpAsShown"},
 };
 const char* const kAllOnOffBoxes[] = {"chk_UseBBSEditor", "chkTmrOnline", "chkSystemLog",     "chkTxtWindow",
                                       "chkDetectURLs",    "chkVXE",       "chkAutoLoadStatus"};
@@ -220,6 +222,22 @@ private slots:
         // A new opening shows the stored values again.
         rig.form->open();
         for (const auto& f : fields) QCOMPARE(rig.edit(f.control)->text(), f.text);
+    }
+
+    // The screen's colours and zoom are picked by name; a zoom no entry has (a file edited by
+    // hand) shows as the 2x it is taken as.
+    void theScreenChoicesRoundTrip() {
+        Rig rig([](ConfigSettings& s) { s.ScreenZoom = 9; });
+        rig.form->open();
+        auto* colours = rig.form->findChild<QComboBox*>("cboScreenColours");
+        auto* zoom = rig.form->findChild<QComboBox*>("cboScreenZoom");
+        QCOMPARE(zoom->currentText(), QString("2x"));
+        colours->setCurrentText("Green");
+        zoom->setCurrentText("Fit the screen");
+        rig.click("Command1");
+        const ConfigSettings loaded = rig.reload();
+        QCOMPARE(loaded.ScreenColours, 3);
+        QCOMPARE(loaded.ScreenZoom, 0);
     }
 
     void theSimulatorSettingIsClamped_data() {

@@ -19,8 +19,10 @@
 #include "support/X11Keys.h"
 #include "ui/config/CfgForm.h"
 #include "ui/directory/BBSEditorWindow.h"
+#include "ui/frame/MainFrame.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
+#include "ui/terminal/TerminalWindow.h"
 
 using namespace vx;
 using namespace vx::test;
@@ -149,6 +151,83 @@ private slots:
         QCOMPARE(m_board->received().toHex(' '), QByteArray("one\x9btwo \x00\x9b", 10).toHex(' '));
     }
 
+    // Ctrl with =, + (Shift), - and 0 zoom the screen, the zoom is kept in the configuration,
+    // the frame follows the width and stays on the screen, and the board gets none of them.
+    void zoomKeysResizeTheScreenAndReachNoBoard_data() {
+        QTest::addColumn<std::vector<X11Key>>("keys");
+        QTest::addColumn<int>("zoom");
+        const X11Key in{"Ctrl+=", Qt::Key_Equal, Qt::ControlModifier, 21, 0x3d, "="};
+        const X11Key plus{"Ctrl++", Qt::Key_Plus, Qt::ShiftModifier | Qt::ControlModifier, 21, 0x2b, "+"};
+        const X11Key out{"Ctrl+-", Qt::Key_Minus, Qt::ControlModifier, 20, 0x2d, "-"};
+        const X11Key reset{"Ctrl+0", Qt::Key_0, Qt::ControlModifier, 19, 0x30, "0"};
+        QTest::newRow("Ctrl+= steps up") << std::vector<X11Key>{in} << 3;
+        QTest::newRow("Ctrl++ steps up to 4x, then fit, and no further")
+            << std::vector<X11Key>{plus, in, in, in} << int{ScreenWidget::kFit};
+        QTest::newRow("Ctrl+- steps down to 1x and no further") << std::vector<X11Key>{out, out} << 1;
+        QTest::newRow("Ctrl+0 is 2x again") << std::vector<X11Key>{in, in, reset} << 2;
+    }
+    void zoomKeysResizeTheScreenAndReachNoBoard() {
+        QFETCH(std::vector<X11Key>, keys);
+        QFETCH(int, zoom);
+        m_call->app->setZoom(2);
+        QVERIFY(activate(*m_call));
+        QTest::mouseClick(screenWidget(*m_call), Qt::LeftButton);
+        m_board->clear();
+        for (const X11Key& key : keys) pressKey(key);
+        const IniFile stored = IniFile::parse(fileText(m_call->folder() / "VX3_Cfg.ini"));
+        QCOMPARE(QString::fromStdString(stored.read("Config", "ScreenZoom", "")), QString::number(zoom));
+        const MainFrame& frame = m_call->app->frame();
+        QVERIFY(frame.width() >= screenWidget(*m_call)->width());
+        QVERIFY(frame.screen()->availableGeometry().contains(frame.frameGeometry()));
+        QCOMPARE(QApplication::focusWidget(), screenWidget(*m_call));
+        QTest::qWait(100);
+        QCOMPARE(m_board->received(), QByteArray());
+    }
+
+    // F11: the screen fills the monitor at the largest whole zoom, centred in black; keys, Escape
+    // included, go to the board; F12 brings the terminal window over it and puts it away; F11 leaves.
+    void fullScreenKeepsTheKeysForTheBoard() {
+        const X11Key f11{"F11", Qt::Key_F11, Qt::NoModifier, 95, 0xffc8, ""};
+        const X11Key f12{"F12", Qt::Key_F12, Qt::NoModifier, 96, 0xffc9, ""};
+        m_call->app->screenWindow().captureMenu()->findChild<QAction*>("mnuZoom3")->trigger();
+        QCOMPARE(screenWidget(*m_call)->width(), 960);
+        QVERIFY(activate(*m_call));
+        QTest::mouseClick(screenWidget(*m_call), Qt::LeftButton);
+        m_board->clear();
+        pressKey(f11);
+        MainFrame& frame = m_call->app->frame();
+        const QRect monitor = frame.screen()->geometry();
+        QTRY_COMPARE_WITH_TIMEOUT(frame.geometry(), monitor, kWaitMs);
+        // 40 columns of 320 Atari pixels, 192 high: 5 whole pixels each on 1920 x 1080.
+        QWidget* screen = screenWidget(*m_call);
+        QTRY_COMPARE_WITH_TIMEOUT(screen->size(), QSize(1600, 960), kWaitMs);
+        const QRect shown(screen->mapTo(&frame, QPoint(0, 0)), screen->size());
+        QCOMPARE(shown.center(), QRect(QPoint(0, 0), monitor.size()).center());
+        const QImage picture = frame.screen()->grabWindow(frame.winId()).toImage();
+        for (const QPoint slack :
+             {QPoint(shown.center().x(), shown.top() - 3), QPoint(monitor.width() - 5, monitor.height() - 5),
+              QPoint(shown.left() - 3, shown.center().y())})
+            QCOMPARE(picture.pixel(slack) & 0xFFFFFF, 0u);
+
+        for (const X11Key& key : {x11::letter('a'), x11::kEscape}) pressKey(key);
+        QTRY_COMPARE_WITH_TIMEOUT(m_board->received(), QByteArray("a\x1b"), kWaitMs);
+        QVERIFY(frame.windowState() & Qt::WindowFullScreen);
+
+        pressKey(f12);
+        QWidget& terminal = m_call->app->terminalWindow();
+        QVERIFY(terminal.isVisible() && frame.rect().contains(terminal.geometry()));
+        pressKey(f12);
+        QVERIFY(!terminal.isVisible());
+        QCOMPARE(QApplication::focusWidget(), screen);
+
+        pressKey(f11);
+        QTRY_VERIFY_WITH_TIMEOUT(!(frame.windowState() & Qt::WindowFullScreen), kWaitMs);
+        QVERIFY(terminal.isVisible());
+        QCOMPARE(screen->width(), 960);  // the zoom chosen before
+        QCOMPARE(QApplication::focusWidget(), screen);
+        m_call->app->setZoom(2);
+    }
+
     // Rows scrolled off the top are there again with the wheel; the first key after that shows
     // the live screen and goes to the board as always.
     void theWheelLooksBackAndAKeyReturns() {
@@ -169,6 +248,9 @@ private slots:
         QVERIFY(widget->showingPage());
         HistoryView& view = m_call->app->historyView();
         QCOMPARE(view.linesBack(), 24u);
+        auto* marker = m_call->app->screenWindow().findChild<QLabel*>("lblHistory");
+        QVERIFY(marker->isVisible());
+        QCOMPARE(marker->text(), QString("History: 24 lines back"));
         // The page's rows are the lines that left the live screen, in order.
         const GlyphIndex index;
         std::string top;
@@ -180,6 +262,7 @@ private slots:
         m_board->clear();
         pressKey(x11::letter('x'));
         QVERIFY(!widget->showingPage());
+        QVERIFY(!marker->isVisible());
         QVERIFY(!view.active());
         QTRY_COMPARE_WITH_TIMEOUT(m_board->received(), QByteArray("x"), kWaitMs);
     }

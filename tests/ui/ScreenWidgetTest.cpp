@@ -1,12 +1,14 @@
 // The screen widget shows exactly the surface, read back from what the window system shows (at
-// device pixels), after changes and after being hidden and shown. The suite runs on the
-// offscreen platform, and again on a virtual X display at 125 % and 150 % scale: at every scale
-// each surface pixel must be whole device pixels, every one of them right, and the screen never
-// smaller than its logical size.
+// device pixels), after changes and after being hidden and shown, at every zoom. The suite runs
+// on the offscreen platform, and again on a virtual 3840 x 2160 X display at 125 %, 150 % and
+// 200 % scale: at every scale and zoom each Atari pixel must be a square of whole device pixels,
+// every one of them right, and the screen never smaller than the zoom asks.
 #include <QScreen>
 #include <QtTest>
 
 #include "screen/Framebuffer.h"
+#include "screen/GlyphIndex.h"
+#include "screen/ScreenColours.h"
 #include "screen/ScreenInterpreter.h"
 #include "support/UiTestSupport.h"
 #include "ui/terminal/ScreenWidget.h"
@@ -22,28 +24,51 @@ QImage shownImage(ScreenWidget& widget) {
     return shot.toImage().convertToFormat(QImage::Format_RGB32);
 }
 
-// The number of surface pixels that the shown image gets wrong; every device pixel of each
-// surface pixel is looked at, so a blurred or shifted edge counts too.
-int differences(ScreenWidget& widget, const Framebuffer& surface, int columns) {
+// The screen as the window system shows it, read back one Atari pixel (a 2 x 2 block of the
+// surface) at a time: a dot is lit when its device pixels are `ink`, and a dot whose device
+// pixels are not all the same colour (a blurred or shifted edge) counts as unsharp.
+struct ShownScreen {
+    int unsharp = 0;
+    std::vector<Glyph> cells;  // row by row
+};
+
+std::optional<ShownScreen> readShown(ScreenWidget& widget, int columns, QRgb ink = qRgb(255, 255, 255)) {
     const QImage shown = shownImage(widget);
-    const double devicePixels = widget.pixelScale() * widget.devicePixelRatioF();
-    const int n = static_cast<int>(std::lround(devicePixels));
-    if (std::abs(devicePixels - n) > 1e-6 || n < 1) return -1;  // not whole device pixels
+    const int n = widget.dotPixels();
+    if (n < 1) return std::nullopt;  // not whole device pixels
     const QPoint origin = widget.mapTo(widget.window(), QPoint(0, 0)) * widget.devicePixelRatioF();
-    if (shown.width() < origin.x() + columns * Framebuffer::kCellSize * n ||
-        shown.height() < origin.y() + Framebuffer::kHeight * n)
-        return -2;  // the shown image does not hold the whole screen
-    int wrong = 0;
-    for (int y = 0; y < Framebuffer::kHeight; ++y)
-        for (int x = 0; x < columns * Framebuffer::kCellSize; ++x) {
-            const bool white = surface.pixel(x, y);
+    if (shown.width() < origin.x() + columns * 8 * n || shown.height() < origin.y() + 192 * n)
+        return std::nullopt;  // the shown image does not hold the whole screen
+    ShownScreen screen;
+    screen.cells.resize(static_cast<std::size_t>(columns * Framebuffer::kRows));
+    for (int dotY = 0; dotY < 192; ++dotY)
+        for (int dotX = 0; dotX < columns * 8; ++dotX) {
+            const QPoint corner = origin + QPoint(dotX * n, dotY * n);
+            const QRgb colour = shown.pixel(corner);
             for (int dy = 0; dy < n; ++dy)
                 for (int dx = 0; dx < n; ++dx)
-                    if ((qGray(shown.pixel(origin.x() + x * n + dx, origin.y() + y * n + dy)) > 127) != white) {
-                        ++wrong;
+                    if (shown.pixel(corner + QPoint(dx, dy)) != colour) {
+                        ++screen.unsharp;
                         dx = dy = n;
                     }
+            if ((colour & 0xFFFFFF) != (ink & 0xFFFFFF)) continue;
+            // Doubled back into the surface's 16 x 16 cell layout.
+            Glyph& cell = screen.cells[static_cast<std::size_t>(dotY / 8 * columns + dotX / 8)];
+            const int bit = dotX % 8 * 2;
+            for (int line : {dotY % 8 * 2, dotY % 8 * 2 + 1})
+                cell.rows[static_cast<std::size_t>(line)][static_cast<std::size_t>(bit / 8)] |=
+                    static_cast<std::uint8_t>(0xC0u >> (bit % 8));
         }
+    return screen;
+}
+
+// The number of cells that the shown image gets wrong, or -1 when no sharp screen is shown.
+int differences(ScreenWidget& widget, const Framebuffer& surface, int columns) {
+    const auto shown = readShown(widget, columns);
+    if (!shown || shown->unsharp > 0) return -1;
+    int wrong = 0;
+    for (std::size_t cell = 0; cell < shown->cells.size(); ++cell)
+        wrong += shown->cells[cell] != surface.cell(static_cast<int>(cell) % columns, static_cast<int>(cell) / columns);
     return wrong;
 }
 
@@ -105,6 +130,69 @@ private slots:
         QVERIFY(widget.sizeHint().width() <= 1000);
         widget.setAvailableWidth(0);
         QVERIFY(widget.sizeHint().width() >= 1280);
+    }
+
+    // Every zoom, in both column modes and a colour scheme, read back from the screenshot cell
+    // by cell as the codes the board sent, each Atari pixel a sharp square. The bounds are the
+    // screen's, as the frame gives them.
+    void everyZoomReadsBackAsTheBoardsCodes_data() {
+        QTest::addColumn<int>("zoom");
+        QTest::addColumn<int>("columns");
+        QTest::addColumn<int>("scheme");
+        for (int zoom : {1, 2, 3, 4, ScreenWidget::kFit})
+            QTest::addRow("%s, 40 columns", zoom == 0 ? "fit" : qPrintable(QString("%1x").arg(zoom)))
+                << zoom << 40 << 0;
+        QTest::addRow("4x, 80 columns") << 4 << 80 << 0;
+        QTest::addRow("fit, 80 columns") << int{ScreenWidget::kFit} << 80 << 0;
+        QTest::addRow("3x, Atari blue") << 3 << 40 << 1;
+    }
+    void everyZoomReadsBackAsTheBoardsCodes() {
+        QFETCH(int, zoom);
+        QFETCH(int, columns);
+        QFETCH(int, scheme);
+        Framebuffer surface;
+        ScreenInterpreter screen(surface);
+        screen.setColumnMode(columns == 80);
+        ScreenWidget widget(surface);
+        const ScreenColours& colours = screenColours(scheme);
+        widget.setColours(0xFF000000 | colours.ink, 0xFF000000 | colours.paper);
+        widget.setColumns(columns);
+        widget.setZoom(zoom);
+        const QSize bounds = widget.screen()->availableGeometry().size();
+        widget.setBounds(bounds);
+        widget.resize(widget.sizeHint());
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+
+        std::string sent;
+        for (int code = 0; code < 256; ++code)
+            if (ScreenInterpreter::isPlainCharacter(static_cast<std::uint8_t>(code))) sent += static_cast<char>(code);
+        screen.SendToScreen("\x7d" + sent);
+        const auto codesShown = [&] {
+            const auto shown = readShown(widget, columns, 0xFF000000 | colours.ink);
+            if (!shown || shown->unsharp > 0) return QString("no sharp screen in the screenshot");
+            const GlyphIndex glyphs;
+            for (std::size_t cell = 0; cell < shown->cells.size(); ++cell) {
+                if (cell == sent.size()) continue;  // the cursor
+                const int expected = cell < sent.size() ? static_cast<std::uint8_t>(sent[cell]) : ' ';
+                const auto code = glyphs.codeOf(shown->cells[cell]);
+                if (code != expected)
+                    return QString("cell %1: %2 instead of %3").arg(cell).arg(code ? *code : -1).arg(expected);
+            }
+            return QString();
+        };
+        QTRY_COMPARE(codesShown(), QString());
+
+        // The size the zoom asks for, or else the largest whole step that fits the bounds.
+        const double ratio = widget.devicePixelRatioF();
+        const auto fits = [&](int n) {
+            return columns * 8 * n / ratio <= bounds.width() + 0.01 && 192 * n / ratio <= bounds.height() + 0.01;
+        };
+        const int n = widget.dotPixels();
+        if (zoom == ScreenWidget::kFit || !fits(static_cast<int>(std::ceil(zoom * ratio - 0.01))))
+            QVERIFY2(fits(n) && !fits(n + 1), "not the largest whole zoom that fits");
+        else
+            QVERIFY2(n >= zoom * ratio - 0.01 && n < (zoom + 1) * ratio, "not the zoom asked for");
     }
 };
 

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "screen/ScreenColours.h"
 #include "ui/dialogs/BrowseDir.h"
 #include "ui/platform/ByteText.h"
 #include "ui/platform/WindowPlacement.h"
@@ -58,6 +60,7 @@ CfgForm::CfgForm(Services services, QWidget* parent) : QWidget(parent), m_s(std:
     tabs->addTab(buildConnectionTab(), "Connection");
     tabs->addTab(buildTextWindowTab(), "The Box");
     tabs->addTab(buildFilesTab(), "Capture and Files");
+    tabs->addTab(buildScreenTab(), "Screen");
 
     auto* save = button(this, "Command1", "Save");
     auto* cancel = button(this, "Command2", "Cancel");
@@ -236,6 +239,32 @@ QWidget* CfgForm::buildTextWindowTab() {
     return page;
 }
 
+QWidget* CfgForm::buildScreenTab() {
+    auto* page = new QWidget;
+    auto* form = new QFormLayout(page);
+    const auto addChoice = [&](const char* name, const char* label, std::int16_t ConfigSettings::*field,
+                               const std::vector<std::pair<QString, int>>& entries, int otherwise) {
+        auto* box = new QComboBox;
+        box->setObjectName(name);
+        std::vector<int> values;
+        for (const auto& [caption, value] : entries) {
+            box->addItem(caption);
+            values.push_back(value);
+        }
+        form->addRow(label, box);
+        m_choices.push_back({box, field, values, otherwise});
+    };
+    std::vector<std::pair<QString, int>> schemes;
+    for (std::size_t i = 0; i < kScreenColourSchemes.size(); ++i)
+        schemes.emplace_back(kScreenColourSchemes[i].name, static_cast<int>(i));
+    addChoice("cboScreenColours", "Colours:", &ConfigSettings::ScreenColours, schemes, 0);
+    addChoice("cboScreenZoom", "Zoom (Ctrl+= and Ctrl+-):", &ConfigSettings::ScreenZoom,
+              {{"1x", 1}, {"2x", 2}, {"3x", 3}, {"4x", 4}, {"Fit the screen", 0}}, 2);
+    addCheck(form, "chkDumpAsShown", "Screen dumps and prints as shown (else black and white)",
+             &ConfigSettings::DumpAsShown);
+    return page;
+}
+
 QWidget* CfgForm::buildFilesTab() {
     auto* page = new QWidget;
     auto* form = new QFormLayout(page);
@@ -282,6 +311,12 @@ void CfgForm::fillControls() {
     for (const CheckField& c : m_checks) c.box->setChecked(s.*c.field);
     for (const TextField& t : m_texts) t.edit->setText(qtText(s.*t.field));
     for (const NumberField& n : m_numbers) n.edit->setText(QString::number(s.*n.field));
+    // A value no entry has (a file edited by hand) shows the entry it is taken as.
+    for (const ChoiceField& c : m_choices) {
+        auto found = std::find(c.values.begin(), c.values.end(), s.*c.field);
+        if (found == c.values.end()) found = std::find(c.values.begin(), c.values.end(), c.otherwise);
+        c.box->setCurrentIndex(static_cast<int>(found - c.values.begin()));
+    }
     m_stayAlive->setText(qtText(s.StayAliveChar.substr(0, s.StayAliveChar.find_last_not_of(' ') + 1)));
     m_baudSim->setText(QString::number(cfgedit::baudSimShown(s.BaudSimVal)));
     m_sysFolder->setText(qtText(s.SysFolder));
@@ -300,6 +335,8 @@ void CfgForm::applyControls(ConfigSettings& s) const {
     // A stored value above the limit (a file edited by hand) is saved at the limit.
     for (const NumberField& n : m_numbers)
         s.*n.field = static_cast<std::int16_t>(std::min<int>(cfgedit::numberTyped(bytesOf(n.edit->text())), n.maximum));
+    for (const ChoiceField& c : m_choices)
+        s.*c.field = static_cast<std::int16_t>(c.values[static_cast<std::size_t>(std::max(0, c.box->currentIndex()))]);
     s.setStayAliveChar(bytesOf(m_stayAlive->text()));
     s.BaudSimVal = cfgedit::baudSimTyped(bytesOf(m_baudSim->text()));
     s.AllONOFF = m_allOnOff;

@@ -14,6 +14,7 @@
 #include "platform/Prompter.h"
 
 class QCheckBox;
+class QComboBox;
 class QFormLayout;
 class QLineEdit;
 class QPushButton;
@@ -74,6 +75,12 @@ private:
         QLineEdit* edit;
         std::string ConfigSettings::*field;
     };
+    struct ChoiceField {
+        QComboBox* box;
+        std::int16_t ConfigSettings::*field;
+        std::vector<int> values;  // the setting's value for each entry
+        int otherwise;            // what a value no entry has is taken as
+    };
     struct NumberField {
         QLineEdit* edit;
         std::int16_t ConfigSettings::*field;
@@ -85,6 +92,7 @@ private:
     QWidget* buildConnectionTab();
     QWidget* buildTextWindowTab();
     QWidget* buildFilesTab();
+    QWidget* buildScreenTab();
 
     QCheckBox* addCheck(QFormLayout* form, const char* name, const char* caption, bool ConfigSettings::*field);
     QLineEdit* addText(QFormLayout* form, const char* name, const char* label, std::string ConfigSettings::*field);
@@ -114,6 +122,7 @@ private:
     std::vector<CheckField> m_checks;
     std::vector<TextField> m_texts;
     std::vector<NumberField> m_numbers;
+    std::vector<ChoiceField> m_choices;
     QLineEdit* m_stayAlive = nullptr;
     QLineEdit* m_baudSim = nullptr;
     QLineEdit* m_sysFolder = nullptr;

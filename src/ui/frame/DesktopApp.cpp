@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QScreen>
 #include <filesystem>
 
 #include "config/WindowPositions.h"
+#include "screen/ScreenColours.h"
 #include "tools/ScreenDump.h"
 #include "ui/dialogs/WebsiteWindow.h"
 #include "ui/directory/BBSEditorWindow.h"
@@ -139,6 +141,7 @@ void DesktopApp::afterStartup(bool ok) {
     m_terminalWindow->setLogIndicator(m_config.SysLog && std::filesystem::exists(m_paths.logFile()));
     m_session->capture().reloadSettings();
     m_session->box().setOpen(m_config.UseTW);
+    applyScreenSettings();
     switchColumns(false);
     m_frame.setBoxOpen(m_session->box().open());
     // The frame's place is given before it is shown, so that the window manager puts the frame
@@ -188,12 +191,100 @@ void DesktopApp::cleared() {
     if (m_screenWindow) m_screenWindow->hideStartupPicture();
 }
 
-void DesktopApp::switchColumns(bool mode80) {
-    const int columns = mode80 ? 80 : 40;
-    const int widthBefore = m_frame.width();
-    m_screenWindow->setColumns(columns, m_frame.availableWidth());
+void DesktopApp::layOutScreen() {
+    const int columns = m_columns;
+    const QScreen* monitor = m_frame.screen();
+    if (m_frame.isFullScreenMode()) {
+        m_screenWindow->layOut(columns, monitor ? monitor->geometry().size() : QSize());
+        return;
+    }
+    // 1x and 2x only narrow to the screen's width, as the frame always did; larger zooms also
+    // leave the frame's other parts their room below, so the frame never runs off the screen.
+    int height = 0;
+    if ((m_config.ScreenZoom < 1 || m_config.ScreenZoom > 2) && monitor) {
+        const int others = m_frame.minimumSizeHint().height() - m_screenWindow->screen()->height();
+        const int frameEdges = m_frame.frameGeometry().height() - m_frame.height();
+        height = std::max(1, monitor->availableGeometry().height() - frameEdges - others);
+    }
+    m_screenWindow->layOut(columns, {m_frame.availableWidth(), height});
     m_frame.setColumns(columns, m_screenWindow->width());
+    m_frame.setScreenGrowth(m_screenWindow->screen()->height() - Framebuffer::kHeight);
     if (m_frame.isVisible()) m_frame.setBoxOpen(m_session->box().open());
+}
+
+void DesktopApp::applyScreenSettings() {
+    const ScreenColours& colours = screenColours(m_config.ScreenColours);
+    m_screenWindow->screen()->setColours(0xFF000000 | colours.ink, 0xFF000000 | colours.paper);
+    const int zoom = m_config.ScreenZoom >= ScreenWidget::kFit && m_config.ScreenZoom <= ScreenWidget::kMaxZoom
+                         ? m_config.ScreenZoom
+                         : 2;
+    // Full screen keeps the largest zoom that fits; the chosen one comes back when it is left.
+    if (!m_frame.isFullScreenMode()) m_screenWindow->screen()->setZoom(zoom);
+    m_screenWindow->setZoomChecked(zoom);
+}
+
+void DesktopApp::setZoom(int zoom) {
+    m_config.ScreenZoom = static_cast<std::int16_t>(zoom);
+    if (m_started) m_store.WriteSettingValue(m_paths.configFile(), "Config", "ScreenZoom", "S", std::to_string(zoom));
+    applyScreenSettings();
+    const int widthBefore = m_frame.width();
+    layOutScreen();
+    if (m_frame.isVisible() && !m_frame.isFullScreenMode()) {
+        if (m_frame.width() != widthBefore) m_frame.centreOnScreen(m_frame.y());
+        m_frame.keepOnScreenWhenResized();  // a higher screen may push the frame's foot off the screen
+    }
+    m_screenWindow->surfaceChanged();
+}
+
+void DesktopApp::setFullScreen(bool on) {
+    if (on == m_frame.isFullScreenMode()) return;
+    if (on) m_placeBeforeFullScreen = m_frame.frameGeometry().topLeft();
+    m_screenWindow->setFullScreen(on);
+    m_frame.setFullScreen(on);
+    m_frame.toolButton("tbFULL")->setChecked(on);
+    // Full screen shows the largest whole zoom that fits; leaving brings the chosen one back.
+    if (on)
+        m_screenWindow->screen()->setZoom(ScreenWidget::kFit);
+    else
+        applyScreenSettings();
+    layOutScreen();
+    if (!on) {
+        m_frame.setBoxOpen(m_session->box().open());
+        restorePlaceAfterFullScreen(50);
+    }
+    m_keys.after(KeyFocus::Moment::FrameButton);
+}
+
+void DesktopApp::restorePlaceAfterFullScreen(int triesLeft) {
+    // The frame goes back to its place once the window manager has put its decorations back
+    // (until then Qt takes the frame to be the inside, and a move would land off by the title bar).
+    QTimer::singleShot(20, &m_frame, [this, triesLeft] {
+        if (m_frame.isFullScreenMode()) return;
+        const bool framed = m_frame.frameGeometry().size() != m_frame.geometry().size();
+        if (!framed && triesLeft > 0) {
+            restorePlaceAfterFullScreen(triesLeft - 1);
+            return;
+        }
+        m_frame.setBoxOpen(m_session->box().open());
+        m_frame.move(m_placeBeforeFullScreen);
+        keepOnScreen(m_frame);
+    });
+}
+
+void DesktopApp::toggleTerminalOverScreen() {
+    if (!m_frame.isFullScreenMode()) return;
+    const bool shown = !m_frame.terminalOverScreen();
+    m_frame.setTerminalOverScreen(shown);
+    if (shown)
+        m_terminalWindow->setFocus();
+    else
+        m_keys.after(KeyFocus::Moment::FrameButton);
+}
+
+void DesktopApp::switchColumns(bool mode80) {
+    m_columns = mode80 ? 80 : 40;
+    const int widthBefore = m_frame.width();
+    layOutScreen();
     // Every dial sets the board's columns: only a frame that really grew or shrank is centred
     // again, so the place the user gave it stays.
     if (m_frame.width() == widthBefore) {

@@ -117,6 +117,14 @@ public:
     bool viewPicture(const QString& path);
     // Print Screen: the print dialog, then the page.
     void printScreen();
+    // A zoom of the board's screen (ScreenWidget's steps): kept in the configuration at once; the
+    // frame follows the screen's width as it does for the columns.
+    void setZoom(int zoom);
+    // Full screen in or out (F11, tbFULL); F12 there shows the terminal window over the screen.
+    void setFullScreen(bool on);
+    void toggleTerminalOverScreen();
+    // The zoom and colours of the configuration, applied to the screen.
+    void applyScreenSettings();
 
     bool loggedIn() const { return m_loggedIn; }
     TerminalSession& session() { return *m_session; }
@@ -144,6 +152,9 @@ private:
     void frameFramed();
     std::vector<ToolWindows::Tool> windowsAtStart() const;
     void switchColumns(bool mode80);
+    // The screen sized for the columns, zoom and room there is, and the frame's width after it.
+    void layOutScreen();
+    void restorePlaceAfterFullScreen(int triesLeft);
     void refreshAll();
     void titleTick();
     void saveWindowPositions();
@@ -192,6 +203,8 @@ private:
     LinkState m_link = LinkState::Idle;
     bool m_started = false;
     bool m_shutDown = false;
+    int m_columns = 40;  // the column mode the screen is laid out for
+    QPoint m_placeBeforeFullScreen;
 };
 
 }  // namespace vx

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "directory/BBSCsv.h"
+#include "screen/ScreenColours.h"
 #include "tools/ScreenDump.h"
 #include "ui/dialogs/WebsiteWindow.h"
 #include "ui/directory/BBSEditorWindow.h"
@@ -258,7 +259,9 @@ void DesktopTools::printScreen() {
     dialog->setObjectName("dlgPrint");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(dialog, qOverload<>(&QDialog::accepted), &a, [&a, printer] {
-        if (!vx::printScreen(a.m_surface, a.m_screen.state().ColumnCount, *printer))
+        const ScreenColours& shown = screenColours(a.m_config.ScreenColours);
+        if (!vx::printScreen(a.m_surface, a.m_screen.state().ColumnCount, *printer,
+                             a.m_config.DumpAsShown ? &shown : nullptr))
             a.m_prompter.message("The printer could not be started.", "Print Screen", MessageIcon::Exclamation);
         a.m_keys.after(Moment::FrameButton);
     });

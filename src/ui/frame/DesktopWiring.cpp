@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QShortcut>
 
 #include "config/CfgEditor.h"
 #include "screen/GlyphIndex.h"
@@ -94,6 +95,8 @@ void DesktopWiring::wireWindows() {
                 a.m_screenWindow->setEchoChecked(a.m_session->moji().echo());
             },
         .transfer = [&a](bool upload) { a.openTransferWindow(upload); },
+        .zoom = [&a](int zoom) { a.setZoom(zoom); },
+        .toggleFullScreen = [&a] { a.m_frame.dispatch("tbFULL"); },
     });
     a.m_terminalWindow->setActions({
         .exit = [&a] { a.shutdown(); },
@@ -191,6 +194,14 @@ void DesktopWiring::wireToolbar() {
     frame.setToolAction("tb80",
                         [&a] { a.m_session->connection().switchColumns(a.m_screen.state().ColumnCount != 80); });
     frame.setToolAction("tbEDITCFG", [this] { openConfiguration(); });
+    frame.toolButton("tbFULL")->setCheckable(true);
+    frame.setToolAction("tbFULL", [&a] { a.setFullScreen(!a.m_frame.isFullScreenMode()); });
+    // Function keys type nothing on the board: F11 is full screen wherever the keys are in the
+    // frame, F12 there brings the terminal window over the screen and puts it away again.
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_F11), &frame), &QShortcut::activated, &frame,
+                     [&frame] { frame.dispatch("tbFULL"); });
+    QObject::connect(new QShortcut(QKeySequence(Qt::Key_F12), &frame), &QShortcut::activated, &frame,
+                     [&a] { a.toggleTerminalOverScreen(); });
     frame.setToolAction("tbHELP", [&a] { a.m_browser->OpenHelpPage(a.m_options.programFolder); });
     frame.setToolAction("tbBROWSE", [&a] {
         a.m_toolsWiring->showWebsite(a.m_session->connection().websiteTitle(), a.m_session->connection().website());
@@ -236,6 +247,7 @@ void DesktopWiring::configurationSaved(const CfgSaved& saved) {
     a.m_terminalWindow->applyScrollbackSetting();
     applyHistorySetting();
     a.m_session->box().setOpen(a.m_config.UseTW);
+    a.setZoom(a.m_config.ScreenZoom);
     a.m_session->capture().reloadSettings();
     if (a.m_config.TitleBarMsg && !a.m_titleTimer.isActive()) a.m_titleTimer.start();
     if (!a.m_config.TitleBarMsg) a.m_titleTimer.stop();

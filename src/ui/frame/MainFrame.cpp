@@ -6,9 +6,12 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/platform/ByteText.h"
+#include "ui/platform/WindowPlacement.h"
 
 namespace vx {
 namespace {
@@ -34,6 +37,7 @@ constexpr ToolKey kToolKeys[] = {
     {"tbSND", "Snd", ""},
     {"tbREC", "Rec", ""},
     {"tb80", "40/80", "Toggle between 40 and 80 columns"},
+    {"tbFULL", "Full", "Full Screen (F11)"},
     {"tbViewBMP", "BMP", "View Screen Dump (BMP)"},
     {"tbBROWSE", "Web", "Open Web Access Window"},
     {"tbHELP", "Help", "Help System"},
@@ -158,6 +162,7 @@ int MainFrame::availableWidth() const {
 
 void MainFrame::setColumns(int columns, int contentWidth) {
     m_columns = columns;
+    if (m_fullScreen) return;  // the width comes back with the window
     const int wanted = std::max(columns == 80 ? kWidth80 : kWidth40, contentWidth);
     const int available = availableWidth();
     setFixedWidth(available > 0 ? std::min(wanted, available) : wanted);
@@ -165,7 +170,49 @@ void MainFrame::setColumns(int columns, int contentWidth) {
     m_panels["pnlSTAT"]->setFixedWidth((columns == 80 ? 13200 : 4200) / kTwipsPerPixel);
 }
 
+void MainFrame::setFullScreen(bool on) {
+    if (on == m_fullScreen) return;
+    m_fullScreen = on;
+    m_toolbar->setVisible(!on);
+    statusBar()->setVisible(!on);
+    auto* box = static_cast<QVBoxLayout*>(centralWidget()->layout());
+    if (on) {
+        // The terminal window leaves the layout: hidden, or over the foot of the screen.
+        box->removeWidget(m_terminalWindow);
+        m_terminalWindow->hide();
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        // Asked once the layout has settled: a window manager (openbox) may drop the request when
+        // it comes between the resizes that putting the bars away makes.
+        QTimer::singleShot(0, this, [this] {
+            if (m_fullScreen) showFullScreen();
+        });
+    } else {
+        box->addWidget(m_terminalWindow);
+        m_terminalWindow->show();
+        showNormal();  // back to the place it had
+    }
+}
+
+void MainFrame::setTerminalOverScreen(bool shown) {
+    if (!m_fullScreen) return;
+    if (!shown) {
+        m_terminalWindow->hide();
+        return;
+    }
+    // As wide as the frame is outside full screen, centred at the foot.
+    const int wide = std::min(centralWidget()->width(), m_columns == 80 ? kWidth80 : kWidth40);
+    const int high = std::min(centralWidget()->height(), m_terminalWindow->sizeHint().height());
+    m_terminalWindow->setGeometry((centralWidget()->width() - wide) / 2, centralWidget()->height() - high, wide, high);
+    m_terminalWindow->setAutoFillBackground(true);  // over the black screen: its own background
+    m_terminalWindow->show();
+    m_terminalWindow->raise();
+}
+
+bool MainFrame::terminalOverScreen() const { return m_fullScreen && m_terminalWindow->isVisible(); }
+
 void MainFrame::setBoxOpen(bool open) {
+    if (m_fullScreen) return;
     // The sizes the windows ask for follow what was just shown or hidden: every layout is brought
     // up to date now, inner ones first, not after this resize.
     const QList<QWidget*> inner = findChildren<QWidget*>();
@@ -173,7 +220,7 @@ void MainFrame::setBoxOpen(bool open) {
         if (QLayout* innerLayout = (*widget)->layout()) innerLayout->activate();
     if (QLayout* frameLayout = layout()) frameLayout->activate();
     // What the windows would like (The Box some ten lines high), and no less than they need.
-    int height = std::max(open ? kHeightBoxOpen : kHeightBoxClosed, sizeHint().height());
+    int height = std::max((open ? kHeightBoxOpen : kHeightBoxClosed) + m_screenGrowth, sizeHint().height());
     if (const QScreen* shown = screen())
         height = std::max(
             minimumSizeHint().height(),
@@ -217,9 +264,16 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void MainFrame::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized) && !m_fullScreen)
         setWindowState(windowState() & ~Qt::WindowMaximized);
     QMainWindow::changeEvent(event);
+}
+
+void MainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (!m_keepOnScreen || m_fullScreen) return;
+    m_keepOnScreen = false;
+    keepOnScreen(*this);
 }
 
 void MainFrame::mouseReleaseEvent(QMouseEvent* event) {

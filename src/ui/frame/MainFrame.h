@@ -46,6 +46,19 @@ public:
     // The Box shown or hidden: the frame's height for either, or what its windows need if that is
     // more, and never taller than the screen.
     void setBoxOpen(bool open);
+    // How much higher (or lower) than at 2x the board's screen is drawn: the frame's heights for
+    // The Box open or closed follow it.
+    void setScreenGrowth(int pixels) { m_screenGrowth = pixels; }
+    // The next resize (the window system's answer to a new height) moves the frame back onto the
+    // screen if its foot went off.
+    void keepOnScreenWhenResized() { m_keepOnScreen = true; }
+    // Full screen: toolbar, status bar and terminal window put away, the screen window over the
+    // whole monitor. Leaving puts everything back where it was.
+    void setFullScreen(bool on);
+    bool isFullScreenMode() const { return m_fullScreen; }
+    // In full screen, the terminal window shown over the foot of the screen, or put away again.
+    void setTerminalOverScreen(bool shown);
+    bool terminalOverScreen() const;
     // The widest the frame's inside may be on the screen it is on.
     int availableWidth() const;
     // Centred across the screen it is on, its top at `top`.
@@ -64,6 +77,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
@@ -78,6 +92,9 @@ private:
     std::function<void()> m_onClose;
     QWidget* m_terminalWindow = nullptr;
     int m_columns = 40;
+    bool m_fullScreen = false;
+    int m_screenGrowth = 0;
+    bool m_keepOnScreen = false;
 };
 
 }  // namespace vx

@@ -2,7 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
-#include <array>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -10,25 +10,14 @@
 namespace vx {
 namespace {
 constexpr int kFrameMs = 16;
+constexpr int kRowDots = Framebuffer::kCellSize / 2;   // Atari pixels a text row is high
+constexpr int kScreenDots = Framebuffer::kHeight / 2;  // and the screen
 
-// The eight pixels of each byte of the 1-bit surface (the leftmost in the high bit, set = white).
-// Expanding a row through this table is many times quicker than letting the painter convert the
-// 1-bit picture, which kept a flood's repaints near a whole display frame.
-using EightPixels = std::array<QRgb, 8>;
-const std::array<EightPixels, 256>& pixelTable() {
-    static const std::array<EightPixels, 256> table = [] {
-        std::array<EightPixels, 256> t{};
-        for (int byte = 0; byte < 256; ++byte)
-            for (int bit = 0; bit < 8; ++bit) t[byte][bit] = (byte & (0x80 >> bit)) != 0 ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
-        return t;
-    }();
-    return table;
-}
+int dotsWide(int columns) { return columns * Framebuffer::kCellSize / 2; }
 
 }  // namespace
 
-ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent)
-    : QWidget(parent), m_surface(surface), m_rowPixels(Framebuffer::kWidth, Framebuffer::kCellSize, QImage::Format_RGB32) {
+ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent) : QWidget(parent), m_surface(surface) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     // Everything that draws (received data, the baud-rate drain, replays, keys typed offline)
@@ -38,18 +27,42 @@ ScreenWidget::ScreenWidget(Framebuffer& surface, QWidget* parent)
     m_frameTimer.start();
 }
 
-double ScreenWidget::pixelScale() const {
+int ScreenWidget::dotPixels() const {
     const double ratio = devicePixelRatioF();
-    const int width = m_columns * Framebuffer::kCellSize;
-    int devicePixels = std::max(1, static_cast<int>(std::ceil(ratio - 0.01)));
-    const auto fits = [&](int n) { return m_availableWidth <= 0 || width * n / ratio <= m_availableWidth + 0.01; };
-    while (devicePixels > 1 && !fits(devicePixels)) --devicePixels;
-    if (!fits(devicePixels)) return static_cast<double>(m_availableWidth) / width;
-    return devicePixels / ratio;
+    const int wide = dotsWide(m_columns);
+    const auto fits = [&](int n) {
+        return (m_bounds.width() <= 0 || wide * n / ratio <= m_bounds.width() + 0.01) &&
+               (m_bounds.height() <= 0 || kScreenDots * n / ratio <= m_bounds.height() + 0.01);
+    };
+    int n = 0;
+    if (m_zoom == kFit && (m_bounds.width() > 0 || m_bounds.height() > 0)) {
+        const double across = m_bounds.width() > 0 ? (m_bounds.width() + 0.01) * ratio / wide : 1e9;
+        const double down = m_bounds.height() > 0 ? (m_bounds.height() + 0.01) * ratio / kScreenDots : 1e9;
+        n = static_cast<int>(std::floor(std::min(across, down)));
+    } else {
+        const int zoom = m_zoom == kFit ? 2 : m_zoom;
+        n = std::max(1, static_cast<int>(std::ceil(zoom * ratio - 0.01)));
+        while (n > 1 && !fits(n)) --n;
+    }
+    return n >= 1 && fits(n) ? n : 0;
 }
 
-void ScreenWidget::setAvailableWidth(int width) {
-    m_availableWidth = width;
+double ScreenWidget::pixelScale() const {
+    if (const int n = dotPixels(); n > 0) return n / (2 * devicePixelRatioF());
+    const int wide = m_columns * Framebuffer::kCellSize;
+    double scale = m_bounds.width() > 0 ? static_cast<double>(m_bounds.width()) / wide : 1e9;
+    if (m_bounds.height() > 0) scale = std::min(scale, static_cast<double>(m_bounds.height()) / Framebuffer::kHeight);
+    return scale;
+}
+
+void ScreenWidget::setBounds(QSize bounds) {
+    m_bounds = bounds;
+    updateGeometry();
+    update();
+}
+
+void ScreenWidget::setZoom(int zoom) {
+    m_zoom = std::clamp(zoom, kFit, kMaxZoom);
     updateGeometry();
     update();
 }
@@ -60,21 +73,58 @@ void ScreenWidget::setColumns(int columns) {
     update();
 }
 
+void ScreenWidget::setColours(QRgb ink, QRgb paper) {
+    m_ink = ink;
+    m_paper = paper;
+    m_tableDots = 0;
+    update();
+}
+
 QSize ScreenWidget::sizeHint() const {
     const double scale = pixelScale();
-    return {static_cast<int>(std::ceil(m_columns * Framebuffer::kCellSize * scale)),
-            static_cast<int>(std::ceil(Framebuffer::kHeight * scale))};
+    return {static_cast<int>(std::ceil(m_columns * Framebuffer::kCellSize * scale - 0.001)),
+            static_cast<int>(std::ceil(Framebuffer::kHeight * scale - 0.001))};
 }
 
 QSize ScreenWidget::minimumSizeHint() const { return sizeHint(); }
 
-void ScreenWidget::expandRow(int block, int width) {
-    const auto& table = pixelTable();
-    constexpr int size = Framebuffer::kCellSize;
-    for (int line = 0; line < size; ++line) {
-        const std::uint8_t* bits = m_shown->data() + (block * size + line) * Framebuffer::kStride;
-        auto* pixels = reinterpret_cast<QRgb*>(m_rowPixels.scanLine(line));
-        for (int byte = 0; byte < width / 8; ++byte) std::memcpy(pixels + byte * 8, table[bits[byte]].data(), sizeof(EightPixels));
+void ScreenWidget::buildByteTable(int dotPixels) {
+    // A byte holds eight surface pixels, four Atari pixels. With an even count each surface
+    // pixel gets half the device pixels, so pictures drawn at surface pixels keep every pixel;
+    // with an odd count the first of each pair stands for the Atari pixel (glyphs are drawn in
+    // pairs, so nothing of them is lost).
+    const int perByte = 4 * dotPixels;
+    m_byteTable.assign(static_cast<std::size_t>(256 * perByte), m_paper);
+    for (int byte = 0; byte < 256; ++byte) {
+        QRgb* out = m_byteTable.data() + byte * perByte;
+        for (int x = 0; x < perByte; ++x) {
+            const int bit = dotPixels % 2 == 0 ? x / (dotPixels / 2) : 2 * (x / dotPixels);
+            out[x] = (byte & (0x80 >> bit)) != 0 ? m_ink : m_paper;
+        }
+    }
+    m_tableDots = dotPixels;
+}
+
+void ScreenWidget::expandRow(int block, int bytes, int dotPixels) {
+    if (m_tableDots != dotPixels) buildByteTable(dotPixels);
+    const int perByte = 4 * dotPixels;
+    const int height = kRowDots * dotPixels;
+    if (m_rowPixels.width() < Framebuffer::kStride * perByte || m_rowPixels.height() < height)
+        m_rowPixels = QImage(Framebuffer::kStride * perByte, height, QImage::Format_RGB32);
+    const std::size_t lineBytes = static_cast<std::size_t>(bytes * perByte) * sizeof(QRgb);
+    int drawnLine = -1;
+    for (int y = 0; y < height; ++y) {
+        const int line = dotPixels % 2 == 0 ? y / (dotPixels / 2) : 2 * (y / dotPixels);
+        auto* pixels = reinterpret_cast<QRgb*>(m_rowPixels.scanLine(y));
+        if (line == drawnLine) {
+            std::memcpy(pixels, m_rowPixels.constScanLine(y - 1), lineBytes);
+            continue;
+        }
+        drawnLine = line;
+        const std::uint8_t* bits = m_shown->data() + (block * Framebuffer::kCellSize + line) * Framebuffer::kStride;
+        for (int byte = 0; byte < bytes; ++byte)
+            std::memcpy(pixels + byte * perByte, m_byteTable.data() + bits[byte] * perByte,
+                        static_cast<std::size_t>(perByte) * sizeof(QRgb));
     }
 }
 
@@ -98,19 +148,27 @@ QRect ScreenWidget::cellsToWidget(const CellRect& cells) const {
 }
 
 void ScreenWidget::paintEvent(QPaintEvent* event) {
-    m_shown->settle();  // the image wraps the raw bits: a held-back cursor inversion must be in them
+    m_shown->settle();  // the rows are read raw: a held-back cursor inversion must be in them
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::black);
-    const double scale = pixelScale();
-    painter.scale(scale, scale);
-    const QRect area = QRectF(event->rect().topLeft() / scale, event->rect().size() / scale).toAlignedRect();
-    constexpr int size = Framebuffer::kCellSize;
-    const int width = m_columns * size;
-    const int firstRow = std::max(0, area.top() / size);
-    const int lastRow = std::min(Framebuffer::kRows - 1, area.bottom() / size);
+    painter.fillRect(event->rect(), QColor(m_paper));
+    const int sharp = dotPixels();
+    const int dots = std::max(1, sharp);
+    // Logical height of a text row: whole device pixels, or the scaled-down size.
+    const double rowHeight = Framebuffer::kCellSize * pixelScale();
+    const int bytes = m_columns * Framebuffer::kCellSize / 8;
+    const int firstRow = std::max(0, static_cast<int>(event->rect().top() / rowHeight));
+    const int lastRow = std::min(Framebuffer::kRows - 1, static_cast<int>(event->rect().bottom() / rowHeight));
+    const QRect source(0, 0, bytes * 4 * dots, kRowDots * dots);
     for (int row = firstRow; row <= lastRow; ++row) {
-        expandRow(m_shown->blockOf(row), width);
-        painter.drawImage(QRect(0, row * size, width, size), m_rowPixels, QRect(0, 0, width, size));
+        expandRow(m_shown->blockOf(row), bytes, dots);
+        if (sharp > 0) {
+            // One image pixel is one device pixel: no scaling, no smoothing.
+            m_rowPixels.setDevicePixelRatio(devicePixelRatioF());
+            painter.drawImage(QPointF(0, row * rowHeight), m_rowPixels, source);
+        } else {
+            m_rowPixels.setDevicePixelRatio(1);
+            painter.drawImage(QRectF(0, row * rowHeight, bytes * 8 * pixelScale(), rowHeight), m_rowPixels, source);
+        }
     }
     if (!m_painted) {
         m_painted = true;

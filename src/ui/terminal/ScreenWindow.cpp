@@ -1,10 +1,13 @@
 #include "ui/terminal/ScreenWindow.h"
 
+#include <QActionGroup>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <algorithm>
+#include <iterator>
 
 #include "screen/Framebuffer.h"
 #include "session/KeyboardInput.h"
@@ -52,6 +55,12 @@ ScreenWindow::ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFil
     m_focusMarker->setStyleSheet("background: #30d030;");
     m_focusMarker->setGeometry(4, 4, 8, 8);
     m_focusMarker->hide();
+
+    // While the history is shown the eye is on the screen: the marker says so there.
+    m_historyMarker = new QLabel(this);
+    m_historyMarker->setObjectName("lblHistory");
+    m_historyMarker->setStyleSheet("background: #d0a020; color: black; padding: 2px 6px; font-weight: bold;");
+    m_historyMarker->hide();
 
     m_captureBar = new QWidget(this);
     m_captureBar->setObjectName("shpCapture");
@@ -118,6 +127,26 @@ void ScreenWindow::buildCaptureMenu() {
                                               [this] { m_capture.ViewCaptureFile(true, m_capture.dumpCount()); });
     toEditor->setObjectName("mnuCaptureToVXE");
     m_captureMenu->addSeparator();
+    QMenu* zoom = m_captureMenu->addMenu("&Zoom");
+    zoom->setObjectName("mnuZoom");
+    auto* zooms = new QActionGroup(zoom);
+    for (int step : {1, 2, 3, 4, ScreenWidget::kFit}) {
+        QAction* entry = zoom->addAction(
+            step == ScreenWidget::kFit ? QString("&Fit the Screen") : QString("&%1x").arg(step), [this, step] {
+                if (m_actions.zoom) m_actions.zoom(step);
+            });
+        entry->setObjectName(step == ScreenWidget::kFit ? QString("mnuZoomFit") : QString("mnuZoom%1").arg(step));
+        entry->setCheckable(true);
+        zooms->addAction(entry);
+        m_zoomEntries.push_back(entry);
+    }
+    zoom->addSeparator();
+    zoom->addAction("Full Screen\tF11",
+                    [this] {
+                        if (m_actions.toggleFullScreen) m_actions.toggleFullScreen();
+                    })
+        ->setObjectName("mnuFullScreen");
+    m_captureMenu->addSeparator();
     m_detectUrls = m_captureMenu->addAction("Detect URLs", [this] {
         if (m_actions.toggleUrlDetection) m_actions.toggleUrlDetection();
     });
@@ -145,13 +174,51 @@ void ScreenWindow::setUrlDetectionChecked(bool on) { m_detectUrls->setChecked(on
 
 void ScreenWindow::setEchoChecked(bool on) { m_echo->setChecked(on); }
 
-void ScreenWindow::setColumns(int columns, int availableWidth) {
-    m_screen->setAvailableWidth(availableWidth);
+void ScreenWindow::setColumns(int columns, int availableWidth) { layOut(columns, {availableWidth, 0}); }
+
+void ScreenWindow::layOut(int columns, QSize bounds) {
+    m_screen->setBounds(bounds);
     m_screen->setColumns(columns);
     m_screen->setFixedSize(m_screen->sizeHint());
-    const int wanted = std::max(columns == 80 ? kWidth80 : kWidth40, m_screen->width());
-    setFixedWidth(availableWidth > 0 ? std::min(wanted, availableWidth) : wanted);
+    if (m_fullScreen) {
+        // The screen is sized for the monitor already: asking the frame to grow to it first would
+        // race the window manager's own resize to full screen (openbox then drops the request).
+        setMinimumSize(1, 1);
+        setMaximumWidth(QWIDGETSIZE_MAX);
+    } else {
+        setMinimumHeight(0);
+        const int wanted = std::max(columns == 80 ? kWidth80 : kWidth40, m_screen->width());
+        setFixedWidth(bounds.width() > 0 ? std::min(wanted, bounds.width()) : wanted);
+    }
+    placeMarkers();
+}
+
+void ScreenWindow::setFullScreen(bool on) {
+    m_fullScreen = on;
+    // The screen in the middle of the monitor, the rest black; outside full screen, at the top.
+    auto* box = static_cast<QVBoxLayout*>(layout());
+    box->setContentsMargins(0, on ? 0 : 4, 0, on ? 0 : 4);
+    box->setAlignment(m_screen, on ? Qt::AlignCenter : Qt::AlignHCenter | Qt::AlignTop);
+    m_screen->setMouseTracking(on);
+    if (!on) m_screen->unsetCursor();
+}
+
+void ScreenWindow::setZoomChecked(int zoom) {
+    for (QAction* entry : m_zoomEntries)
+        entry->setChecked(entry->objectName() ==
+                          (zoom == ScreenWidget::kFit ? QString("mnuZoomFit") : QString("mnuZoom%1").arg(zoom)));
+}
+
+void ScreenWindow::placeMarkers() {
     m_captureBar->move(width() - 14, 4);
+    m_historyMarker->adjustSize();
+    const QRect screen = m_screen->geometry();
+    m_historyMarker->move(screen.right() - m_historyMarker->width() - 8, screen.top() + 8);
+}
+
+void ScreenWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeMarkers();
 }
 
 void ScreenWindow::surfaceChanged() { m_screen->surfaceChanged(); }
@@ -172,7 +239,10 @@ bool ScreenWindow::handleKey(QKeyEvent* event) {
             return true;
         }
     }
+    if (zoomKey(event)) return true;
     if (historyKey(event)) return true;
+    // In full screen the pointer stays out of the way of what is typed, until the mouse moves.
+    if (m_fullScreen) m_screen->setCursor(Qt::BlankCursor);
     const ScreenKey key = readScreenKey(*event);
     bool handled = key.special && m_keys.specialKey(*key.special, key.shift, key.ctrl, key.alt);
     if (!handled && key.character) {
@@ -192,12 +262,51 @@ void ScreenWindow::scrollHistory(int lines) {
     if (!m_history) return;
     const bool back = m_history->scroll(lines, m_historyColumns ? m_historyColumns() : 40);
     m_screen->showPage(back ? &m_history->page() : nullptr);
+    showHistoryMarker();
+}
+
+void ScreenWindow::showHistoryMarker() {
+    const bool back = m_history && m_history->active() && m_history->linesBack() > 0;
+    if (back) {
+        m_historyMarker->setText(QString("History: %1 lines back").arg(m_history->linesBack()));
+        placeMarkers();
+        m_historyMarker->raise();
+    }
+    m_historyMarker->setVisible(back);
 }
 
 void ScreenWindow::leaveHistory() {
     if (!m_history || !m_history->active()) return;
     m_history->leave();
     m_screen->showPage(nullptr);
+    showHistoryMarker();
+}
+
+bool ScreenWindow::zoomKey(QKeyEvent* event) {
+    // Ctrl with =, - and 0 type nothing the board could not get without Ctrl (the Atari's
+    // cursor keys are the arrow keys here), so they are free for the zoom.
+    if ((event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) != Qt::ControlModifier) return false;
+    // Shift+Ctrl on a digit key is a macro whatever symbol the layout gives it (= on a German 0).
+    if ((event->modifiers() & Qt::ShiftModifier) && digitKeyOf(*event)) return false;
+    static constexpr int kSteps[] = {1, 2, 3, 4, ScreenWidget::kFit};
+    const int* now = std::find(std::begin(kSteps), std::end(kSteps), m_screen->zoom());
+    int wanted = 0;
+    switch (event->key()) {
+        case Qt::Key_Equal:
+        case Qt::Key_Plus:
+            wanted = now + 1 < std::end(kSteps) ? *(now + 1) : *now;
+            break;
+        case Qt::Key_Minus:
+            wanted = now > std::begin(kSteps) ? *(now - 1) : *now;
+            break;
+        case Qt::Key_0:
+            wanted = 2;
+            break;
+        default:
+            return false;
+    }
+    if (m_actions.zoom) m_actions.zoom(wanted);
+    return true;
 }
 
 bool ScreenWindow::historyKey(QKeyEvent* event) {
@@ -245,6 +354,9 @@ bool ScreenWindow::eventFilter(QObject* watched, QEvent* event) {
                 break;
             case QEvent::KeyPress:
                 if (handleKey(static_cast<QKeyEvent*>(event))) return true;
+                break;
+            case QEvent::MouseMove:
+                m_screen->unsetCursor();
                 break;
             case QEvent::Wheel:
                 wheel(static_cast<QWheelEvent*>(event));

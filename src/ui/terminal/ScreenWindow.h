@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QLabel>
 #include <QMenu>
 #include <QWheelEvent>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "tools/ScreenDump.h"
 
@@ -30,6 +32,8 @@ public:
         std::function<void()> copyScreenText{};        // "Copy Screen as Text"
         std::function<void()> toggleEcho{};            // the checked "Echo Box to VXEditor" entry
         std::function<void(bool upload)> transfer{};   // "Download File..." and "Upload File..."
+        std::function<void(int zoom)> zoom{};          // a zoom asked for (ScreenWidget's steps)
+        std::function<void()> toggleFullScreen{};      // "Full Screen"
     };
 
     ScreenWindow(Framebuffer& surface, KeyboardInput& keys, CaptureFile& capture, QWidget* parent = nullptr);
@@ -40,6 +44,13 @@ public:
     // The column switch: the window's width follows (690 or 1380 pixels, wider when the
     // display's scale makes the screen wider, never wider than `availableWidth` when that is set).
     void setColumns(int columns, int availableWidth = 0);
+    // The same, with the screen no larger than `bounds` (0: no limit that way). In full screen the
+    // window takes whatever room it is given and the screen sits in its middle.
+    void layOut(int columns, QSize bounds);
+    void setFullScreen(bool on);
+    bool fullScreen() const { return m_fullScreen; }
+    // The zoom entries' check marks follow the zoom in use.
+    void setZoomChecked(int zoom);
     // The surface changed; repaint at the next frame.
     void surfaceChanged();
     // The start-up picture stays until the screen is first cleared (the clear wipes it).
@@ -63,6 +74,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // Tab and Shift+Tab are keys for the board, never a move to another control.
     bool focusNextPrevChild(bool) override { return false; }
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +82,10 @@ protected:
 private:
     void buildCaptureMenu();
     bool historyKey(QKeyEvent* event);
+    // Ctrl+= (or Ctrl++) and Ctrl+- step through the zooms, Ctrl+0 goes back to 2x.
+    bool zoomKey(QKeyEvent* event);
+    void showHistoryMarker();
+    void placeMarkers();
     void wheel(QWheelEvent* event);
     static constexpr int kPageLines = 24;
 
@@ -85,7 +101,10 @@ private:
     bool m_pictureShown = true;
     QWidget* m_focusMarker = nullptr;
     QWidget* m_captureBar = nullptr;
+    QLabel* m_historyMarker = nullptr;
     QMenu* m_captureMenu = nullptr;
+    std::vector<QAction*> m_zoomEntries;
+    bool m_fullScreen = false;
     QAction* m_captureOn = nullptr;
     QAction* m_filename = nullptr;
     QAction* m_view = nullptr;
