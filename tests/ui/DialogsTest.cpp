@@ -91,9 +91,9 @@ private slots:
         QCOMPARE(opened, std::string("https://owl.example.org/"));
     }
 
-    // A configuration marked read-only: the places are not written, and the user is told so
-    // instead of "Window positions saved".
-    void windowPlacesThatCannotBeWrittenAreSaidNotCalledSaved() {
+    // A configuration marked read-only: the places and the zoom are not written, and the user is
+    // told so instead of "Window positions saved".
+    void settingsThatCannotBeWrittenAreSaidNotCalledSaved() {
         Run run;
         run.app->start();
         run.prompter.messages.clear();
@@ -109,6 +109,9 @@ private slots:
         QVERIFY(run.prompter.messages[0].text.starts_with("Unable to write the Config file:\r" + config.string()));
         QVERIFY(run.prompter.messages[0].text.ends_with("The window positions were not saved."));
         QVERIFY(run.app->frame().panelText("pnlSTAT") != QString("Window positions saved"));
+        // A zoom chosen then still changes the screen, and the status line says it was not kept.
+        run.app->setZoom(3);
+        QVERIFY(run.app->frame().panelText("pnlSTAT").startsWith("Zoom not saved: "));
         QCOMPARE(fileText(config), before);
         std::filesystem::permissions(config, writable);
         run.app->shutdown();

@@ -225,7 +225,13 @@ void DesktopApp::applyScreenSettings() {
 
 void DesktopApp::setZoom(int zoom) {
     m_config.ScreenZoom = static_cast<std::int16_t>(zoom);
-    if (m_started) m_store.WriteSettingValue(m_paths.configFile(), "Config", "ScreenZoom", "S", std::to_string(zoom));
+    if (m_started) {
+        const int status =
+            m_store.WriteSettingValue(m_paths.configFile(), "Config", "ScreenZoom", "S", std::to_string(zoom));
+        // The zoom still changes; the status line tells it will not be there at the next start.
+        if (status != SettingsStore::kOk)
+            m_status.ShowStatus("Zoom not saved: " + SettingsStore::statusText(status), true, false);
+    }
     applyScreenSettings();
     const int widthBefore = m_frame.width();
     layOutScreen();
