@@ -30,6 +30,7 @@ public:
         bool finished = false;
         bool ok = false;
         std::string message;
+        bool startedByBoard = false;  // a ZMODEM download the board began
     };
 
     FileTransfers(TelnetSocket& line, TimerFactory& timers, const Clock& clock, Prompter& prompter,
@@ -40,6 +41,8 @@ public:
     // whose sender sends no name. False (with a message shown) when no transfer can start.
     bool startDownload(TransferProtocol protocol, const std::string& xmodemName);
     bool startUpload(TransferProtocol protocol, const std::vector<std::string>& paths);
+    // The board began a ZMODEM download (its start in `startBytes`, which the engine reads first).
+    bool startFromBoard(std::string_view startBytes);
     void cancel();
     // The call ended under a running transfer.
     void callEnded();
@@ -58,6 +61,8 @@ private:
     void finished(bool ok, const std::string& message);
     void askAboutExisting(std::size_t index);
     void notify();
+    void fromLine(std::string_view bytes);
+    DownloadFolderSink::ExistingQuestion existingQuestion();
 
     TelnetSocket& m_line;
     TimerFactory& m_timers;
