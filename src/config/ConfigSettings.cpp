@@ -13,7 +13,7 @@ namespace {
 using K = ConfigKey::Kind;
 using S = ConfigSettings;
 
-const std::array<ConfigKey, 42> kKeys = {{
+const std::array<ConfigKey, 43> kKeys = {{
     {"Config", "StayAliveChar", K::StayAliveField, &S::StayAliveChar, ".", "."},
     {"Capture", "ClrB4Vu", K::Boolean, &S::ClrB4Vu, "False", "True"},
     {"Config", "SData", K::Text, &S::SData, "", ""},
@@ -60,6 +60,8 @@ const std::array<ConfigKey, 42> kKeys = {{
     {"Config", "DetectURLs", K::Boolean, &S::DetectURLs, "True", "True"},
     {"Config", "UseBBSEditor", K::Boolean, &S::UseBBSEditor, "True", "True"},
     {"Config", "OnlineTimer", K::Boolean, &S::OnlineTimer, "True", "True"},
+    // A board's ZMODEM start opens a download by itself; files from before the key have it on.
+    {"Config", "ZmodemAutoStart", K::Boolean, &S::ZmodemAutoStart, "True", "True"},
 }};
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {

@@ -54,6 +54,7 @@ struct ConfigSettings {
     bool DetectURLs = false;
     bool UseBBSEditor = false;
     bool OnlineTimer = false;
+    bool ZmodemAutoStart = true;  // a board's ZMODEM start (ZRQINIT) begins a download
 
     std::int32_t TotalIncoming = 0;
     std::int32_t SessionNum = 0;

@@ -7,9 +7,13 @@
 #include "session/BaudSimulator.h"
 #include "session/MacroSender.h"
 #include "session/StayAlive.h"
+#include "tools/Zmodem.h"
 
 namespace vx {
 namespace {
+
+// How long the possible beginning of a ZMODEM start at the end of a read waits for the rest.
+constexpr int kHeldStartMs = 150;
 
 constexpr std::uint8_t kClearScreen = 125;
 const std::string kEndOfLine(1, static_cast<char>(155));
@@ -18,7 +22,10 @@ constexpr int kOnlineTickMs = 1000;
 }  // namespace
 
 Connection::Connection(Services services, bool& abortFlag)
-    : m_s(services), m_abort(abortFlag), m_onlineTimer(m_s.timers.createTimer([this] { onlineTick(); })) {
+    : m_s(services),
+      m_abort(abortFlag),
+      m_onlineTimer(m_s.timers.createTimer([this] { onlineTick(); })),
+      m_heldStartTimer(m_s.timers.createTimer([this] { drawHeldStart(); })) {
     m_s.socket.setEvents(this);
     m_s.baudSim.setRoomForMore([this] { resumeReading(); });
 }
@@ -213,6 +220,34 @@ void Connection::onDataArrival(std::size_t) {
 }
 
 void Connection::receive(std::string_view chunk) {
+    if (!m_connected || !m_s.config.ZmodemAutoStart || !m_line.zmodemStart) {
+        drawHeldStart();
+        return draw(chunk);
+    }
+    m_heldStartTimer->stop();
+    const std::string joined = std::exchange(m_heldStart, {}) + std::string(chunk);
+    const std::string_view bytes(joined);
+    if (const std::size_t at = bytes.find(kZmodemStart); at != std::string_view::npos) {
+        if (at > 0) draw(bytes.substr(0, at));
+        if (!m_line.zmodemStart(bytes.substr(at))) draw(bytes.substr(at));
+        return;
+    }
+    // The longest end of the read that begins the start.
+    std::size_t held = std::min(bytes.size(), kZmodemStart.size() - 1);
+    while (held > 0 && !kZmodemStart.starts_with(bytes.substr(bytes.size() - held))) --held;
+    if (held < bytes.size()) draw(bytes.substr(0, bytes.size() - held));
+    if (held > 0) {
+        m_heldStart = std::string(bytes.substr(bytes.size() - held));
+        m_heldStartTimer->start(kHeldStartMs, false);
+    }
+}
+
+void Connection::drawHeldStart() {
+    m_heldStartTimer->stop();
+    if (!m_heldStart.empty()) draw(std::exchange(m_heldStart, {}));
+}
+
+void Connection::draw(std::string_view chunk) {
     m_sessionChars += static_cast<std::int64_t>(chunk.size());
     m_intervalChars += static_cast<std::int64_t>(chunk.size());
     if (m_taps.captureOn && m_taps.captureOn() && m_taps.capture) m_taps.capture(chunk);
@@ -267,6 +302,7 @@ void Connection::hangUpForShutdown() {
 }
 
 void Connection::closeDown(const std::string& statusText, bool local) {
+    drawHeldStart();  // the board's last bytes, not a start after all
     const BBSRecord& record = m_s.bbsList.record();
     m_s.status.ShowStatus(statusText, true, false);
     if (!m_s.config.TitleBarMsg) m_frameCaption = std::string(kProgramTitle) + " - []";

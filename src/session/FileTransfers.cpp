@@ -100,6 +100,8 @@ bool FileTransfers::startUpload(TransferProtocol protocol, const std::vector<std
 bool FileTransfers::startFromBoard(std::string_view startBytes) {
     if (!startDownload(TransferProtocol::Zmodem, std::string())) return false;
     m_state.startedByBoard = true;
+    m_status.ShowStatus("The board started a ZMODEM download", true, false);
+    if (m_boardStarted) m_boardStarted();
     fromLine(startBytes);
     return true;
 }

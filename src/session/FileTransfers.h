@@ -50,6 +50,8 @@ public:
     const State& state() const { return m_state; }
     bool active() const { return m_state.active; }
     void setOnChange(std::function<void()> changed) { m_changed = std::move(changed); }
+    // A download the board began (ZMODEM's start) is under way: the window shows it.
+    void setOnBoardStart(std::function<void()> shown) { m_boardStarted = std::move(shown); }
     // Where the board's bytes go that arrive in the same chunk as the end of a transfer.
     void setReceivePath(std::function<void(std::string_view)> receive) { m_receivePath = std::move(receive); }
 
@@ -72,6 +74,7 @@ private:
     const ConfigSettings& m_config;
     std::function<bool()> m_connected;
     std::function<void()> m_changed;
+    std::function<void()> m_boardStarted;
     std::function<void(std::string_view)> m_receivePath;
     State m_state;
     bool m_callEnded = false;

@@ -45,6 +45,7 @@ const std::pair<const char*, const char*> kCheckBoxes[] = {
     {"Check5", "ClrAftConnect"},
     {"chkKeyDelay", "KeyPressDelay"},
     {"chkAtariClick", "AtariClick"},
+    {"chkZmodemAutoStart", "ZmodemAutoStart"},
 };
 const char* const kAllOnOffBoxes[] = {"chk_UseBBSEditor", "chkTmrOnline", "chkSystemLog",     "chkTxtWindow",
                                       "chkDetectURLs",    "chkVXE",       "chkAutoLoadStatus"};

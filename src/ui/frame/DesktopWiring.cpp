@@ -50,6 +50,7 @@ DesktopWiring::~DesktopWiring() {
     session.keyboard().setFocusToBox({});
     session.scrollback().setOnWritten({});
     session.transfers().setOnChange({});
+    session.transfers().setOnBoardStart({});
 }
 
 void DesktopWiring::wireSession() {
@@ -209,7 +210,8 @@ void DesktopWiring::wireToolbar() {
     frame.setToolAction("tbViewBMP", [&a] { a.m_tools.show(Tool::DumpPicker); });
     frame.setToolAction("tbPRTSCREEN", [&a] { a.printScreen(); });
     frame.setToolAction("tbDEBUG", [&a] { a.m_tools.show(Tool::Debug); });
-    // tbSND and tbREC do nothing.
+    frame.setToolAction("tbSND", [&a] { a.openTransferWindow(true); });
+    frame.setToolAction("tbREC", [&a] { a.openTransferWindow(false); });
 }
 
 void DesktopWiring::openConfiguration() {
