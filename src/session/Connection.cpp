@@ -228,13 +228,21 @@ void Connection::receive(std::string_view chunk) {
     const std::string joined = std::exchange(m_heldStart, {}) + std::string(chunk);
     const std::string_view bytes(joined);
     if (const std::size_t at = bytes.find(kZmodemStart); at != std::string_view::npos) {
-        if (at > 0) draw(bytes.substr(0, at));
-        if (!m_line.zmodemStart(bytes.substr(at))) draw(bytes.substr(at));
+        // The "rz\r" a sender puts before the start is not drawn either.
+        const std::size_t from =
+            bytes.substr(0, at).ends_with(kZmodemShellCommand) ? at - kZmodemShellCommand.size() : at;
+        if (from > 0) draw(bytes.substr(0, from));
+        if (!m_line.zmodemStart(bytes.substr(at))) draw(bytes.substr(from));
         return;
     }
-    // The longest end of the read that begins the start.
-    std::size_t held = std::min(bytes.size(), kZmodemStart.size() - 1);
-    while (held > 0 && !kZmodemStart.starts_with(bytes.substr(bytes.size() - held))) --held;
+    // The longest end of the read that begins the start (or "rz\r" and the start; a lone 'r' is
+    // drawn at once, being too common to hold back).
+    const auto beginsStart = [](std::string_view tail) {
+        return kZmodemStart.starts_with(tail) ||
+               (tail.size() >= 2 && (std::string(kZmodemShellCommand) + std::string(kZmodemStart)).starts_with(tail));
+    };
+    std::size_t held = std::min(bytes.size(), kZmodemShellCommand.size() + kZmodemStart.size() - 1);
+    while (held > 0 && !beginsStart(bytes.substr(bytes.size() - held))) --held;
     if (held < bytes.size()) draw(bytes.substr(0, bytes.size() - held));
     if (held > 0) {
         m_heldStart = std::string(bytes.substr(bytes.size() - held));

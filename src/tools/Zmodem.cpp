@@ -330,13 +330,8 @@ struct ZmodemTransfer::Job {
         while (i < in.size() && mode != Mode::Idle) {
             const auto c = static_cast<unsigned char>(in[i]);
             if (read == Read::Finish) {
-                // The sender's "OO" closes the session; anything else is the board's again.
-                if (c != 'O') {
-                    end(true, fileCount(progress.filesDone) + " received");
-                    break;
-                }
+                if (!finishByte(c)) break;
                 ++i;
-                if (++finishOs == 2) end(true, fileCount(progress.filesDone) + " received");
                 continue;
             }
             ++i;
@@ -441,6 +436,24 @@ struct ZmodemTransfer::Job {
             case Read::Finish:
                 return;
         }
+    }
+
+    // The session's last bytes: the receiver takes the line end of the sender's ZFIN header and
+    // its "OO"; the sender the line end of the receiver's ZFIN. False (the transfer over) for a
+    // byte that is not theirs: it is the board's again.
+    bool finishByte(unsigned char c) {
+        const bool lineEnd = (c & 0x7F) == '\r' || (c & 0x7F) == '\n' || isFlowControl(c);
+        const bool ours = mode == Mode::Receiving ? (finishOs == 0 && lineEnd) || c == 'O' : lineEnd;
+        if (!ours) {
+            finishSession();
+            return false;
+        }
+        if ((mode == Mode::Receiving ? c == 'O' : lineEnd) && ++finishOs == 2) finishSession();
+        return true;
+    }
+
+    void finishSession() {
+        end(true, fileCount(progress.filesDone) + (mode == Mode::Receiving ? " received" : " sent"));
     }
 
     void badHeader() {
@@ -730,7 +743,7 @@ struct ZmodemTransfer::Job {
     }
 
     void receiverTimeout() {
-        if (read == Read::Finish) return end(true, fileCount(progress.filesDone) + " received");
+        if (read == Read::Finish) return finishSession();
         if (step == Step::Decision) return;
         resetParser();
         const bool starting = progress.filesDone == 0 && !fileOpen && progress.filesSkipped == 0;
@@ -809,7 +822,9 @@ struct ZmodemTransfer::Job {
             case ZFIN:
                 if (step == Step::FinAnswer) {
                     send("OO");
-                    return end(true, fileCount(progress.filesDone) + " sent");
+                    read = Read::Finish;
+                    finishOs = 0;
+                    return restartTimer(kFinishWaitMs);
                 }
                 return;
             case ZNAK:
@@ -920,6 +935,7 @@ struct ZmodemTransfer::Job {
     }
 
     void senderTimeout() {
+        if (read == Read::Finish) return finishSession();
         if (step == Step::Start) {
             if (clock.steadyMs() - startedMs >= timing.senderStartMs)
                 return fail("The receiver did not ask for the file");

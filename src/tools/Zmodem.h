@@ -15,6 +15,8 @@ namespace vx {
 inline constexpr std::string_view kZmodemStart =
     "**\x18"
     "B00";
+// What a sender started on a shell sends ahead of the start, for a receiver that is a shell.
+inline constexpr std::string_view kZmodemShellCommand = "rz\r";
 
 // CRC-32 as ZMODEM's 32-bit frames use it (reflected polynomial 0xEDB88320, all ones in and out).
 std::uint32_t crc32Zmodem(std::string_view bytes, std::uint32_t crc = 0);

@@ -206,6 +206,7 @@ TEST_F(FileTransfersTest, TheBoardsZmodemStartBeginsADownload) {
         {true, "HELLO" + start, "", true, "HELLO\xa0"},
         {true, "HELLO*", start.substr(1), true, "HELLO\xa0"},
         {true, "HELLO**\x18", start.substr(3), true, "HELLO\xa0"},
+        {true, "HELLOrz", "\r" + start, true, "HELLO\xa0"},  // sz's "rz\r" before the start
         {true, "HELLO" + start.substr(0, 5), start.substr(5), true, "HELLO\xa0"},
         {true, "PASS*", "", false, "PASS*\xa0"},  // a password's echo: drawn a moment later
         {false, "HELLO" + start, "", false, "HELLO**"},

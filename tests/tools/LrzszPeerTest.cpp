@@ -57,6 +57,7 @@ struct Result {
     TransferProgress progress;
     int peerStatus = -1;
     std::size_t fromPeer = 0;  // bytes the peer sent
+    std::size_t notTaken = 0;  // of those, what the engine left for the board's screen
 };
 
 // Flips one byte at each given offset of a stream as it passes, like a noisy line would.
@@ -117,7 +118,8 @@ Result drive(std::vector<std::string> argv, const TempDir& dir, const PeerRun& r
         timeline,
         [&](std::string_view bytes) {
             fromPeer += bytes.size();
-            engine.receive(noiseIn.pass(bytes));
+            const std::string passed = noiseIn.pass(bytes);
+            result.notTaken += passed.size() - engine.receive(passed);
             if (run.stopPeerAfter > 0 && fromPeer >= run.stopPeerAfter && !stopped) {
                 peer.stop();
                 stopped = true;
@@ -444,6 +446,7 @@ TEST_P(ZmodemPeerTest, FileArrivesByteForByte) {
     ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
     EXPECT_EQ(result.peerStatus, 0) << peerLog(dir);
     EXPECT_TRUE(readFile(dir / (setup.download ? "in" : "peer") / "file.bin") == content) << "size " << size;
+    EXPECT_EQ(result.notTaken, 0u) << "the end of the session (\"OO\") would reach the screen";
     EXPECT_EQ(result.progress.errors, 0);
 }
 

@@ -72,6 +72,7 @@ void DesktopWiring::wireSession() {
         a.m_terminalWindow->refresh();
     });
     a.m_session->capture().setOnViewerFinished([&a] { a.m_keys.after(Moment::ToolWindowDone); });
+    a.m_session->transfers().setOnBoardStart([&a] { a.openTransferWindow(false); });
     a.m_session->scrollback().setOnWritten([&a] {
         if (auto* debug = a.debugWindow()) debug->ringWritten();
     });
