@@ -460,8 +460,10 @@ struct ZmodemTransfer::Job {
         resetParser();
         ++progress.errors;
         progress.lastError = "Bad header";
-        // The sender waits for us in most states: ask again at once rather than at the timeout.
-        if (mode == Mode::Receiving && !lastRequest.empty() && step != Step::Decision) send(lastRequest);
+        // Inside a file the sender streams on past a spoilt ZDATA header: ask for our position at
+        // once rather than at the timeout. Elsewhere the timer asks again (answering every piece
+        // of noise would send more than the noise).
+        if (mode == Mode::Receiving && fileOpen && step != Step::Decision) askPosition();
     }
 
     void hexHeaderDone() {
