@@ -1,6 +1,7 @@
 #include "session/Connection.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "base/Formats.h"
 #include "log/StatusReporter.h"
@@ -14,6 +15,10 @@ namespace {
 
 // How long the possible beginning of a ZMODEM start at the end of a read waits for the rest.
 constexpr int kHeldStartMs = 150;
+// What follows the opening of a ZRINIT hex header: the rest of its hex digits (arguments and
+// CRC), then CR, LF and XON.
+constexpr int kReceiverHeaderDigits = 12;
+constexpr int kReceiverHeaderEnd = 3;
 
 constexpr std::uint8_t kClearScreen = 125;
 const std::string kEndOfLine(1, static_cast<char>(155));
@@ -226,7 +231,18 @@ void Connection::receive(std::string_view chunk) {
     }
     m_heldStartTimer->stop();
     const std::string joined = std::exchange(m_heldStart, {}) + std::string(chunk);
-    const std::string_view bytes(joined);
+    std::string_view bytes = skipReceiverHeader(joined);
+    // A board's receiver (rz) waiting for an upload announces itself with ZRINIT headers: they
+    // are not drawn, and the user is told how to answer.
+    for (std::size_t waiting = bytes.find(kZmodemReceiverStart);
+         waiting != std::string_view::npos && waiting < bytes.find(kZmodemStart);
+         waiting = bytes.find(kZmodemReceiverStart)) {
+        if (waiting > 0) draw(bytes.substr(0, waiting));
+        m_s.status.ShowStatus("The board waits for a ZMODEM upload: Snd sends files", false, false);
+        m_receiverHeaderDigits = kReceiverHeaderDigits;
+        m_receiverHeaderEnd = kReceiverHeaderEnd;
+        bytes = skipReceiverHeader(bytes.substr(waiting + kZmodemReceiverStart.size()));
+    }
     if (const std::size_t at = bytes.find(kZmodemStart); at != std::string_view::npos) {
         // The "rz\r" a sender puts before the start is not drawn either.
         const std::size_t from =
@@ -248,6 +264,22 @@ void Connection::receive(std::string_view chunk) {
         m_heldStart = std::string(bytes.substr(bytes.size() - held));
         m_heldStartTimer->start(kHeldStartMs, false);
     }
+}
+
+std::string_view Connection::skipReceiverHeader(std::string_view bytes) {
+    while (m_receiverHeaderDigits > 0 && !bytes.empty() && std::isxdigit(static_cast<unsigned char>(bytes[0]))) {
+        --m_receiverHeaderDigits;
+        bytes.remove_prefix(1);
+    }
+    if (!bytes.empty() && m_receiverHeaderDigits > 0) m_receiverHeaderDigits = m_receiverHeaderEnd = 0;  // not one
+    if (m_receiverHeaderDigits > 0) return bytes;
+    const auto endsHeader = [](char c) { return (c & 0x7F) == '\r' || (c & 0x7F) == '\n' || c == '\x11'; };
+    while (m_receiverHeaderEnd > 0 && !bytes.empty() && endsHeader(bytes[0])) {
+        --m_receiverHeaderEnd;
+        bytes.remove_prefix(1);
+    }
+    if (!bytes.empty()) m_receiverHeaderEnd = 0;
+    return bytes;
 }
 
 void Connection::drawHeldStart() {

@@ -170,6 +170,8 @@ private:
     // The receive path proper: counters, capture, scrollback, the screen.
     void draw(std::string_view chunk);
     void drawHeldStart();
+    // Drops what is left of a board's ZRINIT header from the front of `bytes`.
+    std::string_view skipReceiverHeader(std::string_view bytes);
     void resumeReading();
     void onlineTick();
     std::int64_t secondsOnline() const;
@@ -187,6 +189,8 @@ private:
     // next read tells, or a moment passes (a board that echoes '*' for a password is not held up).
     std::string m_heldStart;
     std::unique_ptr<Timer> m_heldStartTimer;
+    int m_receiverHeaderDigits = 0;  // of a board's ZRINIT header cut by the end of a read
+    int m_receiverHeaderEnd = 0;
 
     bool m_connected = false;
     bool m_connecting = false;

@@ -15,6 +15,10 @@ namespace vx {
 inline constexpr std::string_view kZmodemStart =
     "**\x18"
     "B00";
+// What a receiver waiting for files sends: the opening of ZRINIT's hex header.
+inline constexpr std::string_view kZmodemReceiverStart =
+    "**\x18"
+    "B01";
 // What a sender started on a shell sends ahead of the start, for a receiver that is a shell.
 inline constexpr std::string_view kZmodemShellCommand = "rz\r";
 

@@ -210,6 +210,15 @@ TEST_F(FileTransfersTest, TheBoardsZmodemStartBeginsADownload) {
         {true, "HELLO" + start.substr(0, 5), start.substr(5), true, "HELLO\xa0"},
         {true, "PASS*", "", false, "PASS*\xa0"},  // a password's echo: drawn a moment later
         {false, "HELLO" + start, "", false, "HELLO**"},
+        // A board's rz waiting for an upload: its ZRINIT headers are not drawn either.
+        {true,
+         "HELLO**\x18"
+         "B0100000023be50\r\x8a\x11",
+         "MENU", false, "HELLOMENU\xa0"},
+        {true,
+         "HELLO**\x18"
+         "B0100",
+         "000023be50\r\x8a\x11MENU", false, "HELLOMENU\xa0"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.first);
