@@ -1,10 +1,11 @@
-// XMODEM-1K download from lrzsz's sx over loopback TCP: the engine, its timers and the socket loop
-// in real time, the bytes counted but not written to disk.
+// Downloads from lrzsz over loopback TCP (XMODEM-1K from sx, ZMODEM from sz): the engine, its
+// timers and the socket loop in real time, the bytes counted but not written to disk.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "base/AtomicFile.h"
 #include "support/LoopbackPeer.h"
@@ -25,10 +26,11 @@ public:
     std::int64_t bytesWritten = 0;
 };
 
-void BM_Xmodem1KDownloadFromSx(benchmark::State& state) {
-    const std::string sx = vx::test::findProgram("sx");
+void downloadFrom(benchmark::State& state, const char* program, std::vector<std::string> options,
+                  vx::TransferProtocol protocol) {
+    const std::string sx = vx::test::findProgram(program);
     if (sx.empty()) {
-        state.SkipWithError("lrzsz (sx) is not installed");
+        state.SkipWithError("lrzsz is not installed");
         return;
     }
     const auto size = static_cast<std::size_t>(state.range(0));
@@ -41,8 +43,10 @@ void BM_Xmodem1KDownloadFromSx(benchmark::State& state) {
 
     for (auto _ : state) {
         vx::test::RealTimeline timeline;
-        vx::test::LoopbackPeer peer({sx, "-q", "-k", (dir / "source.bin").string()}, dir.path().string(),
-                                    (dir / "sx.log").string());
+        std::vector<std::string> argv = {sx};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back((dir / "source.bin").string());
+        vx::test::LoopbackPeer peer(argv, dir.path().string(), (dir / "peer.log").string());
         CountingSink sink;
         bool ok = false;
         bool finished = false;
@@ -51,7 +55,7 @@ void BM_Xmodem1KDownloadFromSx(benchmark::State& state) {
                                      ok = success;
                                      finished = true;
                                  }});
-        engine.startDownload(vx::TransferProtocol::Xmodem1K, sink);
+        engine.startDownload(protocol, sink);
         peer.pump(
             timeline, [&](std::string_view bytes) { engine.receive(bytes); }, [&] { return finished; }, 60000);
         if (!ok || sink.bytesWritten != static_cast<std::int64_t>(size)) {
@@ -62,6 +66,16 @@ void BM_Xmodem1KDownloadFromSx(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(size));
 }
+
+void BM_Xmodem1KDownloadFromSx(benchmark::State& state) {
+    downloadFrom(state, "sx", {"-q", "-k"}, vx::TransferProtocol::Xmodem1K);
+}
 BENCHMARK(BM_Xmodem1KDownloadFromSx)->Arg(4 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Target: 20 MB/s or more.
+void BM_ZmodemDownloadFromSz(benchmark::State& state) {
+    downloadFrom(state, "sz", {"-q"}, vx::TransferProtocol::Zmodem);
+}
+BENCHMARK(BM_ZmodemDownloadFromSz)->Arg(20 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 using K = ConfigKey::Kind;
 using S = ConfigSettings;
 
-const std::array<ConfigKey, 45> kKeys = {{
+const std::array<ConfigKey, 46> kKeys = {{
     {"Config", "StayAliveChar", K::StayAliveField, &S::StayAliveChar, ".", "."},
     {"Capture", "ClrB4Vu", K::Boolean, &S::ClrB4Vu, "False", "True"},
     {"Config", "SData", K::Text, &S::SData, "", ""},
@@ -66,6 +66,8 @@ const std::array<ConfigKey, 45> kKeys = {{
     // The screen's colours (kScreenColourSchemes), and whether dumps and prints use them too.
     {"Config", "ScreenColours", K::Number, &S::ScreenColours, "0", "0"},
     {"Capture", "DumpAsShown", K::Boolean, &S::DumpAsShown, "False", "False"},
+    // A board's ZMODEM start opens a download by itself; files from before the key have it on.
+    {"Config", "ZmodemAutoStart", K::Boolean, &S::ZmodemAutoStart, "True", "True"},
 }};
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {

@@ -57,6 +57,7 @@ struct ConfigSettings {
     std::int16_t ScreenZoom = 2;
     std::int16_t ScreenColours = 0;
     bool DumpAsShown = false;
+    bool ZmodemAutoStart = true;  // a board's ZMODEM start (ZRQINIT) begins a download
 
     std::int32_t TotalIncoming = 0;
     std::int32_t SessionNum = 0;

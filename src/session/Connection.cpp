@@ -1,15 +1,24 @@
 #include "session/Connection.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "base/Formats.h"
 #include "log/StatusReporter.h"
 #include "session/BaudSimulator.h"
 #include "session/MacroSender.h"
 #include "session/StayAlive.h"
+#include "tools/Zmodem.h"
 
 namespace vx {
 namespace {
+
+// How long the possible beginning of a ZMODEM start at the end of a read waits for the rest.
+constexpr int kHeldStartMs = 150;
+// What follows the opening of a ZRINIT hex header: the rest of its hex digits (arguments and
+// CRC), then CR, LF and XON.
+constexpr int kReceiverHeaderDigits = 12;
+constexpr int kReceiverHeaderEnd = 3;
 
 constexpr std::uint8_t kClearScreen = 125;
 const std::string kEndOfLine(1, static_cast<char>(155));
@@ -18,7 +27,10 @@ constexpr int kOnlineTickMs = 1000;
 }  // namespace
 
 Connection::Connection(Services services, bool& abortFlag)
-    : m_s(services), m_abort(abortFlag), m_onlineTimer(m_s.timers.createTimer([this] { onlineTick(); })) {
+    : m_s(services),
+      m_abort(abortFlag),
+      m_onlineTimer(m_s.timers.createTimer([this] { onlineTick(); })),
+      m_heldStartTimer(m_s.timers.createTimer([this] { drawHeldStart(); })) {
     m_s.socket.setEvents(this);
     m_s.baudSim.setRoomForMore([this] { resumeReading(); });
 }
@@ -213,6 +225,69 @@ void Connection::onDataArrival(std::size_t) {
 }
 
 void Connection::receive(std::string_view chunk) {
+    if (!m_connected || !m_s.config.ZmodemAutoStart || !m_line.zmodemStart) {
+        drawHeldStart();
+        return draw(chunk);
+    }
+    m_heldStartTimer->stop();
+    const std::string joined = std::exchange(m_heldStart, {}) + std::string(chunk);
+    std::string_view bytes = skipReceiverHeader(joined);
+    // A board's receiver (rz) waiting for an upload announces itself with ZRINIT headers: they
+    // are not drawn, and the user is told how to answer.
+    for (std::size_t waiting = bytes.find(kZmodemReceiverStart);
+         waiting != std::string_view::npos && waiting < bytes.find(kZmodemStart);
+         waiting = bytes.find(kZmodemReceiverStart)) {
+        if (waiting > 0) draw(bytes.substr(0, waiting));
+        m_s.status.ShowStatus("The board waits for a ZMODEM upload: Snd sends files", false, false);
+        m_receiverHeaderDigits = kReceiverHeaderDigits;
+        m_receiverHeaderEnd = kReceiverHeaderEnd;
+        bytes = skipReceiverHeader(bytes.substr(waiting + kZmodemReceiverStart.size()));
+    }
+    if (const std::size_t at = bytes.find(kZmodemStart); at != std::string_view::npos) {
+        // The "rz\r" a sender puts before the start is not drawn either.
+        const std::size_t from =
+            bytes.substr(0, at).ends_with(kZmodemShellCommand) ? at - kZmodemShellCommand.size() : at;
+        if (from > 0) draw(bytes.substr(0, from));
+        if (!m_line.zmodemStart(bytes.substr(at))) draw(bytes.substr(from));
+        return;
+    }
+    // The longest end of the read that begins the start (or "rz\r" and the start; a lone 'r' is
+    // drawn at once, being too common to hold back).
+    const auto beginsStart = [](std::string_view tail) {
+        return kZmodemStart.starts_with(tail) ||
+               (tail.size() >= 2 && (std::string(kZmodemShellCommand) + std::string(kZmodemStart)).starts_with(tail));
+    };
+    std::size_t held = std::min(bytes.size(), kZmodemShellCommand.size() + kZmodemStart.size() - 1);
+    while (held > 0 && !beginsStart(bytes.substr(bytes.size() - held))) --held;
+    if (held < bytes.size()) draw(bytes.substr(0, bytes.size() - held));
+    if (held > 0) {
+        m_heldStart = std::string(bytes.substr(bytes.size() - held));
+        m_heldStartTimer->start(kHeldStartMs, false);
+    }
+}
+
+std::string_view Connection::skipReceiverHeader(std::string_view bytes) {
+    while (m_receiverHeaderDigits > 0 && !bytes.empty() && std::isxdigit(static_cast<unsigned char>(bytes[0]))) {
+        --m_receiverHeaderDigits;
+        bytes.remove_prefix(1);
+    }
+    if (!bytes.empty() && m_receiverHeaderDigits > 0) m_receiverHeaderDigits = m_receiverHeaderEnd = 0;  // not one
+    if (m_receiverHeaderDigits > 0) return bytes;
+    const auto endsHeader = [](char c) { return (c & 0x7F) == '\r' || (c & 0x7F) == '\n' || c == '\x11'; };
+    while (m_receiverHeaderEnd > 0 && !bytes.empty() && endsHeader(bytes[0])) {
+        --m_receiverHeaderEnd;
+        bytes.remove_prefix(1);
+    }
+    if (!bytes.empty()) m_receiverHeaderEnd = 0;
+    return bytes;
+}
+
+void Connection::drawHeldStart() {
+    m_heldStartTimer->stop();
+    if (!m_heldStart.empty()) draw(std::exchange(m_heldStart, {}));
+}
+
+void Connection::draw(std::string_view chunk) {
     m_sessionChars += static_cast<std::int64_t>(chunk.size());
     m_intervalChars += static_cast<std::int64_t>(chunk.size());
     if (m_taps.captureOn && m_taps.captureOn() && m_taps.capture) m_taps.capture(chunk);
@@ -267,6 +342,7 @@ void Connection::hangUpForShutdown() {
 }
 
 void Connection::closeDown(const std::string& statusText, bool local) {
+    drawHeldStart();  // the board's last bytes, not a start after all
     const BBSRecord& record = m_s.bbsList.record();
     m_s.status.ShowStatus(statusText, true, false);
     if (!m_s.config.TitleBarMsg) m_frameCaption = std::string(kProgramTitle) + " - []";

@@ -70,6 +70,9 @@ public:
         std::function<void(const BBSRecord&)> dial;
         std::function<void(int columns)> columns;
         std::function<void()> ended;  // the call is over (either side, or an error)
+        // The board sent the ZMODEM start (ZRQINIT): `fromStart` holds it and what followed it in
+        // the read. True when a download began and took the bytes; false draws them.
+        std::function<bool(std::string_view fromStart)> zmodemStart;
     };
     void setLineHooks(LineHooks hooks) { m_line = std::move(hooks); }
     // The status window's measurement: every tick of the online clock, and when a call comes up.
@@ -164,6 +167,11 @@ private:
     void afterClose(bool wasOnline);
     void autoNext();
     void receive(std::string_view chunk);
+    // The receive path proper: counters, capture, scrollback, the screen.
+    void draw(std::string_view chunk);
+    void drawHeldStart();
+    // Drops what is left of a board's ZRINIT header from the front of `bytes`.
+    std::string_view skipReceiverHeader(std::string_view bytes);
     void resumeReading();
     void onlineTick();
     std::int64_t secondsOnline() const;
@@ -177,6 +185,12 @@ private:
     std::function<void()> m_tick;
     std::function<void()> m_callStarted;
     std::unique_ptr<Timer> m_onlineTimer;
+    // A read that ends in what may be the beginning of a ZMODEM start keeps it back until the
+    // next read tells, or a moment passes (a board that echoes '*' for a password is not held up).
+    std::string m_heldStart;
+    std::unique_ptr<Timer> m_heldStartTimer;
+    int m_receiverHeaderDigits = 0;  // of a board's ZRINIT header cut by the end of a read
+    int m_receiverHeaderEnd = 0;
 
     bool m_connected = false;
     bool m_connecting = false;

@@ -41,6 +41,8 @@ const char* FileTransfers::protocolName(TransferProtocol protocol) {
             return "XMODEM-1K";
         case TransferProtocol::Ymodem:
             return "YMODEM batch";
+        case TransferProtocol::Zmodem:
+            return "ZMODEM";
     }
     return "XMODEM";
 }
@@ -68,6 +70,8 @@ bool FileTransfers::startDownload(TransferProtocol protocol, const std::string& 
         return false;
     }
     m_sink = std::make_unique<DownloadFolderSink>(folder, sanitizeDownloadName(xmodemName));
+    // ZMODEM offers each file first: a file already here is asked about before its bytes come.
+    if (protocol == TransferProtocol::Zmodem) m_sink->setExistingQuestion(existingQuestion());
     begin(false, protocol);
     m_engine->startDownload(protocol, *m_sink);
     return true;
@@ -75,8 +79,8 @@ bool FileTransfers::startDownload(TransferProtocol protocol, const std::string& 
 
 bool FileTransfers::startUpload(TransferProtocol protocol, const std::vector<std::string>& paths) {
     if (paths.empty() || !canStart()) return false;
-    if (protocol != TransferProtocol::Ymodem && paths.size() > 1) {
-        m_prompter.message("XMODEM sends one file at a time; YMODEM batch sends several.", "File Transfer",
+    if (protocol != TransferProtocol::Ymodem && protocol != TransferProtocol::Zmodem && paths.size() > 1) {
+        m_prompter.message("XMODEM sends one file at a time; YMODEM batch and ZMODEM send several.", "File Transfer",
                            MessageIcon::Exclamation);
         return false;
     }
@@ -93,6 +97,33 @@ bool FileTransfers::startUpload(TransferProtocol protocol, const std::vector<std
     return true;
 }
 
+bool FileTransfers::startFromBoard(std::string_view startBytes) {
+    if (!startDownload(TransferProtocol::Zmodem, std::string())) return false;
+    m_state.startedByBoard = true;
+    m_status.ShowStatus("The board started a ZMODEM download", true, false);
+    if (m_boardStarted) m_boardStarted();
+    fromLine(startBytes);
+    return true;
+}
+
+DownloadFolderSink::ExistingQuestion FileTransfers::existingQuestion() {
+    return [this, generation = m_generation + 1](const std::string& path,
+                                                 std::function<void(DownloadFolderSink::ExistingChoice)> answer) {
+        const std::string name = std::filesystem::path(path).filename().string();
+        m_prompter.askYesNoCancel(name +
+                                      " is in the downloads folder already.\r\rReplace it with the file offered?"
+                                      "\r(No keeps both; Cancel skips the file.)",
+                                  "File Transfer", MessageIcon::Question,
+                                  [this, generation, answer](Prompter::Answer reply) {
+                                      if (generation != m_generation || !m_state.active) return;
+                                      using Choice = DownloadFolderSink::ExistingChoice;
+                                      answer(reply == Prompter::Answer::Yes  ? Choice::Replace
+                                             : reply == Prompter::Answer::No ? Choice::KeepBoth
+                                                                             : Choice::Skip);
+                                  });
+    };
+}
+
 void FileTransfers::begin(bool upload, TransferProtocol protocol) {
     m_state = State{};
     ++m_generation;
@@ -101,19 +132,26 @@ void FileTransfers::begin(bool upload, TransferProtocol protocol) {
     m_state.protocol = protocol;
     m_engine = std::make_unique<FileTransfer>(
         m_timers, m_clock, [this](std::string_view bytes) { m_line.sendOwn(bytes); },
-        FileTransfer::Events{[this](const TransferProgress& progress) {
-                                 m_state.progress = progress;
-                                 notify();
-                             },
-                             [this](bool ok, const std::string& message) { finished(ok, message); }});
-    m_line.divert([this](std::string_view bytes) {
-        if (!m_state.active || !m_engine) return;
-        const std::size_t taken = m_engine->receive(bytes);
-        if (taken < bytes.size() && !m_state.active && m_receivePath) m_receivePath(bytes.substr(taken));
-    });
+        FileTransfer::Events{
+            [this](const TransferProgress& progress) {
+                if (progress.resumedFrom > 0 &&
+                    (progress.fileName != m_state.progress.fileName || m_state.progress.resumedFrom == 0))
+                    m_status.ShowStatus(
+                        progress.fileName + ": resumed from byte " + std::to_string(progress.resumedFrom), true, false);
+                m_state.progress = progress;
+                notify();
+            },
+            [this](bool ok, const std::string& message) { finished(ok, message); }});
+    m_line.divert([this](std::string_view bytes) { fromLine(bytes); });
     m_status.ShowStatus(std::string(upload ? "Upload" : "Download") + " (" + protocolName(protocol) + ") started",
                         true, false);
     notify();
+}
+
+void FileTransfers::fromLine(std::string_view bytes) {
+    if (!m_state.active || !m_engine) return;
+    const std::size_t taken = m_engine->receive(bytes);
+    if (taken < bytes.size() && !m_state.active && m_receivePath) m_receivePath(bytes.substr(taken));
 }
 
 void FileTransfers::cancel() {

@@ -30,6 +30,7 @@ public:
         bool finished = false;
         bool ok = false;
         std::string message;
+        bool startedByBoard = false;  // a ZMODEM download the board began
     };
 
     FileTransfers(TelnetSocket& line, TimerFactory& timers, const Clock& clock, Prompter& prompter,
@@ -40,6 +41,8 @@ public:
     // whose sender sends no name. False (with a message shown) when no transfer can start.
     bool startDownload(TransferProtocol protocol, const std::string& xmodemName);
     bool startUpload(TransferProtocol protocol, const std::vector<std::string>& paths);
+    // The board began a ZMODEM download (its start in `startBytes`, which the engine reads first).
+    bool startFromBoard(std::string_view startBytes);
     void cancel();
     // The call ended under a running transfer.
     void callEnded();
@@ -47,6 +50,8 @@ public:
     const State& state() const { return m_state; }
     bool active() const { return m_state.active; }
     void setOnChange(std::function<void()> changed) { m_changed = std::move(changed); }
+    // A download the board began (ZMODEM's start) is under way: the window shows it.
+    void setOnBoardStart(std::function<void()> shown) { m_boardStarted = std::move(shown); }
     // Where the board's bytes go that arrive in the same chunk as the end of a transfer.
     void setReceivePath(std::function<void(std::string_view)> receive) { m_receivePath = std::move(receive); }
 
@@ -58,6 +63,8 @@ private:
     void finished(bool ok, const std::string& message);
     void askAboutExisting(std::size_t index);
     void notify();
+    void fromLine(std::string_view bytes);
+    DownloadFolderSink::ExistingQuestion existingQuestion();
 
     TelnetSocket& m_line;
     TimerFactory& m_timers;
@@ -67,6 +74,7 @@ private:
     const ConfigSettings& m_config;
     std::function<bool()> m_connected;
     std::function<void()> m_changed;
+    std::function<void()> m_boardStarted;
     std::function<void(std::string_view)> m_receivePath;
     State m_state;
     bool m_callEnded = false;

@@ -44,7 +44,8 @@ TerminalSession::TerminalSession(Ports ports, StatusReporter& status, ConfigSett
                                    m_line.setWindowSize(record.Mode80Col ? 80 : 40, ScreenInterpreter::kRows);
                                },
                                [this](int columns) { m_line.setWindowSize(columns, ScreenInterpreter::kRows); },
-                               [this] { m_transfers.callEnded(); }});
+                               [this] { m_transfers.callEnded(); },
+                               [this](std::string_view fromStart) { return m_transfers.startFromBoard(fromStart); }});
     m_connection.setMeasurementHooks([this] { m_callStatus.tick(); }, [this] { m_callStatus.callStarted(); });
     m_connection.setTaps(Connection::ChunkTaps{
         [this](std::string_view chunk) { m_capture.WriteCaptureRecord(chunk); },

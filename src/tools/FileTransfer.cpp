@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "base/Formats.h"
+#include "tools/Zmodem.h"
 
 namespace vx {
 namespace {
@@ -616,6 +617,7 @@ struct FileTransfer::Job {
 FileTransfer::FileTransfer(TimerFactory& timers, const Clock& clock, std::function<void(std::string_view)> sendToLine,
                            Events events, TransferTiming timing)
     : m_job(std::make_unique<Job>(std::move(events), timing, clock, std::move(sendToLine))) {
+    m_zmodem = std::make_unique<ZmodemTransfer>(timers, clock, m_job->send, m_job->events, m_job->timing);
     Job* job = m_job.get();
     m_job->timer = timers.createTimer([job] {
         if (job->mode == Job::Mode::Receiving) job->receiverTimeout();
@@ -626,16 +628,21 @@ FileTransfer::FileTransfer(TimerFactory& timers, const Clock& clock, std::functi
 FileTransfer::~FileTransfer() = default;
 
 void FileTransfer::startDownload(TransferProtocol protocol, DownloadSink& sink) {
-    if (m_job->mode != Job::Mode::Idle) return;
+    if (active()) return;
+    m_zmodemActive = protocol == TransferProtocol::Zmodem;
+    if (m_zmodemActive) return m_zmodem->startDownload(sink);
     m_job->startDownload(protocol, sink);
 }
 
 void FileTransfer::startUpload(TransferProtocol protocol, UploadSource& source) {
-    if (m_job->mode != Job::Mode::Idle) return;
+    if (active()) return;
+    m_zmodemActive = protocol == TransferProtocol::Zmodem;
+    if (m_zmodemActive) return m_zmodem->startUpload(source);
     m_job->startUpload(protocol, source);
 }
 
 std::size_t FileTransfer::receive(std::string_view bytesFromLine) {
+    if (m_zmodemActive) return m_zmodem->receive(bytesFromLine);
     Job& job = *m_job;
     if (job.mode == Job::Mode::Receiving) return job.receiveBytes(bytesFromLine);
     std::size_t taken = 0;
@@ -644,13 +651,16 @@ std::size_t FileTransfer::receive(std::string_view bytesFromLine) {
 }
 
 void FileTransfer::cancel() {
+    if (m_zmodemActive) return m_zmodem->cancel();
     if (m_job->mode == Job::Mode::Idle) return;
     m_job->fail(kCancelledMessage);
 }
 
-bool FileTransfer::active() const { return m_job->mode != Job::Mode::Idle; }
+bool FileTransfer::active() const { return m_job->mode != Job::Mode::Idle || m_zmodem->active(); }
 
-const TransferProgress& FileTransfer::progress() const { return m_job->progress; }
+const TransferProgress& FileTransfer::progress() const {
+    return m_zmodemActive ? m_zmodem->progress() : m_job->progress;
+}
 
 std::string transferSpeedText(const TransferProgress& progress) {
     // Below a tenth of a second one millisecond more or less moves the figure by 1 % or more.

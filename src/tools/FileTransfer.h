@@ -16,6 +16,7 @@ enum class TransferProtocol {
     XmodemCrc,  // 128-byte blocks, CRC-16
     Xmodem1K,   // 1024-byte blocks, CRC-16
     Ymodem,     // batch: a header block (name, size) before each file, 1024-byte blocks, CRC-16
+    Zmodem,     // batch, streaming, CRC-32 (or 16), resumes a broken file
 };
 
 struct TransferProgress {
@@ -27,6 +28,8 @@ struct TransferProgress {
     std::string lastError;
     std::int64_t elapsedMs = 0;  // since the transfer started
     std::int64_t fileElapsedMs = 0;  // since the current file began
+    std::int64_t resumedFrom = 0;    // ZMODEM: the current file continues a broken download from this byte
+    int filesSkipped = 0;            // ZMODEM: files declined (ZSKIP)
 };
 
 // The current file's speed as the transfer window shows it, "12.3 KB/s": its bytes over its own
@@ -48,6 +51,23 @@ public:
     virtual bool endFile(std::string& error) = 0;
     // The transfer failed or was cancelled: the partial file goes away.
     virtual void abandon() = 0;
+
+    // ZMODEM offers each file before sending it: answer(true) takes it, answer(false) declines it
+    // (ZSKIP). The answer may come later, from a question to the user.
+    virtual void offerFile(const std::string& /*nameFromSender*/, std::int64_t /*size*/,
+                           std::function<void(bool)> answer) {
+        answer(true);
+    }
+    // ZMODEM: beginFile, except that a partial file kept from an earlier, broken download of the
+    // same file is continued; `offset` is what it holds already (0: a new file).
+    virtual bool resumeFile(const std::string& nameFromSender, std::int64_t size, std::int64_t& offset,
+                            std::string& error) {
+        offset = 0;
+        return beginFile(nameFromSender, size, error);
+    }
+    // The line broke or the sender gave up (not the user's cancel): a sink that can resume keeps
+    // the partial file for the next try.
+    virtual void interrupt() { abandon(); }
 };
 
 // The files of an upload. XMODEM sends only the first.
@@ -119,6 +139,8 @@ public:
 private:
     struct Job;
     std::unique_ptr<Job> m_job;
+    std::unique_ptr<class ZmodemTransfer> m_zmodem;
+    bool m_zmodemActive = false;  // the transfer running (or run last) is ZMODEM's
 };
 
 }  // namespace vx

@@ -56,9 +56,59 @@ DownloadFolderSink::DownloadFolderSink(std::string folder, std::string nameForUn
 
 DownloadFolderSink::~DownloadFolderSink() { abandon(); }
 
+void DownloadFolderSink::offerFile(const std::string& nameFromSender, std::int64_t, std::function<void(bool)> answer) {
+    m_choice.reset();
+    const std::string path = joinPath(m_folder, sanitizeDownloadName(nameFromSender));
+    std::error_code failure;
+    if (!m_askExisting || !std::filesystem::exists(path, failure)) return answer(true);
+    m_askExisting(path, [this, answer = std::move(answer)](ExistingChoice choice) {
+        m_choice = choice;
+        answer(choice != ExistingChoice::Skip);
+    });
+}
+
+bool DownloadFolderSink::resumeFile(const std::string& nameFromSender, std::int64_t size, std::int64_t& offset,
+                                    std::string& error) {
+    offset = 0;
+    const std::string finalPath = joinPath(m_folder, sanitizeDownloadName(nameFromSender));
+    const std::string partPath = finalPath + ".part";
+    struct stat status {};
+    // Only a plain file no longer than the one offered can be its beginning.
+    const bool resumable = ::lstat(partPath.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0 &&
+                           (size < 0 || status.st_size <= size);
+    if (!resumable) {
+        const auto choice = m_choice;
+        const bool begun = beginFile(nameFromSender, size, error);
+        m_choice = choice;
+        return begun;
+    }
+    abandon();
+    m_modifiedTime = 0;
+    const int fd = ::open(partPath.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    m_file = fd < 0 ? nullptr : ::fdopen(fd, "ab");
+    if (!m_file) {
+        if (fd >= 0) ::close(fd);
+        error = systemError("Cannot continue", partPath);
+        return false;
+    }
+    m_finalPath = finalPath;
+    m_partPath = partPath;
+    offset = static_cast<std::int64_t>(status.st_size);
+    return true;
+}
+
+void DownloadFolderSink::interrupt() {
+    if (!m_file) return;
+    // What arrived is kept for a resume: a .part never looks like a whole file.
+    std::fclose(m_file);
+    m_file = nullptr;
+    m_partPath.clear();
+}
+
 bool DownloadFolderSink::beginFile(const std::string& nameFromSender, std::int64_t, std::string& error) {
     abandon();
     m_modifiedTime = 0;
+    m_choice.reset();
     const std::string name = sanitizeDownloadName(nameFromSender.empty() ? m_nameForUnnamed : nameFromSender);
     m_finalPath = joinPath(m_folder, name);
     // Exclusive creation: an older .part (or a link planted under its name) is never written
@@ -117,6 +167,9 @@ bool DownloadFolderSink::endFile(std::string& error) {
             break;
         case MoveResult::TargetExists:
             m_received.push_back({Outcome::Exists, m_finalPath, m_partPath});
+            // Answered before the file came (ZMODEM): carried out now.
+            if (m_choice == ExistingChoice::Replace && !replaceExisting(m_received.size() - 1, error)) return false;
+            if (m_choice == ExistingChoice::KeepBoth && !keepBoth(m_received.size() - 1, error)) return false;
             break;
         case MoveResult::Failed:
             // The transfer is reported failed, so its bytes go rather than linger as a .part.

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,17 @@ public:
     bool write(std::string_view bytes, std::string& error) override;
     bool endFile(std::string& error) override;
     void abandon() override;
+    // ZMODEM: a file already in the folder is asked about before it is sent (when a question is
+    // set); "<name>.part" left by a broken download is continued; a broken download keeps its part.
+    void offerFile(const std::string& nameFromSender, std::int64_t size, std::function<void(bool)> answer) override;
+    bool resumeFile(const std::string& nameFromSender, std::int64_t size, std::int64_t& offset,
+                    std::string& error) override;
+    void interrupt() override;
+
+    // What to do with a file offered under the name of one already in the folder.
+    enum class ExistingChoice { Replace, KeepBoth, Skip };
+    using ExistingQuestion = std::function<void(const std::string& existingPath, std::function<void(ExistingChoice)>)>;
+    void setExistingQuestion(ExistingQuestion ask) { m_askExisting = std::move(ask); }
 
     // Every file completed so far, in the order received.
     const std::vector<ReceivedFile>& received() const { return m_received; }
@@ -57,6 +70,8 @@ private:
     std::string m_partPath;
     std::FILE* m_file = nullptr;
     std::int64_t m_modifiedTime = 0;  // the sender's, 0 when it gave none
+    ExistingQuestion m_askExisting;
+    std::optional<ExistingChoice> m_choice;  // the answer for the file being received
     std::vector<ReceivedFile> m_received;
 };
 

@@ -1,6 +1,6 @@
-// Any bytes on the line during a download, cut anywhere and with timeouts between the reads:
-// the engine never writes more than it was given, never keeps a file it did not finish, and
-// Cancel always ends it.
+// Any bytes on the line during a download (every protocol, ZMODEM too), cut anywhere and with
+// timeouts between the reads: the engine never writes more than it was given, never keeps a file
+// it did not finish, and Cancel always ends it.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -37,7 +37,7 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 2) return 0;
-    const auto protocol = static_cast<vx::TransferProtocol>(data[0] % 4);
+    const auto protocol = static_cast<vx::TransferProtocol>(data[0] % 5);  // ZMODEM included
     const std::size_t chunk = 1 + data[1] % 64;
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 2, size - 2);
 

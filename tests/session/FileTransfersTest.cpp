@@ -190,5 +190,57 @@ TEST_F(FileTransfersTest, SendsDuringATransferAreRefusedAndTheTextKept) {
     EXPECT_EQ(session->moji().codes(), "65;66;");  // and so did Clear After Send
 }
 
+// The board's ZMODEM start (ZRQINIT) opens a download by itself wherever the reads split it:
+// what came before it is drawn, nothing of it is, and the engine answers with ZRINIT. Switched
+// off, or when the held beginning turns out to be text, the board's bytes are drawn.
+TEST_F(FileTransfersTest, TheBoardsZmodemStartBeginsADownload) {
+    const std::string start = std::string(
+        "**\x18"
+        "B00000000000000\r\x8a\x11");
+    const struct {
+        bool autoStart;
+        std::string first, second;
+        bool started;
+        std::string shown;  // the start of row 1 afterwards
+    } rows[] = {
+        {true, "HELLO" + start, "", true, "HELLO\xa0"},
+        {true, "HELLO*", start.substr(1), true, "HELLO\xa0"},
+        {true, "HELLO**\x18", start.substr(3), true, "HELLO\xa0"},
+        {true, "HELLOrz", "\r" + start, true, "HELLO\xa0"},  // sz's "rz\r" before the start
+        {true, "HELLO" + start.substr(0, 5), start.substr(5), true, "HELLO\xa0"},
+        {true, "PASS*", "", false, "PASS*\xa0"},  // a password's echo: drawn a moment later
+        {false, "HELLO" + start, "", false, "HELLO**"},
+        // A board's rz waiting for an upload: its ZRINIT headers are not drawn either.
+        {true,
+         "HELLO**\x18"
+         "B0100000023be50\r\x8a\x11",
+         "MENU", false, "HELLOMENU\xa0"},
+        {true,
+         "HELLO**\x18"
+         "B0100",
+         "000023be50\r\x8a\x11MENU", false, "HELLOMENU\xa0"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.first);
+        config.ZmodemAutoStart = row.autoStart;
+        connectDirect(0);
+        socket.sent.clear();
+        socket.receive(row.first);
+        if (!row.second.empty()) socket.receive(row.second);
+        timeline.advance(200);
+        EXPECT_EQ(transfers().active(), row.started);
+        EXPECT_EQ(rowText(1).substr(0, row.shown.size()), row.shown);
+        if (row.started) {
+            EXPECT_EQ(transfers().state().protocol, TransferProtocol::Zmodem);
+            EXPECT_EQ(socket.sent.substr(0, 6),
+                      "**\x18"
+                      "B01");  // ZRINIT
+            transfers().cancel();
+            timeline.advance(1);
+        }
+        connection().disconnectButton();
+    }
+}
+
 }  // namespace
 }  // namespace vx::test

@@ -10,6 +10,7 @@
 
 #include <sys/stat.h>
 #include <utime.h>
+#include <csignal>
 
 #include "base/AtomicFile.h"
 #include "support/LoopbackPeer.h"
@@ -55,6 +56,8 @@ struct Result {
     std::string message;
     TransferProgress progress;
     int peerStatus = -1;
+    std::size_t fromPeer = 0;  // bytes the peer sent
+    std::size_t notTaken = 0;  // of those, what the engine left for the board's screen
 };
 
 // Flips one byte at each given offset of a stream as it passes, like a noisy line would.
@@ -79,6 +82,10 @@ struct PeerRun {
     std::vector<std::size_t> noiseOut;  // offsets flipped in what the engine sends
     TransferTiming timing{};
     std::size_t stopPeerAfter = 0;      // bytes from the peer, then SIGSTOP (0: never)
+    std::size_t killPeerAfter = 0;      // bytes from the peer, then SIGKILL (0: never)
+    std::size_t cancelAfter = 0;        // bytes from the peer, then the engine cancels (0: never)
+    int limitMs = kLimitMs;
+    int exitWaitMs = 5000;
 };
 
 std::string program(const std::string& name) { return test::findProgram(name); }
@@ -111,19 +118,26 @@ Result drive(std::vector<std::string> argv, const TempDir& dir, const PeerRun& r
         timeline,
         [&](std::string_view bytes) {
             fromPeer += bytes.size();
-            engine.receive(noiseIn.pass(bytes));
+            const std::string passed = noiseIn.pass(bytes);
+            result.notTaken += passed.size() - engine.receive(passed);
             if (run.stopPeerAfter > 0 && fromPeer >= run.stopPeerAfter && !stopped) {
                 peer.stop();
                 stopped = true;
             }
+            if (run.killPeerAfter > 0 && fromPeer >= run.killPeerAfter && !stopped) {
+                ::kill(peer.pid(), SIGKILL);
+                stopped = true;
+            }
+            if (run.cancelAfter > 0 && fromPeer >= run.cancelAfter && engine.active()) engine.cancel();
         },
-        [&] { return result.finished; }, kLimitMs);
+        [&] { return result.finished; }, run.limitMs);
     result.progress = engine.progress();
+    result.fromPeer = fromPeer;
     if (stopped) {
         peer.resume();
         return result;  // the destructor kills it
     }
-    result.peerStatus = peer.waitForExit(5000);
+    result.peerStatus = peer.waitForExit(run.exitWaitMs);
     return result;
 }
 
@@ -372,6 +386,222 @@ TEST_F(LrzszPeerScenarioTest, CancelStopsSbAndLeavesNoPartialFile) {
     const int status = peer.waitForExit(5000);
     EXPECT_NE(status, -1) << "sb did not stop on CAN\n" << peerLog(dir);
     EXPECT_NE(status, 0);
+}
+
+// ---- ZMODEM against sz and rz ---------------------------------------------------------------------
+
+// Random bytes, every third one of those a ZMODEM line treats specially: ZDLE (CAN), XON, XOFF,
+// DEL, IAC and their high-bit forms, DLE, CR after '@'.
+std::string zmodemAwkward(std::size_t size, unsigned seed) {
+    static constexpr unsigned char kSpecial[] = {0x18, 0x11, 0x13, 0x7F, 0xFF, 0x98, 0x91, 0x93, 0x10, 0x90, '@', '\r'};
+    std::string bytes = randomBytes(size, seed);
+    for (std::size_t i = 0; i < size; i += 3)
+        bytes[i] = static_cast<char>(kSpecial[(i / 3 + seed) % std::size(kSpecial)]);
+    return bytes;
+}
+
+bool zmodemPeersInstalled() { return !program("sz").empty() && !program("rz").empty(); }
+
+struct ZmodemSetup {
+    const char* label;
+    bool download;
+    std::vector<std::string> peer;
+};
+
+void PrintTo(const ZmodemSetup& setup, std::ostream* out) { *out << setup.label; }
+
+const ZmodemSetup kZmodemSetups[] = {
+    {"sz", true, {"sz", "-q"}},
+    {"sz_escaped", true, {"sz", "-q", "-e"}},  // every control character escaped
+    {"sz_crc16", true, {"sz", "-q", "-o"}},
+    {"rz", false, {"rz", "-q"}},
+    {"rz_escaped", false, {"rz", "-q", "-e"}},  // asks the sender (ZRINIT's ESCCTL) to escape them
+};
+
+class ZmodemPeerTest : public ::testing::TestWithParam<std::tuple<ZmodemSetup, std::size_t>> {
+protected:
+    void SetUp() override {
+        if (!zmodemPeersInstalled()) GTEST_SKIP() << "lrzsz (sz, rz) is not installed: apt-get install lrzsz";
+    }
+};
+
+TEST_P(ZmodemPeerTest, FileArrivesByteForByte) {
+    const auto& [setup, size] = GetParam();
+    TempDir dir;
+    const std::string content = zmodemAwkward(size, static_cast<unsigned>(size) + 11);
+    writeFile(dir / "file.bin", content);
+    std::filesystem::create_directories(dir / "in");
+    DownloadFolderSink sink((dir / "in").string());
+    FileListSource source({(dir / "file.bin").string()});
+    std::vector<std::string> argv = setup.peer;
+    if (setup.download) argv.push_back((dir / "file.bin").string());
+    PeerRun run;
+    run.limitMs = 60000;
+    const Result result = drive(argv, dir, run, [&](FileTransfer& engine) {
+        if (setup.download)
+            engine.startDownload(TransferProtocol::Zmodem, sink);
+        else
+            engine.startUpload(TransferProtocol::Zmodem, source);
+    });
+    ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
+    EXPECT_EQ(result.peerStatus, 0) << peerLog(dir);
+    EXPECT_TRUE(readFile(dir / (setup.download ? "in" : "peer") / "file.bin") == content) << "size " << size;
+    EXPECT_EQ(result.notTaken, 0u) << "the end of the session (\"OO\") would reach the screen";
+    EXPECT_EQ(result.progress.errors, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ZmodemPeerTest,
+                         ::testing::Combine(::testing::ValuesIn(kZmodemSetups),
+                                            ::testing::Values(0, 1, 1023, 1024, (1 << 20) + 1)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).label) + "_" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+INSTANTIATE_TEST_SUITE_P(Large, ZmodemPeerTest,
+                         ::testing::Combine(::testing::Values(kZmodemSetups[0], kZmodemSetups[3]),
+                                            ::testing::Values(20u << 20)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).label) + "_" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+class ZmodemScenarioTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!zmodemPeersInstalled()) GTEST_SKIP() << "lrzsz (sz, rz) is not installed: apt-get install lrzsz";
+        std::filesystem::create_directories(dir / "in");
+    }
+    std::vector<std::string> writeBatch() {
+        std::vector<std::string> paths;
+        for (const auto& [name, size] : {kBatch[0], kBatch[1], kBatch[3]}) {
+            writeFile(dir / name, zmodemAwkward(size, static_cast<unsigned>(size)));
+            paths.push_back((dir / name).string());
+        }
+        return paths;
+    }
+    TempDir dir;
+};
+
+TEST_F(ZmodemScenarioTest, BatchOfThreeBothWays) {
+    const std::vector<std::string> paths = writeBatch();
+    DownloadFolderSink sink((dir / "in").string());
+    std::vector<std::string> argv = {"sz", "-q"};
+    argv.insert(argv.end(), paths.begin(), paths.end());
+    Result result = drive(argv, dir, {}, [&](FileTransfer& e) { e.startDownload(TransferProtocol::Zmodem, sink); });
+    ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
+    EXPECT_EQ(result.progress.filesDone, 3);
+    FileListSource source(paths);
+    result = drive({"rz", "-q"}, dir, {}, [&](FileTransfer& e) { e.startUpload(TransferProtocol::Zmodem, source); });
+    ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
+    EXPECT_EQ(result.progress.filesDone, 3);
+    for (const auto& [name, size] : {kBatch[0], kBatch[1], kBatch[3]}) {
+        const std::string content = zmodemAwkward(size, static_cast<unsigned>(size));
+        EXPECT_TRUE(readFile(dir / "in" / name) == content) << name;
+        EXPECT_TRUE(readFile(dir / "peer" / name) == content) << name;
+    }
+}
+
+// A file already in the folder is asked about when offered; declined, it is skipped (ZSKIP) and
+// stays as it was, and the batch goes on.
+TEST_F(ZmodemScenarioTest, DeclinedFileIsSkippedAndTheRestArrives) {
+    const std::vector<std::string> paths = writeBatch();
+    writeFile(dir / "in" / "first.txt", "mine");
+    DownloadFolderSink sink((dir / "in").string());
+    std::vector<std::string> asked;
+    sink.setExistingQuestion(
+        [&](const std::string& path, std::function<void(DownloadFolderSink::ExistingChoice)> answer) {
+            asked.push_back(std::filesystem::path(path).filename().string());
+            answer(DownloadFolderSink::ExistingChoice::Skip);
+        });
+    std::vector<std::string> argv = {"sz", "-q"};
+    argv.insert(argv.end(), paths.begin(), paths.end());
+    const Result result =
+        drive(argv, dir, {}, [&](FileTransfer& e) { e.startDownload(TransferProtocol::Zmodem, sink); });
+    ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
+    EXPECT_EQ(asked, std::vector<std::string>{"first.txt"});
+    EXPECT_EQ(result.progress.filesSkipped, 1);
+    EXPECT_EQ(readFile(dir / "in" / "first.txt"), "mine");
+    EXPECT_TRUE(readFile(dir / "in" / "fourth.bin") == zmodemAwkward(70000, 70000));
+    EXPECT_FALSE(std::filesystem::exists(dir / "in" / "first.txt.part"));
+}
+
+// sz killed halfway leaves a .part; offered again (sz -r), only the rest crosses the line.
+TEST_F(ZmodemScenarioTest, BrokenDownloadResumesWhereItStopped) {
+    // Plain random bytes: few need escaping, so the bytes on the line measure the data sent.
+    const std::string content = randomBytes(1 << 20, 21);
+    writeFile(dir / "big.bin", content);
+    PeerRun broken;
+    broken.killPeerAfter = 400000;
+    broken.timing.blockTimeoutMs = 200;
+    broken.timing.retries = 2;
+    {
+        DownloadFolderSink sink((dir / "in").string());
+        const Result result = drive({"sz", "-q", (dir / "big.bin").string()}, dir, broken,
+                                    [&](FileTransfer& e) { e.startDownload(TransferProtocol::Zmodem, sink); });
+        ASSERT_TRUE(result.finished);
+        EXPECT_FALSE(result.ok);
+    }
+    ASSERT_TRUE(std::filesystem::exists(dir / "in" / "big.bin.part"));
+    const auto kept = static_cast<std::int64_t>(std::filesystem::file_size(dir / "in" / "big.bin.part"));
+    ASSERT_GT(kept, 100000);
+    ASSERT_EQ(readFile(dir / "in" / "big.bin.part"), content.substr(0, static_cast<std::size_t>(kept)));
+
+    DownloadFolderSink sink((dir / "in").string());
+    const Result result = drive({"sz", "-q", "-r", (dir / "big.bin").string()}, dir, {},
+                                [&](FileTransfer& e) { e.startDownload(TransferProtocol::Zmodem, sink); });
+    ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
+    EXPECT_EQ(result.progress.resumedFrom, kept);
+    EXPECT_LT(result.fromPeer, (content.size() - static_cast<std::size_t>(kept)) * 21 / 20)
+        << "more than the rest was sent";
+    EXPECT_TRUE(readFile(dir / "in" / "big.bin") == content);
+    EXPECT_FALSE(std::filesystem::exists(dir / "in" / "big.bin.part"));
+}
+
+// Bytes flipped on the line both ways: refused data is asked for again (ZRPOS), a spoilt header
+// is sent again, and the file arrives whole.
+TEST_F(ZmodemScenarioTest, NoiseBothWaysIsRecovered) {
+    const std::string content = zmodemAwkward(300000, 5);
+    writeFile(dir / "noisy.bin", content);
+    DownloadFolderSink sink((dir / "in").string());
+    PeerRun run;
+    run.noiseIn = {2000, 90000, 200000};
+    run.noiseOut = {5};  // our ZRINIT
+    Result result = drive({"sz", "-q", (dir / "noisy.bin").string()}, dir, run,
+                          [&](FileTransfer& e) { e.startDownload(TransferProtocol::Zmodem, sink); });
+    ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
+    EXPECT_GE(result.progress.errors, 1);
+    EXPECT_TRUE(readFile(dir / "in" / "noisy.bin") == content);
+
+    FileListSource source({(dir / "noisy.bin").string()});
+    run.noiseIn = {10};  // rz's ZRINIT
+    run.noiseOut = {3000, 100000, 250000};
+    result = drive({"rz", "-q"}, dir, run, [&](FileTransfer& e) { e.startUpload(TransferProtocol::Zmodem, source); });
+    ASSERT_TRUE(result.ok) << result.message << "\npeer: " << peerLog(dir);
+    EXPECT_GE(result.progress.errors, 1);
+    EXPECT_TRUE(readFile(dir / "peer" / "noisy.bin") == content);
+}
+
+// Our cancel stops sz; sz's own (it is interrupted) stops us; either way the line's CANs do it.
+TEST_F(ZmodemScenarioTest, FiveCansAbortBothWays) {
+    writeFile(dir / "big.bin", zmodemAwkward(4 << 20, 8));
+    DownloadFolderSink sink((dir / "in").string());
+    PeerRun run;
+    run.cancelAfter = 200000;
+    Result result = drive({"sz", "-q", (dir / "big.bin").string()}, dir, run,
+                          [&](FileTransfer& e) { e.startDownload(TransferProtocol::Zmodem, sink); });
+    EXPECT_EQ(result.message, "Cancelled");
+    EXPECT_NE(result.peerStatus, -1) << "sz did not stop on CAN\n" << peerLog(dir);
+    EXPECT_NE(result.peerStatus, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "in")) << "the user's cancel keeps nothing";
+
+    FileListSource source({(dir / "big.bin").string()});
+    run = {};
+    run.exitWaitMs = 0;  // rz is left waiting: the destructor ends it
+    result = drive({"rz", "-q"}, dir, run, [&](FileTransfer& e) {
+        e.startUpload(TransferProtocol::Zmodem, source);
+        e.receive("\x18\x18\x18\x18\x18");  // what a receiver that gives up sends
+    });
+    EXPECT_EQ(result.message, "Cancelled by the receiver");
 }
 
 }  // namespace

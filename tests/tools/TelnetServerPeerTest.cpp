@@ -206,6 +206,9 @@ const Transfer kTransfers[] = {
     {"UploadXmodemCrc", false, TransferProtocol::XmodemCrc, "rx -q -b -c"},
     {"UploadXmodem1K", false, TransferProtocol::Xmodem1K, "rx -q -b -c"},
     {"UploadYmodem", false, TransferProtocol::Ymodem, "rb -q -b"},
+    {"DownloadZmodem", true, TransferProtocol::Zmodem, "sz -q"},
+    {"DownloadZmodemEscaped", true, TransferProtocol::Zmodem, "sz -q -e"},
+    {"UploadZmodem", false, TransferProtocol::Zmodem, "rz -q"},
 };
 
 class TelnetServerTransfer : public ::testing::TestWithParam<std::tuple<Server, Transfer>> {
@@ -228,7 +231,8 @@ TEST_P(TelnetServerTransfer, TheFileArrivesByteForByte) {
     if (transfer.download)
         ASSERT_EQ(writeFileAtomically((dir / "board" / "sent.bin").string(), content), FileStatus::kOk);
     ASSERT_EQ(writeFileAtomically((dir / "upload.bin").string(), content), FileStatus::kOk);
-    const bool names = transfer.download || transfer.protocol != TransferProtocol::Ymodem;
+    const bool batch = transfer.protocol == TransferProtocol::Ymodem || transfer.protocol == TransferProtocol::Zmodem;
+    const bool names = transfer.download || !batch;
     // lrzsz flushes its terminal's input each time it answers a block, which on a pseudo-terminal
     // behind a fast line throws away the next block (serial lines are slower than its answer);
     // fed through a pipe it reads what the line brought. After it ends the board stays a second,
@@ -263,7 +267,7 @@ TEST_P(TelnetServerTransfer, TheFileArrivesByteForByte) {
 
     std::string got;
     if (transfer.download) {
-        const std::string saved = transfer.protocol == TransferProtocol::Ymodem ? "sent.bin" : "xmodem.bin";
+        const std::string saved = batch ? "sent.bin" : "xmodem.bin";
         ASSERT_TRUE(readWholeFile((dir / "in" / saved).string(), got));
         EXPECT_TRUE(got == content) << "got " << got.size() << " of " << content.size() << " bytes";
     } else {
@@ -271,8 +275,7 @@ TEST_P(TelnetServerTransfer, TheFileArrivesByteForByte) {
         call.peer.waitForExit(5000);
         ASSERT_TRUE(readWholeFile((dir / "board" / "upload.bin").string(), got));
         // rx keeps the last XMODEM block's padding as it came.
-        if (transfer.protocol != TransferProtocol::Ymodem && got.size() > content.size() &&
-            got.find_first_not_of('\x1a', content.size()) == std::string::npos)
+        if (!batch && got.size() > content.size() && got.find_first_not_of('\x1a', content.size()) == std::string::npos)
             got.resize(content.size());
         EXPECT_TRUE(got == content) << "got " << got.size() << " of " << content.size() << " bytes";
     }

@@ -47,6 +47,7 @@ const std::pair<const char*, const char*> kCheckBoxes[] = {
     {"chkKeyDelay", "KeyPressDelay"},
     {"chkAtariClick", "AtariClick"},
     {"chkDumpAsShown", "DumpAsShown"},
+    {"chkZmodemAutoStart", "ZmodemAutoStart"},
 };
 const char* const kAllOnOffBoxes[] = {"chk_UseBBSEditor", "chkTmrOnline", "chkSystemLog",     "chkTxtWindow",
                                       "chkDetectURLs",    "chkVXE",       "chkAutoLoadStatus"};

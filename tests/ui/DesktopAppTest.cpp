@@ -19,6 +19,7 @@
 #include "ui/frame/WelcomeWindow.h"
 #include "ui/terminal/ScreenWidget.h"
 #include "ui/terminal/ScreenWindow.h"
+#include "ui/terminal/TransferWindow.h"
 
 using namespace vx;
 using namespace vx::test;
@@ -252,8 +253,12 @@ private slots:
         MainFrame& frame = run.app->frame();
         for (const std::string& key : MainFrame::toolKeys()) QVERIFY2(frame.toolButton(key), key.c_str());
         QCOMPARE(frame.toolButton("tbCONNECT")->toolTip(), QString("Connect to the Selected BBS"));
-        QVERIFY(!frame.toolButton("tbSND")->isEnabled());
-        QVERIFY(!frame.toolButton("tbREC")->isEnabled());
+        // Snd and Rec open the transfer window on an upload and on a download.
+        for (const auto& [key, upload] : {std::pair{"tbSND", true}, std::pair{"tbREC", false}}) {
+            frame.toolButton(key)->trigger();
+            QTRY_VERIFY2(run.app->transferWindow() && run.app->transferWindow()->isVisible(), key);
+            QCOMPARE(run.app->transferWindow()->uploadMode(), upload);
+        }
 
         // tb80 twice: back to the old width, the cursor where it was.
         run.app->screen().SendToScreen("AB");

@@ -180,6 +180,7 @@ QWidget* CfgForm::buildGeneralTab() {
     addCheck(form, "chkEnableRAWEdits", "Allow raw edits of the BBS list", &ConfigSettings::EnableRawEdits);
     addCheck(form, "chkVXE", "Open VXEditor at start", &ConfigSettings::AutoVXE);
     addCheck(form, "chkDetectURLs", "Detect web addresses", &ConfigSettings::DetectURLs);
+    addCheck(form, "chkZmodemAutoStart", "Start ZMODEM downloads the board begins", &ConfigSettings::ZmodemAutoStart);
     addNumber(form, "txtVXEDelay", "VXEditor send delay (ms):", &ConfigSettings::VXESendDelay,
               cfgedit::kMaxVXESendDelay);
 

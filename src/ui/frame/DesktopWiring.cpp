@@ -51,6 +51,7 @@ DesktopWiring::~DesktopWiring() {
     session.keyboard().setFocusToBox({});
     session.scrollback().setOnWritten({});
     session.transfers().setOnChange({});
+    session.transfers().setOnBoardStart({});
 }
 
 void DesktopWiring::wireSession() {
@@ -72,6 +73,7 @@ void DesktopWiring::wireSession() {
         a.m_terminalWindow->refresh();
     });
     a.m_session->capture().setOnViewerFinished([&a] { a.m_keys.after(Moment::ToolWindowDone); });
+    a.m_session->transfers().setOnBoardStart([&a] { a.openTransferWindow(false); });
     a.m_session->scrollback().setOnWritten([&a] {
         if (auto* debug = a.debugWindow()) debug->ringWritten();
     });
@@ -220,7 +222,8 @@ void DesktopWiring::wireToolbar() {
     frame.setToolAction("tbViewBMP", [&a] { a.m_tools.show(Tool::DumpPicker); });
     frame.setToolAction("tbPRTSCREEN", [&a] { a.printScreen(); });
     frame.setToolAction("tbDEBUG", [&a] { a.m_tools.show(Tool::Debug); });
-    // tbSND and tbREC do nothing.
+    frame.setToolAction("tbSND", [&a] { a.openTransferWindow(true); });
+    frame.setToolAction("tbREC", [&a] { a.openTransferWindow(false); });
 }
 
 void DesktopWiring::openConfiguration() {

@@ -31,6 +31,12 @@ QString bytesText(const TransferProgress& progress) {
     return done + " of " + QLocale::system().toString(static_cast<qlonglong>(progress.bytesTotal)) + " bytes";
 }
 
+// The batch protocols: the sender names each file, and several go in one transfer.
+bool sendsNames(int protocol) {
+    return protocol == static_cast<int>(TransferProtocol::Ymodem) ||
+           protocol == static_cast<int>(TransferProtocol::Zmodem);
+}
+
 }  // namespace
 
 TransferWindow::TransferWindow(FileTransfers& transfers, Actions actions, QWidget* parent)
@@ -45,7 +51,8 @@ TransferWindow::TransferWindow(FileTransfers& transfers, Actions actions, QWidge
     m_protocol = new QComboBox(this);
     m_protocol->setObjectName("cboTransferProtocol");
     for (const TransferProtocol protocol :
-         {TransferProtocol::Xmodem, TransferProtocol::XmodemCrc, TransferProtocol::Xmodem1K, TransferProtocol::Ymodem})
+         {TransferProtocol::Xmodem, TransferProtocol::XmodemCrc, TransferProtocol::Xmodem1K, TransferProtocol::Ymodem,
+          TransferProtocol::Zmodem})
         m_protocol->addItem(FileTransfers::protocolName(protocol), static_cast<int>(protocol));
     m_protocol->setCurrentIndex(1);
     connect(m_protocol, &QComboBox::currentIndexChanged, this, [this] { protocolChosen(); });
@@ -124,7 +131,9 @@ void TransferWindow::showBar() {
 }
 
 void TransferWindow::prepareFor(bool upload) {
-    if (!m_transfers.active()) {
+    if (m_transfers.active()) {
+        m_upload = m_transfers.state().upload;  // a transfer the board began shows as it is
+    } else {
         m_upload = upload;
         m_file->clear();
         if (!upload) m_file->setText("download.bin");
@@ -141,15 +150,15 @@ void TransferWindow::prepareFor(bool upload) {
 void TransferWindow::focusDefaultButton() { (m_transfers.active() ? m_cancel : m_start)->setFocus(); }
 
 void TransferWindow::protocolChosen() {
-    // YMODEM names its files itself; an XMODEM download needs a name from the user.
-    const bool named = m_protocol->currentData().toInt() == static_cast<int>(TransferProtocol::Ymodem);
+    // YMODEM and ZMODEM name their files themselves; an XMODEM download needs a name from the user.
+    const bool named = sendsNames(m_protocol->currentData().toInt());
     m_file->setEnabled(m_upload || !named);
     m_browse->setVisible(m_upload);
     m_fileLabel->setText(m_upload ? (named ? "Files:" : "File:") : "Save as:");
 }
 
 void TransferWindow::browse() {
-    const bool batch = m_protocol->currentData().toInt() == static_cast<int>(TransferProtocol::Ymodem);
+    const bool batch = sendsNames(m_protocol->currentData().toInt());
     auto* dialog = new QFileDialog(this, "Send which file?");
     dialog->setObjectName("dlgTransferFile");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -211,8 +220,13 @@ void TransferWindow::refresh() {
     }
     if (state.active) {
         m_wasActive = true;
-        m_message->setText(QString(m_upload ? "Sending" : "Receiving") + " with " +
-                           FileTransfers::protocolName(state.protocol) + "...");
+        m_protocol->setCurrentIndex(m_protocol->findData(static_cast<int>(state.protocol)));
+        QString doing = QString(m_upload ? "Sending" : "Receiving") + " with " +
+                        FileTransfers::protocolName(state.protocol) + "...";
+        if (progress.resumedFrom > 0)
+            doing +=
+                " (resumed from byte " + QLocale::system().toString(static_cast<qlonglong>(progress.resumedFrom)) + ")";
+        m_message->setText(doing);
         showBar();
     } else if (state.finished && std::exchange(m_wasActive, false)) {
         m_message->setText(local(state.message));
