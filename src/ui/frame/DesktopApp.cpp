@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <cstdio>
 #include <filesystem>
 
 #include "config/WindowPositions.h"
@@ -225,13 +226,9 @@ void DesktopApp::applyScreenSettings() {
 
 void DesktopApp::setZoom(int zoom) {
     m_config.ScreenZoom = static_cast<std::int16_t>(zoom);
-    if (m_started) {
-        const int status =
-            m_store.WriteSettingValue(m_paths.configFile(), "Config", "ScreenZoom", "S", std::to_string(zoom));
-        // The zoom still changes; the status line tells it will not be there at the next start.
-        if (status != SettingsStore::kOk)
-            m_status.ShowStatus("Zoom not saved: " + SettingsStore::statusText(status), true, false);
-    }
+    const int saved =
+        m_started ? m_store.WriteSettingValue(m_paths.configFile(), "Config", "ScreenZoom", "S", std::to_string(zoom))
+                  : SettingsStore::kOk;
     applyScreenSettings();
     const int widthBefore = m_frame.width();
     layOutScreen();
@@ -240,6 +237,26 @@ void DesktopApp::setZoom(int zoom) {
         m_frame.keepOnScreenWhenResized();  // a higher screen may push the frame's foot off the screen
     }
     m_screenWindow->surfaceChanged();
+    // The zoom still changes when it cannot be kept; the status line tells it will not be there at
+    // the next start.
+    if (saved != SettingsStore::kOk)
+        m_status.ShowStatus("Zoom not saved: " + SettingsStore::statusText(saved), true, false);
+    else if (m_started && !m_frame.isFullScreenMode())
+        tellZoomShown(zoom);
+}
+
+// The screen may not have room for the zoom asked for (the frame's other parts need theirs):
+// the status line says what is shown, so a zoom key never seems to do nothing.
+void DesktopApp::tellZoomShown(int asked) {
+    const double shown = 2 * m_screenWindow->screen()->pixelScale();  // logical pixels per Atari pixel
+    char text[16];
+    std::snprintf(text, sizeof text, "%.3gx", shown);
+    if (asked == ScreenWidget::kFit)
+        m_status.ShowStatus(std::string("Zoom: fit, ") + text, true, false);
+    else if (shown + 0.01 < asked)
+        m_status.ShowStatus("Zoom " + std::to_string(asked) + "x does not fit here: shown at " + text, true, false);
+    else
+        m_status.ShowStatus(std::string("Zoom: ") + text, true, false);
 }
 
 void DesktopApp::setFullScreen(bool on) {

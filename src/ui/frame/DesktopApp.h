@@ -138,6 +138,7 @@ public:
     StatusReporter& status() { return m_status; }
 
 private:
+    void tellZoomShown(int asked);
     friend class DesktopTools;
     friend class DesktopWiring;
 

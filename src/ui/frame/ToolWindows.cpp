@@ -1,5 +1,6 @@
 #include "ui/frame/ToolWindows.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -124,6 +125,7 @@ QWidget& ToolWindows::show(Tool tool, Keys keys) {
     window.setAttribute(Qt::WA_ShowWithoutActivating, keys == Keys::Leave);
     window.show();
     window.raise();
+    if (keys == Keys::Leave) keepQuestionsAbove();
     if (coming)
         whenFramed(window, [this, tool] { settle(entry(tool)); });
     else
@@ -131,6 +133,13 @@ QWidget& ToolWindows::show(Tool tool, Keys keys) {
     // A window standing beside asks for the keys back once it is up (settle); one asked for takes them.
     if (keys == Keys::Take) m_keys.after(KeyFocus::Moment::WindowAsked, &window);
     return window;
+}
+
+// A question already open (a first-run message, say) has the keys: a window that opens beside
+// must not cover it.
+void ToolWindows::keepQuestionsAbove() {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowModality() != Qt::NonModal) window->raise();
 }
 
 void ToolWindows::hide(Tool tool) {

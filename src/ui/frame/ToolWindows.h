@@ -87,6 +87,7 @@ public:
     void setLeft(PlacedWindow window, int twips) override;
 
 private:
+    static void keepQuestionsAbove();
     struct Entry {
         Row row;
         QPointer<QWidget> window;
