@@ -134,7 +134,12 @@ int main(int argc, char** argv) {
         if (!waitFor([&] { return shows("COMMAND? "); }, 10000)) return fail("no menu");
         type("F\r");
         if (!waitFor([&] { return shows("How many kilobytes?"); }, 10000)) return fail("no flood question");
-        if (eighty) desktop.session().connection().switchColumns(true);
+        if (eighty) {
+            // The switch lays the frame out again and the window system resizes it: that is
+            // done before the flood starts, which is timed alone.
+            desktop.session().connection().switchColumns(true);
+            waitFor([] { return false; }, 1000);
+        }
         vx::ScreenWidget* shown = desktop.screenWindow().screen();
         std::printf("screen at zoom %d, %d columns: %d x %d pixels\n", zoom, desktop.screen().state().ColumnCount,
                     shown->width(), shown->height());

@@ -82,7 +82,7 @@ struct PeerRun {
     std::vector<std::size_t> noiseOut;  // offsets flipped in what the engine sends
     TransferTiming timing{};
     std::size_t stopPeerAfter = 0;      // bytes from the peer, then SIGSTOP (0: never)
-    std::size_t killPeerAfter = 0;      // bytes from the peer, then SIGKILL (0: never)
+    std::size_t killPeerAfter = 0;      // bytes from the peer, then SIGKILL and the line cut (0: never)
     std::size_t cancelAfter = 0;        // bytes from the peer, then the engine cancels (0: never)
     int limitMs = kLimitMs;
     int exitWaitMs = 5000;
@@ -114,9 +114,13 @@ Result drive(std::vector<std::string> argv, const TempDir& dir, const PeerRun& r
     start(engine);
     std::size_t fromPeer = 0;
     bool stopped = false;
+    bool cut = false;
     peer.pump(
         timeline,
         [&](std::string_view bytes) {
+            // A killed peer's bytes still in the socket are lost with the line, however fast
+            // it wrote them.
+            if (cut) return;
             fromPeer += bytes.size();
             const std::string passed = noiseIn.pass(bytes);
             result.notTaken += passed.size() - engine.receive(passed);
@@ -127,6 +131,7 @@ Result drive(std::vector<std::string> argv, const TempDir& dir, const PeerRun& r
             if (run.killPeerAfter > 0 && fromPeer >= run.killPeerAfter && !stopped) {
                 ::kill(peer.pid(), SIGKILL);
                 stopped = true;
+                cut = true;
             }
             if (run.cancelAfter > 0 && fromPeer >= run.cancelAfter && engine.active()) engine.cancel();
         },
