@@ -261,7 +261,10 @@ void DesktopApp::tellZoomShown(int asked) {
 
 void DesktopApp::setFullScreen(bool on) {
     if (on == m_frame.isFullScreenMode()) return;
-    if (on) m_placeBeforeFullScreen = m_frame.frameGeometry().topLeft();
+    if (on) {
+        m_placeBeforeFullScreen = m_frame.frameGeometry().topLeft();
+        m_decoratedBeforeFullScreen = m_frame.frameGeometry().size() != m_frame.geometry().size();
+    }
     m_screenWindow->setFullScreen(on);
     m_frame.setFullScreen(on);
     m_frame.toolButton("tbFULL")->setChecked(on);
@@ -283,7 +286,8 @@ void DesktopApp::restorePlaceAfterFullScreen(int triesLeft) {
     // (until then Qt takes the frame to be the inside, and a move would land off by the title bar).
     QTimer::singleShot(20, &m_frame, [this, triesLeft] {
         if (m_frame.isFullScreenMode()) return;
-        const bool framed = m_frame.frameGeometry().size() != m_frame.geometry().size();
+        // A frame the window system never decorated is waited for no longer.
+        const bool framed = !m_decoratedBeforeFullScreen || m_frame.frameGeometry().size() != m_frame.geometry().size();
         if (!framed && triesLeft > 0) {
             restorePlaceAfterFullScreen(triesLeft - 1);
             return;

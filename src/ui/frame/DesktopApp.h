@@ -206,6 +206,7 @@ private:
     bool m_shutDown = false;
     int m_columns = 40;  // the column mode the screen is laid out for
     QPoint m_placeBeforeFullScreen;
+    bool m_decoratedBeforeFullScreen = false;
 };
 
 }  // namespace vx
